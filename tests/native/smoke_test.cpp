@@ -1,0 +1,2 @@
+#include <gtest/gtest.h>
+#include "base/unique_handle.h"

@@ -1,0 +1,2 @@
+#include <gtest/gtest.h>
+#include "base/win_handles_win.h"
