@@ -1,1 +1,199 @@
-int main() { return 0; }
+// Drives the program's windows from outside for the end-to-end tests: finds top-level windows by class and
+// caption, reads their state and posts clicks, the way a user's input would arrive.
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr DWORD kPollIntervalMs = 50;
+constexpr int kTextBufferSize = 512;
+
+struct Found {
+    std::vector<HWND> windows;
+    const char* className;
+    const char* caption;
+};
+
+BOOL CALLBACK CollectTopLevel(HWND hwnd, LPARAM param) {
+    auto* found = reinterpret_cast<Found*>(param);
+    char className[kTextBufferSize] = {};
+    ::GetClassNameA(hwnd, className, kTextBufferSize);
+    if (std::strcmp(className, found->className) != 0)
+        return TRUE;
+    if (found->caption) {
+        char caption[kTextBufferSize] = {};
+        ::GetWindowTextA(hwnd, caption, kTextBufferSize);
+        if (std::strcmp(caption, found->caption) != 0)
+            return TRUE;
+    }
+    found->windows.push_back(hwnd);
+    return TRUE;
+}
+
+std::vector<HWND> TopLevel(const char* className, const char* caption = nullptr) {
+    Found found{{}, className, caption};
+    ::EnumWindows(&CollectTopLevel, reinterpret_cast<LPARAM>(&found));
+    return found.windows;
+}
+
+HWND WaitFor(const char* className, const char* caption, DWORD timeoutMs, bool mustBeVisible) {
+    const DWORD start = ::GetTickCount();
+    for (;;) {
+        for (HWND hwnd : TopLevel(className, caption)) {
+            if (!mustBeVisible || ::IsWindowVisible(hwnd))
+                return hwnd;
+        }
+        if (::GetTickCount() - start >= timeoutMs)
+            return nullptr;
+        ::Sleep(kPollIntervalMs);
+    }
+}
+
+std::string Text(HWND hwnd) {
+    char text[kTextBufferSize] = {};
+    ::GetWindowTextA(hwnd, text, kTextBufferSize);
+    return text;
+}
+
+std::string Escaped(const std::string& text) {
+    std::string out;
+    for (char c : text) {
+        if (c == '\r')
+            out += "\\r";
+        else if (c == '\n')
+            out += "\\n";
+        else
+            out += c;
+    }
+    return out;
+}
+
+BOOL CALLBACK PrintChild(HWND hwnd, LPARAM) {
+    char className[kTextBufferSize] = {};
+    ::GetClassNameA(hwnd, className, kTextBufferSize);
+    std::printf("%d|%s|%s|%d\n", ::GetDlgCtrlID(hwnd), className, Escaped(Text(hwnd)).c_str(),
+                ::IsWindowVisible(hwnd) ? 1 : 0);
+    return TRUE;
+}
+
+struct ChildSearch {
+    int id;
+    HWND found;
+};
+
+BOOL CALLBACK FindChild(HWND hwnd, LPARAM param) {
+    auto* search = reinterpret_cast<ChildSearch*>(param);
+    if (::GetDlgCtrlID(hwnd) == search->id) {
+        search->found = hwnd;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+HWND ChildById(HWND parent, int id) {
+    ChildSearch search{id, nullptr};
+    ::EnumChildWindows(parent, &FindChild, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+int Usage() {
+    std::fprintf(stderr,
+                 "usage: qcdriver wait CLASS CAPTION|- TIMEOUT_MS [visible]\n"
+                 "       qcdriver info CLASS | children CLASS | count CLASS\n"
+                 "       qcdriver box TITLE TIMEOUT_MS | click-box TITLE BUTTON_ID\n"
+                 "       qcdriver click CLASS CONTROL_ID | post CLASS MESSAGE WPARAM LPARAM\n");
+    return 2;
+}
+
+const char* CaptionArg(const char* arg) {
+    return std::strcmp(arg, "-") == 0 ? nullptr : arg;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 3)
+        return Usage();
+    const std::string command = argv[1];
+
+    if (command == "wait" && argc >= 5) {
+        const bool visible = argc >= 6 && std::strcmp(argv[5], "visible") == 0;
+        HWND hwnd = WaitFor(argv[2], CaptionArg(argv[3]), std::strtoul(argv[4], nullptr, 10), visible);
+        if (!hwnd)
+            return 1;
+        std::printf("%p\n", static_cast<void*>(hwnd));
+        return 0;
+    }
+    if (command == "count") {
+        std::printf("%zu\n", TopLevel(argv[2]).size());
+        return 0;
+    }
+    if (command == "info") {
+        const std::vector<HWND> windows = TopLevel(argv[2]);
+        if (windows.empty())
+            return 1;
+        HWND hwnd = windows.front();
+        RECT client, frame;
+        ::GetClientRect(hwnd, &client);
+        ::GetWindowRect(hwnd, &frame);
+        DWORD pid = 0;
+        ::GetWindowThreadProcessId(hwnd, &pid);
+        std::printf("caption=%s\n", Text(hwnd).c_str());
+        std::printf("visible=%d\n", ::IsWindowVisible(hwnd) ? 1 : 0);
+        std::printf("iconic=%d\n", ::IsIconic(hwnd) ? 1 : 0);
+        std::printf("client=%ldx%ld\n", client.right - client.left, client.bottom - client.top);
+        std::printf("frame=%ld,%ld,%ld,%ld\n", frame.left, frame.top, frame.right, frame.bottom);
+        std::printf("screen=%dx%d\n", ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN));
+        std::printf("style=0x%08lx\n", static_cast<unsigned long>(::GetWindowLongA(hwnd, GWL_STYLE)));
+        std::printf("exstyle=0x%08lx\n", static_cast<unsigned long>(::GetWindowLongA(hwnd, GWL_EXSTYLE)));
+        std::printf("pid=%lu\n", static_cast<unsigned long>(pid));
+        return 0;
+    }
+    if (command == "children") {
+        const std::vector<HWND> windows = TopLevel(argv[2]);
+        if (windows.empty())
+            return 1;
+        ::EnumChildWindows(windows.front(), &PrintChild, 0);
+        return 0;
+    }
+    if (command == "box" && argc >= 4) {
+        HWND box = WaitFor("#32770", argv[2], std::strtoul(argv[3], nullptr, 10), true);
+        if (!box)
+            return 1;
+        HWND text = ::GetDlgItem(box, 0xFFFF);
+        std::printf("%s\n", Escaped(text ? Text(text) : std::string()).c_str());
+        return 0;
+    }
+    if (command == "click-box" && argc >= 4) {
+        HWND box = WaitFor("#32770", argv[2], 0, true);
+        if (!box)
+            return 1;
+        const int id = std::atoi(argv[3]);
+        ::PostMessageA(box, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(::GetDlgItem(box, id)));
+        return 0;
+    }
+    if (command == "click" && argc >= 4) {
+        const std::vector<HWND> windows = TopLevel(argv[2]);
+        if (windows.empty())
+            return 1;
+        HWND control = ChildById(windows.front(), std::atoi(argv[3]));
+        if (!control)
+            return 1;
+        ::PostMessageA(control, BM_CLICK, 0, 0);
+        return 0;
+    }
+    if (command == "post" && argc >= 6) {
+        const std::vector<HWND> windows = TopLevel(argv[2]);
+        if (windows.empty())
+            return 1;
+        ::PostMessageA(windows.front(), std::strtoul(argv[3], nullptr, 0), std::strtoul(argv[4], nullptr, 0),
+                       std::strtol(argv[5], nullptr, 0));
+        return 0;
+    }
+    return Usage();
+}
