@@ -1,5 +1,6 @@
 #include "widgets/window_win.h"
 
+#include <stdexcept>
 #include <utility>
 
 namespace quillcrest {

@@ -1,2 +1,0 @@
-#include <gtest/gtest.h>
-#include "base/unique_handle.h"

@@ -1,2 +1,0 @@
-#include <gtest/gtest.h>
-#include "base/win_handles_win.h"
