@@ -58,7 +58,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     const InstanceMutex instanceMutex(InstanceMutexName(defaultTitle));
 
     ComInitialization com;
-    const ComSecurity comSecurity;
+    const ComSetup comSetup;
     INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
     ::InitCommonControlsEx(&controls);
 

@@ -241,6 +241,13 @@ LRESULT TForm6::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_CTLCOLORSTATIC:
         case WM_CTLCOLORBTN:
             return reinterpret_cast<LRESULT>(::GetSysColorBrush(COLOR_BTNFACE));
+        case WM_PRINTCLIENT: {
+            // Themed radio buttons ask for the parent's background this way; without it they sit on black.
+            RECT client;
+            ::GetClientRect(hwnd(), &client);
+            ::FillRect(reinterpret_cast<HDC>(wParam), &client, ::GetSysColorBrush(COLOR_BTNFACE));
+            return 0;
+        }
         case WM_CLOSE:
             RunHandler([this] {
                 ::ShowWindow(hwnd(), SW_HIDE);

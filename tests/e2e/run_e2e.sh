@@ -48,18 +48,19 @@ start_app() {  # exe; sets LAST_PID
     APP_PIDS+=("$LAST_PID")
 }
 
-# Waits for a started copy to end; prints its exit code (or "timeout").
+# Waits for a started copy to end and sets EXIT_CODE to its exit code (or "timeout"). Not for use inside $(...):
+# only this shell can reap its children.
 wait_exit() {  # pid seconds
     local i
+    EXIT_CODE=timeout
     for i in $(seq 1 $(($2 * 10))); do
         if ! kill -0 "$1" 2>/dev/null; then
             wait "$1"
-            echo $?
+            EXIT_CODE=$?
             return 0
         fi
         sleep 0.1
     done
-    echo timeout
 }
 
 value_of() { grep -E "^$1=" | head -n 1 | cut -d= -f2-; }
@@ -68,7 +69,8 @@ stop_all() {
     drive post "$MAIN_CLASS" $WM_CLOSE 0 0 >/dev/null 2>&1
     local pid
     for pid in "${APP_PIDS[@]}"; do
-        kill -0 "$pid" 2>/dev/null && [ "$(wait_exit "$pid" 10)" = timeout ] && kill "$pid" 2>/dev/null
+        wait_exit "$pid" 10
+        [ "$EXIT_CODE" = timeout ] && kill "$pid" 2>/dev/null
     done
     APP_PIDS=()
     wine taskkill /f /im Quillcrest.exe >/dev/null 2>&1
@@ -134,9 +136,8 @@ second_copy_exits_at_once_without_a_window() {
     drive wait "$MAIN_CLASS" "$MAIN_CAPTION" 30000 visible >/dev/null || fail "first copy not up" || return 1
     wine "$APP" >/dev/null 2>&1 &
     local second=$!
-    local code
-    code=$(wait_exit "$second" 20)
-    [ "$code" = 0 ] || fail "second copy ended with $code" || return 1
+    wait_exit "$second" 20
+    [ "$EXIT_CODE" = 0 ] || fail "second copy ended with $EXIT_CODE" || return 1
     [ "$(drive count "$MAIN_CLASS" | tr -d '\r')" = 1 ] || fail "second copy created a main window" || return 1
     [ "$(drive count '#32770' | tr -d '\r')" = 0 ] || fail "second copy showed a message" || return 1
 }
@@ -159,10 +160,11 @@ renamed_copy_runs_beside_and_both_close_with_code_0() {
     drive post "$MAIN_CLASS" $WM_CLOSE 0 0 >/dev/null
     sleep 1
     drive post "$MAIN_CLASS" $WM_CLOSE 0 0 >/dev/null
-    local a b
-    a=$(wait_exit "$first" 20)
-    b=$(wait_exit "$second" 20)
-    [ "$a" = 0 ] && [ "$b" = 0 ] || fail "exit codes: $a and $b" || return 1
+    local a
+    wait_exit "$first" 20
+    a=$EXIT_CODE
+    wait_exit "$second" 20
+    [ "$a" = 0 ] && [ "$EXIT_CODE" = 0 ] || fail "exit codes: $a and $EXIT_CODE" || return 1
 }
 
 run_entry_in_other_case_keeps_window_hidden() {
@@ -175,7 +177,8 @@ run_entry_in_other_case_keeps_window_hidden() {
     sleep 2
     [ "$(drive info "$MAIN_CLASS" | tr -d '\r' | value_of visible)" = 0 ] || fail "window shown despite the entry" || return 1
     drive post "$MAIN_CLASS" $WM_CLOSE 0 0 >/dev/null
-    [ "$(wait_exit "$pid" 20)" = 0 ] || fail "did not end with code 0" || return 1
+    wait_exit "$pid" 20
+    [ "$EXIT_CODE" = 0 ] || fail "did not end with code 0" || return 1
 }
 
 unsupported_platform_is_refused_after_show() {
@@ -187,7 +190,8 @@ unsupported_platform_is_refused_after_show() {
     [ "$text" = "Not A Supported Platform, Sorry." ] || fail "box text: $text" || return 1
     screenshot platform-error '^Error$'
     drive click-box Error $IDOK >/dev/null
-    [ "$(wait_exit "$pid" 20)" = 0 ] || fail "did not end with code 0 after the platform message" || return 1
+    wait_exit "$pid" 20
+    [ "$EXIT_CODE" = 0 ] || fail "did not end with code 0 after the platform message" || return 1
 }
 
 windows10_reports_a_supported_version_through_the_manifest() {
