@@ -7,7 +7,7 @@ namespace quillcrest {
 // The token calls the administrator check makes. Implementations report failures through SetLastError,
 // as the Win32 calls do, so the check can tell "no thread token" from real failures.
 class TokenSource {
-public:
+  public:
     virtual ~TokenSource() = default;
     virtual bool OpenThreadToken(HANDLE* token) = 0;
     virtual bool OpenProcessToken(HANDLE* token) = 0;
@@ -18,7 +18,7 @@ public:
 
 // The calling thread's token if it impersonates, otherwise the process token.
 class SystemTokenSource : public TokenSource {
-public:
+  public:
     bool OpenThreadToken(HANDLE* token) override;
     bool OpenProcessToken(HANDLE* token) override;
     bool GetTokenGroups(HANDLE token, void* buffer, DWORD size, DWORD* needed) override;

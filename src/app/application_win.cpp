@@ -9,8 +9,8 @@ constexpr char kApplicationClass[] = "TApplication";
 
 Application::Application(const std::string& defaultTitle) : title_(defaultTitle) {
     // Off-screen and never shown: it exists to own the program's top-level windows and to carry the title.
-    Create(kApplicationClass, defaultTitle.c_str(), WS_POPUP | WS_CAPTION | WS_CLIPSIBLINGS | WS_SYSMENU, 0, 0, 0, 0,
-           0, nullptr);
+    Create(kApplicationClass, defaultTitle.c_str(), WS_POPUP | WS_CAPTION | WS_CLIPSIBLINGS | WS_SYSMENU, 0, 0, 0, 0, 0,
+           nullptr);
     SetApplicationWindow(hwnd());
 }
 

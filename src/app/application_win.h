@@ -11,7 +11,7 @@ namespace quillcrest {
 // The application object: its own hidden top-level window (whose caption is the default title until the main
 // window takes over the taskbar), the application title and the message loop.
 class Application : public Window {
-public:
+  public:
     explicit Application(const std::string& defaultTitle);
     ~Application() override;
 
@@ -26,7 +26,7 @@ public:
     // Ends the message loop when it next takes the request; what runs now goes on.
     static void Terminate();
 
-private:
+  private:
     std::string title_;
 };
 

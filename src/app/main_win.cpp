@@ -1,5 +1,5 @@
-#include <windows.h>
 #include <commctrl.h>
+#include <windows.h>
 
 #include <memory>
 
@@ -18,7 +18,7 @@ namespace {
 
 // COM for the user-interface thread, released after every window is gone.
 class ComInitialization {
-public:
+  public:
     ComInitialization() : initialized_(SUCCEEDED(::CoInitialize(nullptr))) {}
     ~ComInitialization() {
         if (initialized_)
@@ -27,7 +27,7 @@ public:
     ComInitialization(const ComInitialization&) = delete;
     ComInitialization& operator=(const ComInitialization&) = delete;
 
-private:
+  private:
     bool initialized_;
 };
 

@@ -66,26 +66,35 @@ TForm6::~TForm6() {
         ::RemoveWindowSubclass(startUp_, &TForm6::StartUpSubclassProc, kStartUpSubclassId);
 }
 
-HWND TForm6::AddControl(HWND parent, const char* className, const char* text, DWORD style, int id, int x, int y,
-                        int width, int height) {
-    HWND control = ::CreateWindowExA(0, className, text, WS_CHILD | WS_VISIBLE | style, x, y, width, height, parent,
-                                     reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), ::GetModuleHandleA(nullptr),
-                                     nullptr);
+HWND TForm6::AddControl(HWND parent,
+                        const char* className,
+                        const char* text,
+                        DWORD style,
+                        int id,
+                        int x,
+                        int y,
+                        int width,
+                        int height) {
+    HWND control =
+        ::CreateWindowExA(0, className, text, WS_CHILD | WS_VISIBLE | style, x, y, width, height, parent,
+                          reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), ::GetModuleHandleA(nullptr), nullptr);
     ::SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
     return control;
 }
 
 void TForm6::CreateControls() {
     HWND self = hwnd();
-    HWND banner = AddControl(self, WC_STATICA, "", SS_OWNERDRAW | SS_NOTIFY, kAdvPicture1, 0, 0, kClientWidth,
-                             kBannerHeight);
+    HWND banner =
+        AddControl(self, WC_STATICA, "", SS_OWNERDRAW | SS_NOTIFY, kAdvPicture1, 0, 0, kClientWidth, kBannerHeight);
     ::SetClassLongPtrA(banner, GCLP_HCURSOR, reinterpret_cast<LONG_PTR>(::LoadCursorA(nullptr, IDC_HAND)));
 
     HWND image = AddControl(self, WC_STATICA, "", SS_ICON | SS_REALSIZEIMAGE | SS_CENTERIMAGE, kImage1, 14, 74,
                             kImageSize, kImageSize);
     ::SendMessageA(image, STM_SETICON, reinterpret_cast<WPARAM>(bigIcon_.get()), 0);
 
-    AddControl(self, WC_BUTTONA, "DNS Selection", BS_GROUPBOX, kRadio1, 76, 64, 346, 66);
+    HWND group = AddControl(self, WC_BUTTONA, "DNS Selection", BS_GROUPBOX, kRadio1, 76, 64, 346, 66);
+    // The frame lies over the radio buttons; painted last, it would blacken their surroundings.
+    ::SetWindowLongPtrA(group, GWL_EXSTYLE, ::GetWindowLongPtrA(group, GWL_EXSTYLE) | WS_EX_TRANSPARENT);
     AddControl(self, WC_BUTTONA, "Use my Default (originall) DNS settings", BS_AUTORADIOBUTTON | WS_GROUP | WS_TABSTOP,
                kRadioDefault, 90, 84, 320, 18);
     AddControl(self, WC_BUTTONA, "Use OpenDNS for all DNS Queries", BS_AUTORADIOBUTTON, kRadioOpenDns, 90, 104, 320,
@@ -94,17 +103,15 @@ void TForm6::CreateControls() {
                kAdvGlowButton2, 76, 142, 346, 30);
     startUp_ = AddControl(self, WC_BUTTONA, "Monitor My DNS Settings for Unauthorized Changes",
                           BS_AUTOCHECKBOX | WS_TABSTOP | WS_GROUP, kStartUp, 76, 186, 346, 20);
-    ::SetWindowSubclass(startUp_, &TForm6::StartUpSubclassProc, kStartUpSubclassId,
-                        reinterpret_cast<DWORD_PTR>(this));
+    ::SetWindowSubclass(startUp_, &TForm6::StartUpSubclassProc, kStartUpSubclassId, reinterpret_cast<DWORD_PTR>(this));
 
     panel1_ = std::make_unique<Panel>(self, kPanel1, 0, kClientHeight - kPanelHeight, kClientWidth, kPanelHeight);
     HWND panel = panel1_->hwnd();
     AddControl(panel, WC_BUTTONA, "Info", BS_PUSHBUTTON | WS_TABSTOP, kAdvGlowButton5, 12, 10, 80, 26);
-    HWND apply =
-        AddControl(panel, WC_BUTTONA, "Apply", BS_PUSHBUTTON | WS_TABSTOP, kApplyBtn, 240, 10, 80, 26);
+    HWND apply = AddControl(panel, WC_BUTTONA, "Apply", BS_PUSHBUTTON | WS_TABSTOP, kApplyBtn, 240, 10, 80, 26);
     ::ShowWindow(apply, SW_HIDE);
-    closeButton_ = AddControl(panel, WC_BUTTONA, "Close", BS_DEFSPLITBUTTON | WS_TABSTOP, kCloseButton, 330, 10, 94,
-                              26);
+    closeButton_ =
+        AddControl(panel, WC_BUTTONA, "Close", BS_DEFSPLITBUTTON | WS_TABSTOP, kCloseButton, 330, 10, 94, 26);
 
     closeMenu_.reset(::CreatePopupMenu());
     ::AppendMenuA(closeMenu_.get(), MF_STRING, kClosetoSystemTray1, "Close to System Tray");
@@ -172,8 +179,8 @@ void TForm6::Exit1Click() {
 void TForm6::ShowCloseMenu() {
     RECT rect;
     ::GetWindowRect(closeButton_, &rect);
-    const UINT command = ::TrackPopupMenuEx(closeMenu_.get(), TPM_RETURNCMD | TPM_RIGHTALIGN | TPM_TOPALIGN,
-                                            rect.right, rect.bottom, hwnd(), nullptr);
+    const UINT command = ::TrackPopupMenuEx(closeMenu_.get(), TPM_RETURNCMD | TPM_RIGHTALIGN | TPM_TOPALIGN, rect.right,
+                                            rect.bottom, hwnd(), nullptr);
     if (command == kClosetoSystemTray1)
         ClosetoSystemTray1Click();
     else if (command == kMenuItem1)
@@ -194,8 +201,8 @@ void TForm6::PaintBanner(const DRAWITEMSTRUCT& item) {
     ::SelectObject(item.hDC, old);
 }
 
-LRESULT CALLBACK TForm6::StartUpSubclassProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
-                                             DWORD_PTR data) {
+LRESULT CALLBACK
+TForm6::StartUpSubclassProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR data) {
     // The handler runs on the mouse release only, after the button has toggled itself; a change by keyboard
     // must not touch the Run entry.
     const LRESULT result = ::DefSubclassProc(hwnd, message, wParam, lParam);
@@ -240,6 +247,7 @@ LRESULT TForm6::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         }
         case WM_CTLCOLORSTATIC:
         case WM_CTLCOLORBTN:
+            ::SetBkColor(reinterpret_cast<HDC>(wParam), ::GetSysColor(COLOR_BTNFACE));
             return reinterpret_cast<LRESULT>(::GetSysColorBrush(COLOR_BTNFACE));
         case WM_PRINTCLIENT: {
             // Themed radio buttons ask for the parent's background this way; without it they sit on black.

@@ -15,7 +15,7 @@ class Application;
 
 // The main window: the program's only permanent window and the taskbar's stand-in for the application.
 class TForm6 : public Window {
-public:
+  public:
     explicit TForm6(Application& application);
     ~TForm6() override;
 
@@ -41,13 +41,20 @@ public:
         kMenuItem1,
     };
 
-protected:
+  protected:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
-private:
+  private:
     void CreateControls();
-    HWND AddControl(HWND parent, const char* className, const char* text, DWORD style, int id, int x, int y,
-                    int width, int height);
+    HWND AddControl(HWND parent,
+                    const char* className,
+                    const char* text,
+                    DWORD style,
+                    int id,
+                    int x,
+                    int y,
+                    int width,
+                    int height);
 
     void FormCreate();
     void FormShow();
@@ -61,8 +68,8 @@ private:
     void PaintBanner(const DRAWITEMSTRUCT& item);
 
     bool MonitorBoxTicked() const;
-    static LRESULT CALLBACK StartUpSubclassProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
-                                                UINT_PTR id, DWORD_PTR data);
+    static LRESULT CALLBACK
+    StartUpSubclassProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id, DWORD_PTR data);
 
     Application& application_;
     UniqueGdiObject font_;

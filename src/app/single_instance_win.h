@@ -13,12 +13,12 @@ std::string DefaultAppTitleOfProcess();
 
 // Holds the per-logon instance mutex, owned, for the life of the process.
 class InstanceMutex {
-public:
+  public:
     explicit InstanceMutex(const std::string& name);
     // True only when this process created the mutex; a failure to create it counts as a second copy.
     bool IsFirstCopy() const { return firstCopy_; }
 
-private:
+  private:
     UniqueKernelHandle mutex_;
     bool firstCopy_ = false;
 };

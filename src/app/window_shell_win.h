@@ -7,7 +7,7 @@ namespace quillcrest {
 // A hidden top-level window of the program that has its class and caption but no contents yet. It holds the
 // window's place in the start-up order.
 class WindowShell : public Window {
-public:
+  public:
     WindowShell(const char* className, const char* caption, int clientWidth, int clientHeight);
 };
 

@@ -3,8 +3,8 @@
 namespace quillcrest {
 
 Panel::Panel(HWND parent, int id, int x, int y, int width, int height) {
-    Create("TPanel", "", WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_CLIPCHILDREN, WS_EX_CONTROLPARENT, x, y, width,
-           height, parent);
+    Create("TPanel", "", WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_CLIPCHILDREN, WS_EX_CONTROLPARENT, x, y, width, height,
+           parent);
     ::SetWindowLongPtrA(hwnd(), GWLP_ID, id);
 }
 

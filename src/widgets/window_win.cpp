@@ -39,8 +39,16 @@ Window::~Window() {
     }
 }
 
-void Window::Create(const char* className, const char* caption, DWORD style, DWORD exStyle, int x, int y, int width,
-                    int height, HWND parent, HICON icon) {
+void Window::Create(const char* className,
+                    const char* caption,
+                    DWORD style,
+                    DWORD exStyle,
+                    int x,
+                    int y,
+                    int width,
+                    int height,
+                    HWND parent,
+                    HICON icon) {
     HINSTANCE instance = ::GetModuleHandleA(nullptr);
     WNDCLASSEXA existing{};
     existing.cbSize = sizeof(existing);

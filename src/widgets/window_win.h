@@ -18,7 +18,7 @@ void RunHandler(const std::function<void()>& handler);
 // One window, one object: the static procedure finds the object through GWLP_USERDATA (stored at WM_NCCREATE)
 // and forwards every message to HandleMessage.
 class Window {
-public:
+  public:
     Window() = default;
     virtual ~Window();
     Window(const Window&) = delete;
@@ -26,14 +26,22 @@ public:
 
     HWND hwnd() const { return hwnd_; }
 
-protected:
+  protected:
     // Registers the class on first use and creates the window with this object attached.
-    void Create(const char* className, const char* caption, DWORD style, DWORD exStyle, int x, int y, int width,
-                int height, HWND parent, HICON icon = nullptr);
+    void Create(const char* className,
+                const char* caption,
+                DWORD style,
+                DWORD exStyle,
+                int x,
+                int y,
+                int width,
+                int height,
+                HWND parent,
+                HICON icon = nullptr);
     virtual LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT DefaultHandling(UINT message, WPARAM wParam, LPARAM lParam);
 
-private:
+  private:
     static LRESULT CALLBACK StaticProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
     HWND hwnd_ = nullptr;
 };

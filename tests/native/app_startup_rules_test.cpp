@@ -22,7 +22,8 @@ TEST_P(DefaultAppTitleTest, FormsTitleAndMutexNameFromTheExecutablePath) {
     EXPECT_EQ(InstanceMutexName(DefaultAppTitle(row.path)), row.mutexName);
 }
 
-INSTANTIATE_TEST_SUITE_P(Paths, DefaultAppTitleTest,
+INSTANTIATE_TEST_SUITE_P(Paths,
+                         DefaultAppTitleTest,
                          ::testing::ValuesIn(std::vector<TitleCase>{
                              {"C:\\Apps\\ABC.EXE", "Abc", "PREVINST:Abc"},
                              {"D:\\x\\Demo.Setup.exe", "Demo", "PREVINST:Demo"},
@@ -62,7 +63,8 @@ TEST_P(PlatformCheckTest, AcceptsOnlyXpServer2003AndVersion6) {
     EXPECT_EQ(IsSupportedPlatform(row.version), row.supported);
 }
 
-INSTANTIATE_TEST_SUITE_P(Versions, PlatformCheckTest,
+INSTANTIATE_TEST_SUITE_P(Versions,
+                         PlatformCheckTest,
                          ::testing::ValuesIn(std::vector<PlatformCase>{
                              {"Windows 2000", {true, kPlatformNT, 5, 0}, false},
                              {"Windows XP", {true, kPlatformNT, 5, 1}, true},
@@ -94,7 +96,8 @@ TEST_P(GeneralErrorTextTest, ClosesWithAPeriodOnlyAfterCharactersSortingAfterIt)
     EXPECT_EQ(GeneralErrorText(row.message), row.shown);
 }
 
-INSTANTIATE_TEST_SUITE_P(Messages, GeneralErrorTextTest,
+INSTANTIATE_TEST_SUITE_P(Messages,
+                         GeneralErrorTextTest,
                          ::testing::ValuesIn(std::vector<ErrorTextCase>{
                              {"Access denied", "Access denied."},
                              {"Done.", "Done."},

@@ -14,7 +14,7 @@ namespace {
 // A token group list the way GetTokenInformation lays it out: the header, the SID_AND_ATTRIBUTES array, then
 // the SIDs themselves.
 class FakeGroups {
-public:
+  public:
     void Add(WELL_KNOWN_SID_TYPE type, DWORD attributes) {
         BYTE sid[SECURITY_MAX_SID_SIZE];
         DWORD size = sizeof(sid);
@@ -42,14 +42,14 @@ public:
         return buffer;
     }
 
-private:
+  private:
     std::vector<std::vector<BYTE>> sids_;
     std::vector<DWORD> attributes_;
 };
 
 // Hands out event handles as stand-in tokens so the check's handle owner closes something real.
 class FakeTokenSource : public TokenSource {
-public:
+  public:
     DWORD threadError = ERROR_NO_TOKEN;  // 0: the thread token opens
     DWORD processError = 0;
     DWORD groupsError = 0;
@@ -86,7 +86,7 @@ public:
         return true;
     }
 
-private:
+  private:
     static bool Open(DWORD error, HANDLE* token) {
         if (error) {
             ::SetLastError(error);
@@ -124,11 +124,12 @@ TEST_P(IsAdministratorTest, DecidesFromTheRightTokenAndGroup) {
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Tokens, IsAdministratorTest,
+    Tokens,
+    IsAdministratorTest,
     ::testing::ValuesIn(std::vector<AdminCase>{
         {"administrators present in the process token", ERROR_NO_TOKEN, 0, true, SE_GROUP_ENABLED, true, true},
-        {"administrators only for deny checks (UAC, not elevated)", ERROR_NO_TOKEN, 0, true,
-         SE_GROUP_USE_FOR_DENY_ONLY, true, true},
+        {"administrators only for deny checks (UAC, not elevated)", ERROR_NO_TOKEN, 0, true, SE_GROUP_USE_FOR_DENY_ONLY,
+         true, true},
         {"administrators absent", ERROR_NO_TOKEN, 0, false, 0, false, true},
         {"impersonating thread's token is used", 0, ERROR_ACCESS_DENIED, true, SE_GROUP_ENABLED, true, false},
         {"thread token fails otherwise: no fallback", ERROR_ACCESS_DENIED, 0, true, SE_GROUP_ENABLED, false, false},
@@ -184,7 +185,7 @@ TEST(InstanceMutexTest, TitleComesFromThisExecutable) {
 }
 
 class ActivateFirstCopyTest : public ::testing::Test {
-protected:
+  protected:
     static constexpr char kClass[] = "QuillcrestActivateTest";
     void SetUp() override {
         WNDCLASSA wc{};
