@@ -1,0 +1,10 @@
+#pragma once
+
+#include <string>
+
+namespace quillcrest {
+
+// The WQL text that selects the IP-enabled adapter configuration with the given SettingID.
+std::string AdaptorDnsQuery(const std::string& settingId);
+
+}  // namespace quillcrest

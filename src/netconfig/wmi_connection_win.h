@@ -1,0 +1,25 @@
+#pragma once
+
+#include <wbemidl.h>
+#include <windows.h>
+#include <wrl/client.h>
+
+namespace quillcrest {
+
+// The connection to WMI's "root\cimv2" namespace on the local computer, under the current user's identity.
+// It is made by the first query that needs it and then kept for the rest of the run.
+class WmiConnection {
+  public:
+    WmiConnection() = default;
+    WmiConnection(const WmiConnection&) = delete;
+    WmiConnection& operator=(const WmiConnection&) = delete;
+
+    // Connects when not yet connected; raises EWmiError when WMI cannot be reached.
+    IWbemServices* services();
+    bool connected() const { return services_ != nullptr; }
+
+  private:
+    Microsoft::WRL::ComPtr<IWbemServices> services_;
+};
+
+}  // namespace quillcrest
