@@ -1,5 +1,5 @@
-#include <gtest/gtest.h>
 #include <windows.h>
+#include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
@@ -181,7 +181,8 @@ TEST(InstanceMutexTest, OnlyTheCreatorIsTheFirstCopy) {
 }
 
 TEST(InstanceMutexTest, TitleComesFromThisExecutable) {
-    EXPECT_EQ(DefaultAppTitleOfProcess(), "Quillcrest_win_tests");
+    // The test binary's file name starts in lower case, and the first letter keeps its case.
+    EXPECT_EQ(DefaultAppTitleOfProcess(), "quillcrest_win_tests");
 }
 
 class ActivateFirstCopyTest : public ::testing::Test {
@@ -194,9 +195,11 @@ class ActivateFirstCopyTest : public ::testing::Test {
         wc.lpszClassName = kClass;
         ::RegisterClassA(&wc);
     }
-    HWND Make(const char* caption, DWORD style) {
-        HWND hwnd = ::CreateWindowExA(0, kClass, caption, WS_OVERLAPPEDWINDOW | style, 10, 10, 200, 100, nullptr,
-                                      nullptr, ::GetModuleHandleA(nullptr), nullptr);
+    HWND Make(const char* caption, bool minimised) {
+        HWND hwnd = ::CreateWindowExA(0, kClass, caption, WS_OVERLAPPEDWINDOW, 10, 10, 200, 100, nullptr, nullptr,
+                                      ::GetModuleHandleA(nullptr), nullptr);
+        if (minimised)
+            ::ShowWindow(hwnd, SW_SHOWMINNOACTIVE);
         windows_.push_back(hwnd);
         return hwnd;
     }
@@ -208,8 +211,8 @@ class ActivateFirstCopyTest : public ::testing::Test {
 };
 
 TEST_F(ActivateFirstCopyTest, RestoresAMinimisedWindowWithTheSameClassAndCaption) {
-    HWND other = Make("Copy", WS_VISIBLE | WS_MINIMIZE);
-    HWND self = Make("Copy", 0);
+    HWND other = Make("Copy", true);
+    HWND self = Make("Copy", false);
     ASSERT_TRUE(::IsIconic(other));
     ActivateFirstCopy(self);
     EXPECT_FALSE(::IsIconic(other));
@@ -217,8 +220,9 @@ TEST_F(ActivateFirstCopyTest, RestoresAMinimisedWindowWithTheSameClassAndCaption
 
 TEST_F(ActivateFirstCopyTest, LeavesWindowsWithAnotherCaptionAlone) {
     // The first copy empties its application window's caption, so a second copy finds nothing to activate.
-    HWND running = Make("", WS_VISIBLE | WS_MINIMIZE);
-    HWND self = Make("Copy", 0);
+    HWND running = Make("", true);
+    ASSERT_TRUE(::IsIconic(running));
+    HWND self = Make("Copy", false);
     ActivateFirstCopy(self);
     EXPECT_TRUE(::IsIconic(running));
 }
