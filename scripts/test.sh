@@ -19,9 +19,10 @@ cleanup() {
 trap cleanup EXIT
 trap 'exit 130' INT TERM
 
-# Reads ctest's closing line "N% tests passed, F tests failed out of T" from a log into "P F".
+# Reads ctest's closing line "N% tests passed, F tests failed out of T" from a log into "P F"; skipped tests
+# count as neither.
 ctest_counts() {
-    local line total failed
+    local line total failed skipped
     line=$(grep -E 'tests passed, [0-9]+ tests? failed out of [0-9]+' "$1" | tail -n 1)
     if [ -z "$line" ]; then
         echo "0 1"
@@ -29,7 +30,8 @@ ctest_counts() {
     fi
     failed=$(sed -E 's/.* ([0-9]+) tests? failed out of.*/\1/' <<<"$line")
     total=$(sed -E 's/.*out of ([0-9]+).*/\1/' <<<"$line")
-    echo "$((total - failed)) $failed"
+    skipped=$(grep -cE '\(Skipped\)$' "$1")
+    echo "$((total - failed - skipped)) $failed"
 }
 
 record() {  # tier passed failed
