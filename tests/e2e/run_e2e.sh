@@ -20,6 +20,7 @@ RUN_KEY='HKLM\Software\Microsoft\Windows\CurrentVersion\Run'
 APP_DEFAULTS='HKCU\Software\Wine\AppDefaults\Quillcrest.exe'
 WM_CLOSE=0x0010
 IDOK=1
+START_UP_ID=107
 
 PASSED=0
 FAILED=0
@@ -181,6 +182,22 @@ run_entry_in_other_case_keeps_window_hidden() {
     [ "$EXIT_CODE" = 0 ] || fail "did not end with code 0" || return 1
 }
 
+monitor_box_click_writes_and_deletes_the_run_entry() {
+    start_app "$APP"
+    drive wait "$MAIN_CLASS" "$MAIN_CAPTION" 30000 visible >/dev/null || fail "main window never shown" || return 1
+    local winpath stored
+    winpath=$(winepath -w "$APP" 2>/dev/null | tr -d '\r')
+    drive click "$MAIN_CLASS" $START_UP_ID >/dev/null || fail "no monitor check box" || return 1
+    sleep 1
+    stored=$(wine reg query "$RUN_KEY" /v VORLANKE 2>/dev/null | tr -d '\r' | sed -n 's/.*REG_SZ[[:space:]]*//p')
+    [ "$stored" = "$winpath" ] || fail "Run entry after ticking: '$stored', expected '$winpath'" || return 1
+    screenshot monitor-ticked "^${MAIN_CAPTION}\$"
+    drive click "$MAIN_CLASS" $START_UP_ID >/dev/null
+    sleep 1
+    wine reg query "$RUN_KEY" /v VORLANKE >/dev/null 2>&1 && fail "Run entry still there after unticking" && return 1
+    return 0
+}
+
 unsupported_platform_is_refused_after_show() {
     reg add "$APP_DEFAULTS" /v Version /d win2k /f
     start_app "$APP"
@@ -205,6 +222,7 @@ windows10_reports_a_supported_version_through_the_manifest() {
 
 for case in main_window_shows_centred_with_its_controls second_copy_exits_at_once_without_a_window \
     renamed_copy_runs_beside_and_both_close_with_code_0 run_entry_in_other_case_keeps_window_hidden \
+    monitor_box_click_writes_and_deletes_the_run_entry \
     unsupported_platform_is_refused_after_show windows10_reports_a_supported_version_through_the_manifest; do
     run_case "$case"
 done
