@@ -1,6 +1,6 @@
 #include "lookup/ip_config_platform_win.h"
 
-#include "base/win_handles_win.h"
+#include "base/system_message_win.h"
 
 namespace quillcrest {
 
@@ -17,17 +17,7 @@ DWORD SystemIpHelperApi::GetTimeZoneInformation(TIME_ZONE_INFORMATION* zone) {
 }
 
 std::string SystemIpHelperApi::SystemMessage(DWORD code) {
-    UniqueLocal text;
-    // With FORMAT_MESSAGE_ALLOCATE_BUFFER the buffer argument is really the address of the pointer to fill.
-    const DWORD length =
-        ::FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                         nullptr, code, 0, reinterpret_cast<LPSTR>(text.put()), 0, nullptr);
-    if (length == 0 || !text)
-        return std::string();
-    std::string message(static_cast<const char*>(text.get()), length);
-    while (!message.empty() && (message.back() == '\r' || message.back() == '\n'))
-        message.pop_back();
-    return message;
+    return SystemMessageText(code);
 }
 
 IpHelperApi& SystemIpHelper() {

@@ -4,7 +4,7 @@
 
 #include "netconfig/com_error.h"
 #include "netconfig/com_error_text.h"
-#include "netconfig/system_message_win.h"
+#include "base/system_message_win.h"
 #include "netconfig/wmi_error.h"
 #include "netconfig/wmi_error_text.h"
 

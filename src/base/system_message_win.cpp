@@ -1,4 +1,4 @@
-#include "netconfig/system_message_win.h"
+#include "base/system_message_win.h"
 
 #include <windows.h>
 
