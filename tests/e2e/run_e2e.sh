@@ -64,6 +64,8 @@ wait_exit() {  # pid seconds
     done
 }
 
+run_entry() { wine reg query "$RUN_KEY" /v VORLANKE 2>/dev/null | tr -d '\r' | sed -n 's/.*REG_SZ[[:space:]]*//p'; }
+
 value_of() { grep -E "^$1=" | head -n 1 | cut -d= -f2-; }
 
 stop_all() {
@@ -188,14 +190,20 @@ monitor_box_click_writes_and_deletes_the_run_entry() {
     local winpath stored
     winpath=$(winepath -w "$APP" 2>/dev/null | tr -d '\r')
     drive click "$MAIN_CLASS" $START_UP_ID >/dev/null || fail "no monitor check box" || return 1
-    sleep 1
-    stored=$(wine reg query "$RUN_KEY" /v VORLANKE 2>/dev/null | tr -d '\r' | sed -n 's/.*REG_SZ[[:space:]]*//p')
+    local i
+    for i in $(seq 1 20); do
+        stored=$(run_entry)
+        [ -n "$stored" ] && break
+        sleep 0.5
+    done
     [ "$stored" = "$winpath" ] || fail "Run entry after ticking: '$stored', expected '$winpath'" || return 1
     screenshot monitor-ticked "^${MAIN_CAPTION}\$"
     drive click "$MAIN_CLASS" $START_UP_ID >/dev/null
-    sleep 1
-    wine reg query "$RUN_KEY" /v VORLANKE >/dev/null 2>&1 && fail "Run entry still there after unticking" && return 1
-    return 0
+    for i in $(seq 1 20); do
+        [ -z "$(run_entry)" ] && return 0
+        sleep 0.5
+    done
+    fail "Run entry still there after unticking"
 }
 
 unsupported_platform_is_refused_after_show() {
