@@ -1,19 +1,33 @@
-# Shared set-up for the run and test commands: Debian packages, the project's Wine prefix, Xvfb and a
-# persistent wineserver. Source it; it defines functions only.
+# Shared set-up for the run and test commands: Debian packages, the project's Wine prefixes, Xvfb and a
+# persistent wineserver. Source it; it defines functions and variables only.
+#
+# The run command and the test command each have a prefix of their own (and each starts its own Xvfb), so
+# running the program while the tests run disturbs neither. Scripts that are run on their own default to the
+# test prefix; an exported WINEPREFIX (as the test command passes to its helpers) wins.
 
 QC_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 QC_BUILD="$QC_ROOT/build"
-export WINEPREFIX="${WINEPREFIX:-$QC_BUILD/wineprefix}"
+QC_TEST_PREFIX="$QC_BUILD/wineprefix-test"
+QC_RUN_PREFIX="$QC_BUILD/wineprefix-run"
+export WINEPREFIX="${WINEPREFIX:-$QC_TEST_PREFIX}"
 export WINEARCH=win64
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
 
+# Raise this whenever qc_ensure_prefix changes what it sets up: a prefix whose marker names another version is
+# set up again, so existing prefixes get the change too.
+QC_PREFIX_SETUP_VERSION=2
+QC_PREFIX_MARKER=".quillcrest-ready"
+
 QC_PACKAGES=(cmake make g++ googletest libgtest-dev libgmock-dev mingw-w64 g++-mingw-w64-x86-64-posix
-             wine wine64 xvfb xauth xdotool imagemagick fonts-wine fonts-crosextra-carlito xcompmgr
+             wine wine64 xvfb xauth xdotool imagemagick fonts-wine fonts-crosextra-carlito xcompmgr trayer nsis
+             clang-14 libfuzzer-14-dev geoip-database libgeoip-dev nginx-light
              util-linux procps python3)
 
 qc_log() { printf '[quillcrest] %s\n' "$*" >&2; }
 
+# Installs the missing packages, as root or through sudo. Services that packages would start on installation
+# (nginx) stay stopped: the project starts its own instances on loopback ports.
 qc_ensure_packages() {
     local missing=() p
     for p in "${QC_PACKAGES[@]}"; do
@@ -21,50 +35,136 @@ qc_ensure_packages() {
     done
     [ ${#missing[@]} -eq 0 ] && return 0
     qc_log "installing Debian packages: ${missing[*]}"
-    local sudo=""
-    [ "$(id -u)" -ne 0 ] && sudo="sudo"
-    $sudo apt-get update -qq
-    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+    local sudo=()
+    if [ "$(id -u)" -ne 0 ]; then
+        if ! command -v sudo >/dev/null 2>&1; then
+            qc_log "missing packages and not root, and sudo is not installed: run this as root once"
+            return 1
+        fi
+        sudo=(sudo)
+    fi
+    local policy=/usr/sbin/policy-rc.d added_policy=0
+    if [ ! -e "$policy" ]; then
+        printf '#!/bin/sh\nexit 101\n' | "${sudo[@]}" tee "$policy" >/dev/null && "${sudo[@]}" chmod 755 "$policy" &&
+            added_policy=1
+    fi
+    local status=0
+    "${sudo[@]}" apt-get update -qq || status=$?
+    if [ "$status" -eq 0 ]; then
+        "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive \
+            apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null || status=$?
+    fi
+    [ "$added_policy" -eq 1 ] && "${sudo[@]}" rm -f "$policy"
+    if [ "$status" -ne 0 ]; then
+        qc_log "package installation failed (apt-get exit status $status)"
+        return 1
+    fi
 }
 
-# Creates and configures the prefix once: window manager stalls off, real Tahoma, Calibri mapped to Carlito,
-# and the TCP/IP interfaces key that a fresh prefix lacks.
+# The first line of a prefix's marker, "setup N": the set-up version it was made with.
+qc_prefix_version() {  # prefix
+    sed -n '1s/^setup \([0-9][0-9]*\)$/\1/p' "$1/$QC_PREFIX_MARKER" 2>/dev/null
+}
+
+# Creates and configures the prefix unless its marker names the current set-up version: window manager stalls
+# off, real Tahoma and Marlett, Calibri mapped to Carlito, and the TCP/IP interfaces key that a fresh prefix
+# lacks. Every step is checked; the marker is written only when all of them succeeded, so a failed set-up is
+# redone at the next start instead of leaving a half-made prefix behind.
 qc_ensure_prefix() {
-    local marker="$WINEPREFIX/.quillcrest-ready"
-    [ -f "$marker" ] && return 0
-    qc_log "creating Wine prefix $WINEPREFIX"
-    mkdir -p "$WINEPREFIX"
-    wineboot -i >/dev/null 2>&1
-    wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
-    wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v Calibri /d Carlito /f >/dev/null 2>&1
-    cp /usr/share/wine/fonts/*.ttf "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
-    local carlito
-    for carlito in /usr/share/fonts/truetype/crosextra/Carlito-*.ttf; do
-        [ -f "$carlito" ] && cp "$carlito" "$WINEPREFIX/drive_c/windows/Fonts/"
-    done
-    wineserver -w
-    touch "$marker"
+    [ "$(qc_prefix_version "$WINEPREFIX")" = "$QC_PREFIX_SETUP_VERSION" ] && return 0
+    mkdir -p "$(dirname "$WINEPREFIX")" || return 1
+    # Two commands setting up the same prefix at once would interleave their steps.
+    local lock_fd
+    exec {lock_fd}>"$WINEPREFIX.lock" || return 1
+    flock "$lock_fd"
+    local status=0
+    if [ "$(qc_prefix_version "$WINEPREFIX")" != "$QC_PREFIX_SETUP_VERSION" ]; then
+        qc_setup_prefix || status=1
+    fi
+    exec {lock_fd}>&-
+    return "$status"
 }
 
-# Starts Xvfb on a free display and exports DISPLAY. Sets QC_XVFB_PID.
+qc_setup_prefix() {
+    local marker="$WINEPREFIX/$QC_PREFIX_MARKER"
+    qc_log "setting up Wine prefix $WINEPREFIX (set-up version $QC_PREFIX_SETUP_VERSION)"
+    rm -f "$marker"
+    # A server still running for this prefix (persistent, from an earlier run) would keep `wineserver -w`
+    # below from ever returning.
+    wineserver -k >/dev/null 2>&1
+    mkdir -p "$WINEPREFIX" || return 1
+    local out
+    if ! out=$(wineboot -i 2>&1); then
+        qc_log "wineboot -i failed in $WINEPREFIX:"
+        printf '%s\n' "$out" | tail -n 20 >&2
+        return 1
+    fi
+    qc_reg_add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N || return 1
+    qc_reg_add 'HKCU\Software\Wine\Fonts\Replacements' /v Calibri /d Carlito || return 1
+    qc_reg_add 'HKLM\SYSTEM\CurrentControlSet\Services\Tcpip\Parameters\Interfaces' || return 1
+
+    local fonts="$WINEPREFIX/drive_c/windows/Fonts" f copied=0
+    mkdir -p "$fonts" || return 1
+    for f in /usr/share/wine/fonts/*.ttf /usr/share/fonts/truetype/crosextra/Carlito-*.ttf; do
+        [ -f "$f" ] || continue
+        cp "$f" "$fonts/" || { qc_log "could not copy font $f into $fonts"; return 1; }
+        copied=$((copied + 1))
+    done
+    for f in tahoma.ttf tahomabd.ttf marlett.ttf Carlito-Regular.ttf; do
+        [ -f "$fonts/$f" ] || { qc_log "font $f missing after copying (fonts-wine, fonts-crosextra-carlito?)"; return 1; }
+    done
+
+    # Writes the registry to disk before the marker claims the prefix is ready.
+    if ! timeout 120 wineserver -w; then
+        qc_log "wineserver of $WINEPREFIX did not end after the set-up"
+        return 1
+    fi
+    printf 'setup %s\ncreated %s\n' "$QC_PREFIX_SETUP_VERSION" "$(date -u +%Y-%m-%dT%H:%M:%S.%NZ)" >"$marker" || return 1
+    qc_log "Wine prefix ready ($copied fonts copied)"
+}
+
+qc_reg_add() {  # key [/v name /d data]
+    local out
+    if ! out=$(wine reg add "$@" /f 2>&1); then
+        qc_log "wine reg add $* failed in $WINEPREFIX:"
+        printf '%s\n' "$out" | tail -n 5 >&2
+        return 1
+    fi
+}
+
+# Starts Xvfb on a free display and exports DISPLAY. Sets QC_XVFB_PID. The display is checked to belong to the
+# started server (its lock file names our process): another command may start an Xvfb at the same moment.
 qc_start_xvfb() {
-    local n
-    for n in $(seq 91 140); do
+    local n first=${1:-91} last=${2:-140}
+    QC_XVFB_PID=""
+    for n in $(seq "$first" "$last"); do
         [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] && continue
         Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-        QC_XVFB_PID=$!
-        local i
-        for i in $(seq 1 50); do
-            [ -e "/tmp/.X11-unix/X$n" ] && break
+        local pid=$! i
+        for i in $(seq 1 100); do
+            kill -0 "$pid" 2>/dev/null || break
+            [ -e "/tmp/.X11-unix/X$n" ] && [ "$(tr -d ' \n' <"/tmp/.X$n-lock" 2>/dev/null)" = "$pid" ] && break
             sleep 0.1
         done
-        if kill -0 "$QC_XVFB_PID" 2>/dev/null; then
+        if kill -0 "$pid" 2>/dev/null && [ -e "/tmp/.X11-unix/X$n" ] &&
+            [ "$(tr -d ' \n' <"/tmp/.X$n-lock" 2>/dev/null)" = "$pid" ]; then
+            QC_XVFB_PID=$pid
             export DISPLAY=":$n"
             return 0
         fi
+        kill "$pid" 2>/dev/null
+        wait "$pid" 2>/dev/null
     done
-    qc_log "could not start Xvfb"
+    qc_log "could not start Xvfb on any display :$first to :$last"
     return 1
+}
+
+qc_stop_xvfb() {
+    if [ -n "${QC_XVFB_PID:-}" ]; then
+        kill "$QC_XVFB_PID" 2>/dev/null
+        wait "$QC_XVFB_PID" 2>/dev/null
+        QC_XVFB_PID=""
+    fi
 }
 
 qc_start_wineserver() {
