@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
-# Builds Quillcrest.exe and runs it under Wine in the project's prefix, in the foreground until it ends
+# Builds Quillcrest.exe and runs it under Wine in the project's run prefix, in the foreground until it ends
 # (Ctrl+C ends both). Without a DISPLAY it starts Xvfb and keeps writing screenshots of the screen to a file it
-# names, so the program can be watched on a headless machine.
+# names, so the program can be watched on a headless machine. Its build directory, Wine prefix and display are
+# its own, so it can run while the test command runs.
 set -uo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/environment.sh"
 cd "$QC_ROOT"
+export WINEPREFIX="${QC_RUN_WINEPREFIX:-$QC_RUN_PREFIX}"
 
 SHOT_INTERVAL_SECONDS=3
 QC_XVFB_PID=""
@@ -15,7 +17,7 @@ cleanup() {
     [ -n "$APP_PID" ] && kill "$APP_PID" 2>/dev/null
     [ -n "$SHOOTER_PID" ] && kill "$SHOOTER_PID" 2>/dev/null
     qc_stop_wineserver
-    [ -n "$QC_XVFB_PID" ] && kill "$QC_XVFB_PID" 2>/dev/null
+    qc_stop_xvfb
     wait 2>/dev/null
 }
 trap cleanup EXIT
@@ -24,15 +26,15 @@ trap 'exit 130' INT TERM
 qc_ensure_packages || exit 1
 mkdir -p "$QC_BUILD"
 qc_log "building Quillcrest.exe"
-if ! { cmake --preset windows >"$QC_BUILD/windows-configure.log" 2>&1 &&
-       cmake --build --preset windows --target Quillcrest -j "$(nproc)" >"$QC_BUILD/windows-build.log" 2>&1; }; then
-    tail -n 40 "$QC_BUILD/windows-build.log" "$QC_BUILD/windows-configure.log" 2>/dev/null
+if ! { cmake --preset windows-run -DQUILLCREST_WINEPREFIX="$WINEPREFIX" >"$QC_BUILD/windows-run-configure.log" 2>&1 &&
+       cmake --build --preset windows-run -j "$(nproc)" >"$QC_BUILD/windows-run-build.log" 2>&1; }; then
+    tail -n 40 "$QC_BUILD/windows-run-configure.log" "$QC_BUILD/windows-run-build.log" 2>/dev/null
     exit 1
 fi
-qc_ensure_prefix
+qc_ensure_prefix || exit 1
 
 if [ -z "${DISPLAY:-}" ]; then
-    qc_start_xvfb || exit 1
+    qc_start_xvfb 141 190 || exit 1
     shots="$QC_BUILD/run-screenshots"
     mkdir -p "$shots"
     qc_log "no DISPLAY: started Xvfb on $DISPLAY; a screenshot of the screen is written every" \
@@ -45,7 +47,7 @@ if [ -z "${DISPLAY:-}" ]; then
 fi
 
 qc_log "starting Quillcrest.exe under Wine (Ctrl+C ends it)"
-wine "$QC_BUILD/windows/Quillcrest.exe" &
+wine "$QC_BUILD/windows-run/Quillcrest.exe" &
 APP_PID=$!
 wait "$APP_PID"
 code=$?

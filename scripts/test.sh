@@ -1,19 +1,22 @@
 #!/usr/bin/env bash
-# Runs every test tier from a fresh clone: native (ASan/UBSan), Windows tests under Wine, end-to-end runs of
-# Quillcrest.exe under Wine and Xvfb. Installs what is missing, starts and stops its own Xvfb and wineserver,
-# prints one "N passed, M failed" line per tier and exits non-zero when anything failed.
+# Runs every test tier from a fresh clone: native (ASan/UBSan), replay of the fuzz corpora, Windows tests under
+# Wine, end-to-end runs of Quillcrest.exe under Wine and Xvfb. Installs what is missing, starts and stops its own
+# Xvfb and wineserver in the test prefix (apart from the run command's), prints one "N passed, M failed" line
+# per tier and exits non-zero when anything failed.
 set -uo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/environment.sh"
 cd "$QC_ROOT"
+export WINEPREFIX="${QC_TEST_WINEPREFIX:-$QC_TEST_PREFIX}"
 
 JOBS=${QC_JOBS:-$(nproc)}
 SUMMARY=()
+DURATIONS=()
 FAILED=0
 QC_XVFB_PID=""
 
 cleanup() {
     qc_stop_wineserver
-    [ -n "$QC_XVFB_PID" ] && kill "$QC_XVFB_PID" 2>/dev/null
+    qc_stop_xvfb
     wait 2>/dev/null
 }
 trap cleanup EXIT
@@ -39,32 +42,92 @@ record() {  # tier passed failed
     [ "$3" -ne 0 ] && FAILED=1
 }
 
-build() {  # preset
-    cmake --preset "$1" >"$QC_BUILD/$1-configure.log" 2>&1 &&
-        cmake --build --preset "$1" -j "$JOBS" >"$QC_BUILD/$1-build.log" 2>&1
+TIER_START=0
+tier_start() {  # tier
+    qc_log "$1 tier"
+    TIER_START=$SECONDS
+}
+tier_took() {  # tier
+    DURATIONS+=("$1: $((SECONDS - TIER_START)) s")
+}
+
+build() {  # preset [configure arguments...]
+    local preset=$1
+    shift
+    cmake --preset "$preset" "$@" >"$QC_BUILD/$preset-configure.log" 2>&1 &&
+        cmake --build --preset "$preset" -j "$JOBS" >"$QC_BUILD/$preset-build.log" 2>&1
+}
+
+show_build_failure() {  # preset
+    qc_log "$1 build failed; the end of its logs ($QC_BUILD/$1-configure.log, $QC_BUILD/$1-build.log):"
+    tail -n 40 "$QC_BUILD/$1-configure.log" "$QC_BUILD/$1-build.log" 2>/dev/null
 }
 
 qc_ensure_packages || { echo "package installation failed"; exit 1; }
 mkdir -p "$QC_BUILD"
 
-# Tier 1: native.
-qc_log "native build and tests"
+# Tier 1: native. ctest over the whole build directory, so every test the native build registers counts.
+tier_start native
 if build native; then
     (cd "$QC_BUILD/native" && ASAN_OPTIONS=detect_leaks=1 ctest -j "$JOBS" --output-on-failure) | tee "$QC_BUILD/native-test.log"
     read -r p f < <(ctest_counts "$QC_BUILD/native-test.log")
 else
-    tail -n 40 "$QC_BUILD/native-build.log" "$QC_BUILD/native-configure.log" 2>/dev/null
+    show_build_failure native
     p=0 f=1
 fi
 record native "$p" "$f"
+tier_took native
 
-# Tier 2: Windows tests under Wine.
-qc_log "windows build"
-if build windows; then
-    qc_ensure_prefix
-    qc_start_xvfb
+# Tier 2: every fuzz target replays its corpus (fuzz/CMakeLists.txt); one count per target. A target that does
+# not compile fails its own count and leaves the others running.
+tier_start fuzz
+shopt -s nullglob
+fuzz_sources=(fuzz/*_fuzz.cpp)
+shopt -u nullglob
+if [ ${#fuzz_sources[@]} -eq 0 ]; then
+    qc_log "no fuzz targets"
+    record fuzz 0 0
+elif cmake --preset fuzz >"$QC_BUILD/fuzz-configure.log" 2>&1; then
+    # A target that no longer compiles must not replay with the executable of an earlier build.
+    rm -f "$QC_BUILD"/fuzz/fuzz/*_fuzz
+    fuzz_built=1
+    cmake --build --preset fuzz -j "$JOBS" -- -k >"$QC_BUILD/fuzz-build.log" 2>&1 || fuzz_built=0
+    [ "$fuzz_built" -eq 1 ] || show_build_failure fuzz
+    (cd "$QC_BUILD/fuzz" && ctest -j "$JOBS" --output-on-failure) | tee "$QC_BUILD/fuzz-test.log"
+    read -r p f < <(ctest_counts "$QC_BUILD/fuzz-test.log")
+    [ "$fuzz_built" -eq 0 ] && [ "$f" -eq 0 ] && f=1
+    record fuzz "$p" "$f"
+else
+    show_build_failure fuzz
+    record fuzz 0 "${#fuzz_sources[@]}"
+fi
+tier_took fuzz
+
+# Tier 3: Windows tests under Wine.
+tier_start windows
+xvfb_ok=0
+if ! build windows -DQUILLCREST_WINEPREFIX="$WINEPREFIX"; then
+    show_build_failure windows
+    record windows 0 1
+    tier_took windows
+    record e2e 0 1
+elif ! qc_ensure_prefix; then
+    qc_log "windows and e2e tiers stopped: the Wine prefix $WINEPREFIX could not be set up"
+    record windows 0 1
+    tier_took windows
+    record e2e 0 1
+elif ! qc_start_xvfb 91 140; then
+    qc_log "windows and e2e tiers stopped: Xvfb could not be started, so no window can be created under Wine"
+    record windows 0 1
+    tier_took windows
+    record e2e 0 1
+else
+    xvfb_ok=1
+fi
+
+if [ "$xvfb_ok" -eq 1 ]; then
     qc_start_wineserver
-    qc_log "windows tests under Wine"
+    qc_log "windows tests under Wine (prefix $WINEPREFIX, display $DISPLAY)"
     (cd "$QC_BUILD/windows" && ctest -j "$JOBS" --output-on-failure) | tee "$QC_BUILD/windows-test.log"
     read -r p f < <(ctest_counts "$QC_BUILD/windows-test.log")
     if [ -x tests/windows/dns_scenarios.sh ]; then
@@ -78,9 +141,10 @@ if build windows; then
         fi
     fi
     record windows "$p" "$f"
+    tier_took windows
 
-    # Tier 3: end-to-end.
-    qc_log "end-to-end tests"
+    # Tier 4: end-to-end.
+    tier_start e2e
     tests/e2e/run_e2e.sh "$QC_BUILD/windows" "$QC_BUILD/e2e" | tee "$QC_BUILD/e2e.log"
     line=$(grep -E '^e2e: [0-9]+ passed, [0-9]+ failed' "$QC_BUILD/e2e.log" | tail -n 1)
     if [ -n "$line" ]; then
@@ -88,12 +152,12 @@ if build windows; then
     else
         record e2e 0 1
     fi
-else
-    tail -n 40 "$QC_BUILD/windows-build.log" "$QC_BUILD/windows-configure.log" 2>/dev/null
-    record windows 0 1
-    record e2e 0 1
+    tier_took e2e
 fi
 
+echo
+echo "== Durations =="
+for line in "${DURATIONS[@]}"; do echo "$line"; done
 echo
 echo "== Summary =="
 for line in "${SUMMARY[@]}"; do echo "$line"; done

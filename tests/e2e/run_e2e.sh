@@ -1,14 +1,57 @@
 #!/usr/bin/env bash
 # End-to-end runs of the real Quillcrest.exe under Wine and Xvfb, driven from outside with qcdriver.exe.
-# Usage: run_e2e.sh WINDOWS_BUILD_DIR ARTIFACT_DIR. Expects DISPLAY and a running wineserver (scripts/test.sh).
-# Screenshots of every window shown land in ARTIFACT_DIR/screenshots. Ends with "e2e: N passed, M failed".
+# Usage: run_e2e.sh WINDOWS_BUILD_DIR ARTIFACT_DIR. Uses DISPLAY and the prefix's running wineserver when there
+# are (scripts/test.sh starts both); otherwise it starts its own. Whatever it started - the program's copies,
+# the wineserver, Xvfb - ends with it, also on Ctrl+C or TERM. Screenshots of every window shown land in
+# ARTIFACT_DIR/screenshots. Ends with "e2e: N passed, M failed".
 set -uo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/../../scripts/environment.sh"
 
+if [ $# -ne 2 ] || [ ! -f "$1/Quillcrest.exe" ] || [ ! -f "$1/qcdriver.exe" ]; then
+    echo "usage: $0 WINDOWS_BUILD_DIR ARTIFACT_DIR (the build directory holds Quillcrest.exe and qcdriver.exe)" >&2
+    echo "e2e: 0 passed, 1 failed"
+    exit 2
+fi
 BUILD=$(cd "$1" && pwd)
 ARTIFACTS=$(mkdir -p "$2" && cd "$2" && pwd)
 SHOTS="$ARTIFACTS/screenshots"
 APPDIR="$ARTIFACTS/app"
+
+PASSED=0
+FAILED=0
+APP_PIDS=()
+QC_XVFB_PID=""
+OWN_WINESERVER=0
+CLEANED=0
+
+# Ends every copy of the program this script started and what it started for them. Bounded in time, so an
+# interrupted run still ends promptly.
+cleanup() {
+    [ "$CLEANED" -eq 1 ] && return
+    CLEANED=1
+    trap '' INT TERM
+    local pid
+    for pid in "${APP_PIDS[@]}"; do kill "$pid" 2>/dev/null; done
+    if [ "$OWN_WINESERVER" -eq 1 ]; then
+        qc_stop_wineserver
+    else
+        timeout 20 wine taskkill /f /im Quillcrest.exe >/dev/null 2>&1
+        timeout 20 wine taskkill /f /im Other.exe >/dev/null 2>&1
+    fi
+    for pid in "${APP_PIDS[@]}"; do wait "$pid" 2>/dev/null; done
+    qc_stop_xvfb
+    rm -f "$APPDIR/Other.exe"
+}
+trap cleanup EXIT
+trap 'echo "e2e: interrupted"; exit 130' INT TERM
+
+qc_ensure_prefix || { echo "e2e: 0 passed, 1 failed"; exit 1; }
+if [ -z "${DISPLAY:-}" ]; then
+    qc_start_xvfb 91 140 || { echo "e2e: cannot start Xvfb"; echo "e2e: 0 passed, 1 failed"; exit 1; }
+fi
+# "wineserver -p" answers 2 when a server already runs for the prefix; that one is not ours to stop.
+wineserver -p >/dev/null 2>&1 && OWN_WINESERVER=1
+
 rm -rf "$SHOTS" "$APPDIR"
 mkdir -p "$SHOTS" "$APPDIR"
 cp "$BUILD/Quillcrest.exe" "$APPDIR/Quillcrest.exe"
@@ -21,10 +64,6 @@ APP_DEFAULTS='HKCU\Software\Wine\AppDefaults\Quillcrest.exe'
 WM_CLOSE=0x0010
 IDOK=1
 START_UP_ID=107
-
-PASSED=0
-FAILED=0
-APP_PIDS=()
 
 drive() { wine "$BUILD/qcdriver.exe" "$@"; }
 reg() { wine reg "$@" >/dev/null 2>&1; }

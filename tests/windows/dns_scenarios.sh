@@ -6,7 +6,8 @@
 # Wine reads /etc/resolv.conf once per process (and its wineserver holds on to it), so each scenario runs
 # in a private mount namespace where a scratch file is bound over /etc/resolv.conf, with its own
 # wineserver started inside that namespace. That server belongs to a separate copy of the Wine prefix,
-# so the project's main prefix and its persistent wineserver are never touched. Needs root for unshare.
+# so the project's test prefix and its persistent wineserver are never touched. Needs root (or
+# CAP_SYS_ADMIN) for unshare and mount.
 set -u
 
 if [ $# -ne 1 ] || [ ! -f "$1" ]; then
@@ -17,29 +18,52 @@ test_exe=$(readlink -f "$1")
 
 # shellcheck source=../../scripts/environment.sh
 source "$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)/scripts/environment.sh"
+
+# Without the rights for a private mount namespace no scenario can run: say so and fail rather than skip.
+if ! unshare_error=$(unshare -m sh -c 'mount --bind /etc/resolv.conf /etc/resolv.conf' 2>&1); then
+    echo "dns-scenarios: cannot run: no rights for 'unshare -m' and 'mount --bind' (run as root):" \
+        "${unshare_error:-unshare failed}"
+    echo "dns-scenarios: 0 passed, 1 failed"
+    exit 1
+fi
+
 main_prefix="$WINEPREFIX"
-qc_ensure_prefix
+qc_ensure_prefix || { echo "dns-scenarios: 0 passed, 1 failed"; exit 1; }
 export WINEPREFIX="$main_prefix-dns"
-# The copy is made once; the main prefix's wineserver may keep running meanwhile.
-[ -d "$WINEPREFIX" ] || cp -a "$main_prefix" "$WINEPREFIX"
+# The copy is made again whenever its marker differs from the source prefix's (another set-up version, or a
+# source prefix made anew since). The source prefix's wineserver may keep running meanwhile.
+if ! cmp -s "$main_prefix/$QC_PREFIX_MARKER" "$WINEPREFIX/$QC_PREFIX_MARKER"; then
+    [ -d "$WINEPREFIX" ] && echo "=== prefix copy $WINEPREFIX is stale; copying $main_prefix again"
+    wineserver -k >/dev/null 2>&1
+    rm -rf "$WINEPREFIX"
+    # The marker goes last: a copy cut short is never taken for a current one.
+    if ! { cp -a "$main_prefix" "$WINEPREFIX.tmp" && rm -f "$WINEPREFIX.tmp/$QC_PREFIX_MARKER" &&
+           mv "$WINEPREFIX.tmp" "$WINEPREFIX" && cp "$main_prefix/$QC_PREFIX_MARKER" "$WINEPREFIX/"; }; then
+        rm -rf "$WINEPREFIX.tmp"
+        echo "dns-scenarios: could not copy $main_prefix to $WINEPREFIX"
+        echo "dns-scenarios: 0 passed, 1 failed"
+        exit 1
+    fi
+fi
 
 work=$(mktemp -d)
 trap 'wineserver -k >/dev/null 2>&1; rm -rf "$work"' EXIT
+trap 'exit 130' INT TERM
 
 # name | resolv.conf lines (";" separated) | expected list ("-" for none)
-# The servers are documentation addresses off the host's own subnet: the lookups Wine makes by itself then
-# fail at once instead of waiting for an answer from the local network.
+# Only loopback servers (127.0.x.y) are named: Wine sends real lookups to the servers it is given, and nothing
+# answers DNS on these loopback addresses, so those lookups fail at once and never leave the machine.
 #  - zero: an IPv6-only configuration, because a file without nameserver lines makes the resolver fall
 #    back to 127.0.0.1; IP Helper lists IPv4 servers only, so the first entry comes back empty.
 #  - many: more servers than fit 584 bytes of IP_ADDR_STRING entries; the resolver library under Wine keeps
 #    only the first three (glibc's MAXNS), so those three are what the platform reports.
 many_lines=""
-for i in $(seq 1 20); do many_lines+="nameserver 198.51.100.$i;"; done
+for i in $(seq 1 20); do many_lines+="nameserver 127.0.54.$i;"; done
 scenarios=(
     "zero|nameserver ::1|-"
-    "one|nameserver 203.0.113.53|203.0.113.53"
-    "three|nameserver 203.0.113.1;nameserver 203.0.113.2;nameserver 203.0.113.3|203.0.113.1,203.0.113.2,203.0.113.3"
-    "many|${many_lines}|198.51.100.1,198.51.100.2,198.51.100.3"
+    "one|nameserver 127.0.53.53|127.0.53.53"
+    "three|nameserver 127.0.53.1;nameserver 127.0.53.2;nameserver 127.0.53.3|127.0.53.1,127.0.53.2,127.0.53.3"
+    "many|${many_lines}|127.0.54.1,127.0.54.2,127.0.54.3"
 )
 
 passed=0
