@@ -1,0 +1,54 @@
+#include "http/http_address.h"
+
+#include <cctype>
+
+#include "http/decimal_text.h"
+
+namespace quillcrest {
+namespace {
+
+constexpr char kSchemePrefix[] = "http://";
+constexpr std::size_t kSchemePrefixLength = sizeof(kSchemePrefix) - 1;
+constexpr long long kMaxPort = 65535;
+
+bool StartsWithSchemePrefix(const std::string& url) {
+    if (url.size() < kSchemePrefixLength)
+        return false;
+    for (std::size_t i = 0; i < kSchemePrefixLength; ++i) {
+        if (std::tolower(static_cast<unsigned char>(url[i])) != kSchemePrefix[i])
+            return false;
+    }
+    return true;
+}
+
+// A port text that is no number, or one no TCP port can have, falls back to the default port instead of
+// wrapping round to some other server's port.
+std::uint16_t PortFromText(const std::string& text) {
+    const auto number = ParseDecimal(text);
+    if (!number || *number < 0 || *number > kMaxPort)
+        return kDefaultHttpPort;
+    return static_cast<std::uint16_t>(*number);
+}
+
+}  // namespace
+
+HttpAddress ParseHttpUrl(const std::string& url) {
+    const std::string rest = StartsWithSchemePrefix(url) ? url.substr(kSchemePrefixLength) : url;
+    HttpAddress address;
+    const std::size_t slash = rest.find('/');
+    const std::string hostPart = rest.substr(0, slash);
+    if (slash != std::string::npos)
+        address.requestPath = rest.substr(slash);
+    const std::size_t colon = hostPart.find(':');
+    if (colon != std::string::npos) {
+        address.host = hostPart.substr(0, colon);
+        address.port = PortFromText(hostPart.substr(colon + 1));
+    } else {
+        address.host = hostPart;
+    }
+    if (address.host.size() > kMaxHostLength)
+        address.host.resize(kMaxHostLength);
+    return address;
+}
+
+}  // namespace quillcrest

@@ -1,0 +1,84 @@
+#include "http/socket_error.h"
+
+#include <algorithm>
+#include <iterator>
+
+namespace quillcrest {
+namespace {
+
+struct SocketErrorDescription {
+    int code;
+    const char* text;
+};
+
+// Sorted by code.
+constexpr SocketErrorDescription kDescriptions[] = {
+    {10004, "Interrupted system call"},
+    {10009, "Bad file number"},
+    {10013, "Permission denied"},
+    {10014, "Bad address"},
+    {10022, "Invalid argument"},
+    {10024, "Too many open files"},
+    {10035, "Operation would block"},
+    {10036, "Operation now in progress"},
+    {10037, "Operation already in progress"},
+    {10038, "Socket operation on non-socket"},
+    {10039, "Destination address required"},
+    {10040, "Message too long"},
+    {10041, "Protocol wrong type for socket"},
+    {10042, "Bad protocol option"},
+    {10043, "Protocol not supported"},
+    {10044, "Socket type not supported"},
+    {10045, "Operation not supported on socket"},
+    {10046, "Protocol family not supported"},
+    {10047, "Address family not supported by protocol family"},
+    {10048, "Address already in use"},
+    {10049, "Can't assign requested address"},
+    {10050, "Network is down"},
+    {10051, "Network is unreachable"},
+    {10052, "Net dropped connection or reset"},
+    {10053, "Software caused connection abort"},
+    {10054, "Connection reset by peer"},
+    {10055, "No buffer space available"},
+    {10056, "Socket is already connected"},
+    {10057, "Socket is not connected"},
+    {10058, "Can't send after socket shutdown"},
+    {10059, "Too many references, can't splice"},
+    {10060, "Connection timed out"},
+    {10061, "Connection refused"},
+    {10062, "Too many levels of symbolic links"},
+    {10063, "File name too long"},
+    {10064, "Host is down"},
+    {10065, "No Route to Host"},
+    {10066, "Directory not empty"},
+    {10067, "Too many processes"},
+    {10068, "Too many users"},
+    {10069, "Disc quota exceeded"},
+    {10070, "Stale NFS file handle"},
+    {10071, "Too many levels of remote in path"},
+    {10091, "Network subsystem is unusable"},
+    {10092, "Winsock DLL cannot support this application"},
+    {10093, "Winsock not initialized"},
+    {10094, "Disconnect"},
+    {11001, "Host not found"},
+    {11002, "Non-Authoritative Host not found"},
+    {11003, "Non-Recoverable errors: FORMERR, REFUSED, NOTIMP"},
+    {11004, "Valid name, no data record of requested type"},
+};
+
+// The base of the Winsock range stands for "no error" and is shown with the code 0.
+constexpr int kWinsockBaseCode = 10000;
+
+}  // namespace
+
+std::string SocketErrorMessage(int code) {
+    if (code == kWinsockBaseCode)
+        return "[0] No Error";
+    const auto* found = std::lower_bound(std::begin(kDescriptions), std::end(kDescriptions), code,
+                                         [](const SocketErrorDescription& entry, int c) { return entry.code < c; });
+    if (found != std::end(kDescriptions) && found->code == code)
+        return "[" + std::to_string(code) + "] " + found->text;
+    return "Winsock error no " + std::to_string(code);
+}
+
+}  // namespace quillcrest
