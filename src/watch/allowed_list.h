@@ -1,0 +1,44 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "watch/file_system.h"
+#include "watch/text_equality.h"
+
+namespace quillcrest {
+
+// The DNS server lists the user has accepted, in the order accepted, duplicates kept, held in memory and in the
+// file "AllowedDNS.txt" of the program's folder, which all users of the machine share.
+//
+// The entries of the file are never lost to a failed read: until the file has been read, a save first reads it
+// again and keeps its lines ahead of the lists accepted in this run, and raises rather than write over a file it
+// cannot read.
+class AllowedList {
+  public:
+    static constexpr char kFileName[] = "AllowedDNS.txt";
+
+    // folder ends in its separator. equal decides whether an entry matches a list (the user's locale on Windows).
+    AllowedList(FileSystem& files, const std::string& folder, TextEquality equal = EqualIgnoringAsciiCase);
+
+    const std::string& path() const { return path_; }
+    const std::vector<std::string>& entries() const { return entries_; }
+
+    // Replaces the entries with the file's lines; no file gives no entries. Raises EFileError when the file is
+    // there but cannot be read, leaving the list empty and the file's entries still to be read.
+    void Load();
+    // True when an entry equals dnsList as whole texts, blanks significant.
+    bool Contains(const std::string& dnsList) const;
+    // Appends dnsList and writes every entry over the file in one step. Raises EFileError when the file cannot
+    // be read or written; dnsList then stays accepted in memory, and the next save tries again.
+    void AddDNSToGoodList(const std::string& dnsList);
+
+  private:
+    FileSystem& files_;
+    std::string path_;
+    TextEquality equal_;
+    std::vector<std::string> entries_;
+    bool fileRead_ = false;
+};
+
+}  // namespace quillcrest

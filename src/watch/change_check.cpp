@@ -1,0 +1,103 @@
+#include "watch/change_check.h"
+
+#include <vector>
+
+#include "settings/list_text.h"
+#include "watch/text_equality.h"
+
+namespace quillcrest {
+namespace {
+
+// A reference list gives the adapter at most this many servers.
+constexpr std::size_t kMostRevertedServers = 3;
+
+// Marks a check as running for as long as it lasts, also when an error ends it.
+class RunningFlag {
+  public:
+    explicit RunningFlag(bool& flag) : flag_(flag) { flag_ = true; }
+    ~RunningFlag() { flag_ = false; }
+    RunningFlag(const RunningFlag&) = delete;
+    RunningFlag& operator=(const RunningFlag&) = delete;
+
+  private:
+    bool& flag_;
+};
+
+}  // namespace
+
+ChangeCheck::ChangeCheck(ReferenceLists& references,
+                         AllowedList& allowedList,
+                         DnsSelection& selection,
+                         WatchNetwork& network,
+                         InterfaceRecords& records,
+                         WatchDialogs& dialogs,
+                         WatchWindow& window,
+                         CheckTimer& recentCheckTimer)
+    : references_(references),
+      allowedList_(allowedList),
+      selection_(selection),
+      network_(network),
+      records_(records),
+      dialogs_(dialogs),
+      window_(window),
+      recentCheckTimer_(recentCheckTimer) {}
+
+void ChangeCheck::OnRecentCheckTick() {
+    Check(references_.recentDnsList, kRecentQuestion);
+}
+
+void ChangeCheck::OnDefaultCheckTick() {
+    if (window_.MonitorSwitchOn() && !recentCheckTimer_.Enabled())
+        Check(references_.defaultDnsList, kDefaultQuestion);
+    SetRecentCheckRunning(window_.MonitorSwitchOn());
+}
+
+void ChangeCheck::OnMonitorBoxReleased() {
+    SetRecentCheckRunning(window_.MonitorSwitchOn());
+}
+
+void ChangeCheck::Check(std::optional<std::string>& reference, const char* question) {
+    if (checkWaitingForUser_)
+        return;
+    RunningFlag running(checkWaitingForUser_);
+
+    // A list that could not be read says nothing about a change.
+    const std::optional<std::string> current = network_.CurrentDnsList();
+    if (!current)
+        return;
+    if (!reference) {
+        reference = current;
+        return;
+    }
+    if (EqualIgnoringAsciiCase(*current, *reference) || allowedList_.Contains(*current))
+        return;
+
+    // The reference may be renewed while the dialogs wait; the decision is about the one the user was shown.
+    const std::string shownReference = *reference;
+    if (dialogs_.ShowAlert() == kDialogResultOk) {
+        allowedList_.AddDNSToGoodList(*current);
+        return;
+    }
+    if (dialogs_.Confirm(question))
+        RevertPreferredAdapter(shownReference);
+}
+
+void ChangeCheck::RevertPreferredAdapter(const std::string& reference) {
+    const std::string& adapter = references_.adapterGuid;
+    if (records_.ReadDhcpEnabled(adapter)) {
+        network_.SetAdaptorDNS(adapter, {});
+        return;
+    }
+    const std::vector<std::string> servers = SplitList(reference);
+    if (!servers.empty() && servers.size() <= kMostRevertedServers)
+        network_.SetAdaptorDNS(adapter, servers);
+    selection_.ChooseItem(kSelectionDefault);
+}
+
+void ChangeCheck::SetRecentCheckRunning(bool running) {
+    // Switching on a running timer would restart its interval.
+    if (recentCheckTimer_.Enabled() != running)
+        recentCheckTimer_.SetEnabled(running);
+}
+
+}  // namespace quillcrest

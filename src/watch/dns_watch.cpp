@@ -1,0 +1,79 @@
+#include "watch/dns_watch.h"
+
+#include <exception>
+#include <utility>
+
+#include "watch/adapter_actions.h"
+#include "watch/watch_startup.h"
+
+namespace quillcrest {
+
+DnsWatch::DnsWatch(const Platform& platform, const std::string& exeFolder, TextEquality allowedListEquality)
+    : platform_(platform),
+      records_(platform.registry),
+      allowedList_(platform.files, exeFolder, std::move(allowedListEquality)),
+      selection_(platform.window),
+      changeCheck_(references_,
+                   allowedList_,
+                   selection_,
+                   platform.network,
+                   records_,
+                   platform.dialogs,
+                   platform.window,
+                   platform.recentCheckTimer) {}
+
+void DnsWatch::Start() {
+    references_ = StartWatch(platform_.query, platform_.network, records_, platform_.dialogs);
+    selection_.Start(references_.recentDnsList.value_or(""));
+    try {
+        allowedList_.Load();
+    } catch (const std::exception& error) {
+        // The watch runs on with an empty list; the unread entries are read again before the next save.
+        platform_.dialogs.ShowError(error.what());
+    }
+}
+
+void DnsWatch::OnApplyClicked() {
+    const std::optional<int> item = selection_.item();
+    if (item == kSelectionDefault)
+        RestoreRecordedServers(platform_.network, records_);
+    else if (item == kSelectionOpenDns)
+        SwitchToOpenDns(platform_.query, platform_.network);
+    // Read right after the change, so the 30-second check compares with the new settings. When it cannot be
+    // read, the next list the check reads becomes the reference; keeping the old one would raise an alert
+    // against the user's own change, whose "Fix It" would undo it.
+    references_.recentDnsList = platform_.network.CurrentDnsList();
+    selection_.MarkApplied();
+}
+
+void DnsWatch::OnCheckButtonReleased(bool ctrlHeld) {
+    if (ctrlHeld) {
+        ResetDhcpAdapters(platform_.query, platform_.network, records_);
+        return;
+    }
+    const LookupWindowResult lookup = platform_.dialogs.ShowLookupWindow(defaultDnsList());
+    if (lookup.result == kDialogResultOk)
+        records_.WriteUserText(references_.adapterGuid, InterfaceRecords::kDefaultNameServers, lookup.reportedServers);
+}
+
+bool DnsWatch::OnCloseQuery() {
+    if (!selection_.pending())
+        return true;
+    if (platform_.dialogs.ShowExitDialog() != kDialogResultOk)
+        return false;
+    try {
+        RestoreRecordedServers(platform_.network, records_);
+    } catch (const std::exception& error) {
+        platform_.dialogs.ShowError(error.what());
+        return false;
+    }
+    return true;
+}
+
+void DnsWatch::OnExitCommand() {
+    const std::optional<std::string> current = platform_.network.CurrentDnsList();
+    if (current)
+        records_.WriteUserText(references_.adapterGuid, InterfaceRecords::kLastNameServers, *current);
+}
+
+}  // namespace quillcrest

@@ -1,0 +1,53 @@
+#include "watch/file_replacement.h"
+
+#include <memory>
+#include <utility>
+
+namespace quillcrest {
+namespace {
+
+constexpr char kReplacementSuffix[] = ".new";
+
+// Removes the temporary file unless the replacement reached its end.
+class ReplacementCleanup {
+  public:
+    ReplacementCleanup(FileSystem& files, std::string path) : files_(files), path_(std::move(path)) {}
+    ~ReplacementCleanup() {
+        if (!done_)
+            files_.Remove(path_);
+    }
+    ReplacementCleanup(const ReplacementCleanup&) = delete;
+    ReplacementCleanup& operator=(const ReplacementCleanup&) = delete;
+
+    void Done() { done_ = true; }
+
+  private:
+    FileSystem& files_;
+    std::string path_;
+    bool done_ = false;
+};
+
+}  // namespace
+
+std::string ReplacementFileName(const std::string& path) {
+    return path + kReplacementSuffix;
+}
+
+void ReplaceFileContents(FileSystem& files, const std::string& path, const std::string& contents) {
+    const std::string temporary = ReplacementFileName(path);
+    ReplacementCleanup cleanup(files, temporary);
+    {
+        // The file is closed before it is removed or moved, also when writing fails.
+        std::unique_ptr<WritableFile> file = files.CreateForWriting(temporary);
+        file->Write(contents);
+        file->Flush();
+        file->Close();
+    }
+    if (files.Exists(path))
+        files.Replace(path, temporary);
+    else
+        files.MoveReplacing(temporary, path);
+    cleanup.Done();
+}
+
+}  // namespace quillcrest

@@ -1,0 +1,119 @@
+#include <windows.h>
+
+#include "watch/file_system_win.h"
+
+#include <algorithm>
+#include <utility>
+
+#include "base/system_message_win.h"
+#include "base/win_handles_win.h"
+
+namespace quillcrest {
+namespace {
+
+// Largest piece handed to one ReadFile or WriteFile call, whose lengths are DWORDs.
+constexpr std::size_t kChunkBytes = 1 << 20;
+
+[[noreturn]] void RaiseFileError(const std::string& action, const std::string& path, DWORD code) {
+    std::string message = "Cannot " + action + " \"" + path + "\"";
+    const std::string cause = SystemMessageText(code);
+    message += cause.empty() ? " (error " + std::to_string(code) + ")" : ": " + cause;
+    throw EFileError(message);
+}
+
+// CreateFileA fails with INVALID_HANDLE_VALUE, never with a null handle, so a failure becomes the kernel
+// handle owner's empty value.
+UniqueKernelHandle OpenFile(const std::string& path, DWORD access, DWORD share, DWORD disposition) {
+    const HANDLE file =
+        ::CreateFileA(path.c_str(), access, share, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+    return UniqueKernelHandle(file == INVALID_HANDLE_VALUE ? nullptr : file);
+}
+
+class WinWritableFile : public WritableFile {
+  public:
+    WinWritableFile(std::string path, UniqueKernelHandle file) : path_(std::move(path)), file_(std::move(file)) {}
+
+    void Write(const std::string& bytes) override {
+        std::size_t done = 0;
+        while (done < bytes.size()) {
+            const DWORD piece = static_cast<DWORD>(std::min(bytes.size() - done, kChunkBytes));
+            DWORD written = 0;
+            if (!::WriteFile(file_.get(), bytes.data() + done, piece, &written, nullptr))
+                RaiseFileError("write", path_, ::GetLastError());
+            if (written == 0)
+                RaiseFileError("write", path_, ERROR_WRITE_FAULT);
+            done += written;
+        }
+    }
+
+    void Flush() override {
+        if (!::FlushFileBuffers(file_.get()))
+            RaiseFileError("flush", path_, ::GetLastError());
+    }
+
+    void Close() override {
+        if (!::CloseHandle(file_.release()))
+            RaiseFileError("close", path_, ::GetLastError());
+    }
+
+  private:
+    std::string path_;
+    UniqueKernelHandle file_;
+};
+
+}  // namespace
+
+std::optional<std::string> WinFileSystem::ReadWhole(const std::string& path) {
+    UniqueKernelHandle file = OpenFile(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING);
+    if (!file) {
+        const DWORD code = ::GetLastError();
+        if (code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND)
+            return std::nullopt;
+        RaiseFileError("read", path, code);
+    }
+    std::string contents;
+    char buffer[64 * 1024];
+    for (;;) {
+        DWORD got = 0;
+        if (!::ReadFile(file.get(), buffer, sizeof buffer, &got, nullptr))
+            RaiseFileError("read", path, ::GetLastError());
+        if (got == 0)
+            return contents;
+        contents.append(buffer, got);
+    }
+}
+
+bool WinFileSystem::Exists(const std::string& path) {
+    return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+std::unique_ptr<WritableFile> WinFileSystem::CreateForWriting(const std::string& path) {
+    UniqueKernelHandle file = OpenFile(path, GENERIC_WRITE, 0, CREATE_ALWAYS);
+    if (!file)
+        RaiseFileError("create", path, ::GetLastError());
+    return std::make_unique<WinWritableFile>(path, std::move(file));
+}
+
+void WinFileSystem::Replace(const std::string& target, const std::string& replacement) {
+    if (::ReplaceFileA(target.c_str(), replacement.c_str(), nullptr, 0, nullptr, nullptr))
+        return;
+    const DWORD code = ::GetLastError();
+    // This failure has already removed the target while the replacement, complete, kept its name: finishing
+    // with a rename is the only way to leave a file at the target.
+    if (code == ERROR_UNABLE_TO_MOVE_REPLACEMENT) {
+        MoveReplacing(replacement, target);
+        return;
+    }
+    RaiseFileError("replace", target, code);
+}
+
+void WinFileSystem::MoveReplacing(const std::string& from, const std::string& to) {
+    if (!::MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        RaiseFileError("replace", to, ::GetLastError());
+}
+
+void WinFileSystem::Remove(const std::string& path) noexcept {
+    ::DeleteFileA(path.c_str());
+}
+
+}  // namespace quillcrest

@@ -1,0 +1,18 @@
+#pragma once
+
+#include "watch/file_system.h"
+
+namespace quillcrest {
+
+// FileSystem on the Win32 file functions, with paths in the system's single-byte code page.
+class WinFileSystem : public FileSystem {
+  public:
+    std::optional<std::string> ReadWhole(const std::string& path) override;
+    bool Exists(const std::string& path) override;
+    std::unique_ptr<WritableFile> CreateForWriting(const std::string& path) override;
+    void Replace(const std::string& target, const std::string& replacement) override;
+    void MoveReplacing(const std::string& from, const std::string& to) override;
+    void Remove(const std::string& path) noexcept override;
+};
+
+}  // namespace quillcrest

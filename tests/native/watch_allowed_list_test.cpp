@@ -1,0 +1,289 @@
+#include <gtest/gtest.h>
+
+#include <cctype>
+#include <ostream>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "support/watch_fake_file_system.h"
+#include "watch/allowed_list.h"
+#include "watch/allowed_list_text.h"
+#include "watch/file_replacement.h"
+
+namespace quillcrest {
+namespace {
+
+using testing::FakeFileSystem;
+
+constexpr char kFolder[] = "C:\\Apps\\";
+constexpr char kPath[] = "C:\\Apps\\AllowedDNS.txt";
+
+std::string CaseName(const std::string& name) {
+    std::string out;
+    for (char c : name)
+        out += std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
+    return out;
+}
+
+// ---- Reading the file's lines ----
+
+struct LinesCase {
+    const char* name;
+    std::string fileText;
+    std::vector<std::string> lines;
+};
+
+// Failures name the row rather than dump its bytes.
+void PrintTo(const LinesCase& row, std::ostream* out) {
+    *out << row.name;
+}
+
+class AllowedListLinesTest : public ::testing::TestWithParam<LinesCase> {};
+
+TEST_P(AllowedListLinesTest, SplitsAtEveryLineEndForm) {
+    const LinesCase& row = GetParam();
+    SCOPED_TRACE(row.name);
+    EXPECT_EQ(AllowedListLines(row.fileText), row.lines);
+}
+
+const LinesCase kLinesCases[] = {
+    {"empty file", "", {}},
+    {"crlf", "1.1.1.1\r\n2.2.2.2,3.3.3.3\r\n", {"1.1.1.1", "2.2.2.2,3.3.3.3"}},
+    {"lone cr", "1.1.1.1\r2.2.2.2\r", {"1.1.1.1", "2.2.2.2"}},
+    {"lone lf", "1.1.1.1\n2.2.2.2\n", {"1.1.1.1", "2.2.2.2"}},
+    {"mixed line ends", "a\r\nb\rc\nd", {"a", "b", "c", "d"}},
+    {"no final line end", "1.1.1.1\r\n2.2.2.2", {"1.1.1.1", "2.2.2.2"}},
+    {"blank lines between are entries", "a\r\n\r\nb\r\n", {"a", "", "b"}},
+    {"blank lines with lone lf", "a\n\n\nb", {"a", "", "", "b"}},
+    {"blank lines with lone cr", "a\r\r\rb", {"a", "", "", "b"}},
+    {"lf then cr is two line ends", "a\n\rb", {"a", "", "b"}},
+    {"only a line end", "\r\n", {""}},
+    {"trailing blank kept", "1.1.1.1 \r\n", {"1.1.1.1 "}},
+    {"leading blank kept", " 1.1.1.1\r\n", {" 1.1.1.1"}},
+    {"nul stops reading", std::string("a\r\nb\0c\r\nd\r\n", 11), {"a", "b"}},
+    {"nul at start", std::string("\0a\r\n", 4), {}},
+    {"duplicates kept", "a\r\na\r\nA\r\n", {"a", "a", "A"}},
+};
+
+INSTANTIATE_TEST_SUITE_P(Forms, AllowedListLinesTest, ::testing::ValuesIn(kLinesCases), [](const auto& info) {
+    return CaseName(info.param.name);
+});
+
+TEST(AllowedListFileTextTest, EndsEveryLineWithCrLfAndReadsBackTheSame) {
+    const std::vector<std::string> entries = {"1.1.1.1", "", "2.2.2.2,3.3.3.3", "2.2.2.2 "};
+    EXPECT_EQ(AllowedListFileText(entries), "1.1.1.1\r\n\r\n2.2.2.2,3.3.3.3\r\n2.2.2.2 \r\n");
+    EXPECT_EQ(AllowedListLines(AllowedListFileText(entries)), entries);
+    EXPECT_EQ(AllowedListFileText({}), "");
+}
+
+// ---- Lookup ----
+
+struct LookupCase {
+    const char* name;
+    std::string fileText;
+    std::string list;
+    bool found;
+};
+
+// Failures name the row rather than dump its bytes.
+void PrintTo(const LookupCase& row, std::ostream* out) {
+    *out << row.name;
+}
+
+class AllowedListLookupTest : public ::testing::TestWithParam<LookupCase> {};
+
+TEST_P(AllowedListLookupTest, MatchesWholeEntriesIgnoringCase) {
+    const LookupCase& row = GetParam();
+    SCOPED_TRACE(row.name);
+    FakeFileSystem files;
+    files.files[kPath] = row.fileText;
+    AllowedList list(files, kFolder);
+    list.Load();
+    EXPECT_EQ(list.Contains(row.list), row.found);
+}
+
+const LookupCase kLookupCases[] = {
+    {"exact line", "9.9.9.9\r\n1.1.1.1,2.2.2.2\r\n", "1.1.1.1,2.2.2.2", true},
+    {"other order is another list", "1.1.1.1,2.2.2.2\r\n", "2.2.2.2,1.1.1.1", false},
+    {"part of an entry is no match", "1.1.1.1,2.2.2.2\r\n", "1.1.1.1", false},
+    {"entry with trailing blank", "1.1.1.1 \r\n", "1.1.1.1", false},
+    {"letter case ignored", "fe80::ABCD\r\n", "FE80::abcd", true},
+    {"empty list against blank line between entries", "1.1.1.1\r\n\r\n2.2.2.2\r\n", "", true},
+    {"empty list without blank line", "1.1.1.1\r\n2.2.2.2\r\n", "", false},
+    {"final line end adds no empty entry", "1.1.1.1\r\n", "", false},
+    {"last line without line end", "1.1.1.1\r\n2.2.2.2", "2.2.2.2", true},
+    {"line after nul is not read", std::string("1.1.1.1\0\r\n2.2.2.2\r\n", 19), "2.2.2.2", false},
+};
+
+INSTANTIATE_TEST_SUITE_P(Entries, AllowedListLookupTest, ::testing::ValuesIn(kLookupCases), [](const auto& info) {
+    return CaseName(info.param.name);
+});
+
+TEST(AllowedListTest, UsesTheEqualityItIsGiven) {
+    FakeFileSystem files;
+    files.files[kPath] = "a\r\n";
+    std::vector<std::pair<std::string, std::string>> asked;
+    AllowedList list(files, kFolder, [&](const std::string& entry, const std::string& text) {
+        asked.emplace_back(entry, text);
+        return true;
+    });
+    list.Load();
+    EXPECT_TRUE(list.Contains("zzz"));
+    ASSERT_EQ(asked.size(), 1u);
+    EXPECT_EQ(asked[0], std::make_pair(std::string("a"), std::string("zzz")));
+}
+
+// ---- Load and AddDNSToGoodList ----
+
+TEST(AllowedListTest, MissingFileGivesAnEmptyListAndTheFirstAcceptanceCreatesIt) {
+    FakeFileSystem files;
+    AllowedList list(files, kFolder);
+    EXPECT_EQ(list.path(), kPath);
+    list.Load();
+    EXPECT_TRUE(list.entries().empty());
+    list.AddDNSToGoodList("1.1.1.1");
+    EXPECT_EQ(files.files.at(kPath), "1.1.1.1\r\n");
+}
+
+TEST(AllowedListTest, AcceptanceRewritesTheWholeFileWithCrLfKeepingDuplicatesAndBlankLines) {
+    FakeFileSystem files;
+    files.files[kPath] = "a\nb\r\rb\r\nlast";
+    AllowedList list(files, kFolder);
+    list.Load();
+    list.AddDNSToGoodList("1.1.1.1,2.2.2.2");
+    EXPECT_EQ(files.files.at(kPath), "a\r\nb\r\n\r\nb\r\nlast\r\n1.1.1.1,2.2.2.2\r\n");
+    EXPECT_EQ(files.files.size(), 1u) << "the temporary file is gone";
+    EXPECT_TRUE(list.Contains("1.1.1.1,2.2.2.2"));
+}
+
+TEST(AllowedListTest, FailedSaveKeepsTheEntryInMemoryAndTheOldFileWhole) {
+    FakeFileSystem files;
+    files.files[kPath] = "a\r\n";
+    AllowedList list(files, kFolder);
+    list.Load();
+    files.failingSteps = {FakeFileSystem::Step::Write};
+    EXPECT_THROW(list.AddDNSToGoodList("b"), EFileError);
+    EXPECT_TRUE(list.Contains("b"));
+    EXPECT_EQ(files.files.at(kPath), "a\r\n");
+
+    files.failingSteps.clear();
+    list.AddDNSToGoodList("c");
+    EXPECT_EQ(files.files.at(kPath), "a\r\nb\r\nc\r\n");
+}
+
+// A file that could not be read at start must not be overwritten with only this run's acceptances.
+class AllowedListUnreadFileTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        files.files[kPath] = "kept 1\r\nkept 2\r\n";
+        files.unreadable.insert(kPath);
+        EXPECT_THROW(list.Load(), EFileError);
+        EXPECT_TRUE(list.entries().empty());
+    }
+
+    FakeFileSystem files;
+    AllowedList list{files, kFolder};
+};
+
+TEST_F(AllowedListUnreadFileTest, SaveReadsTheFileAgainAndKeepsItsLinesFirst) {
+    files.unreadable.clear();
+    list.AddDNSToGoodList("new");
+    EXPECT_EQ(files.files.at(kPath), "kept 1\r\nkept 2\r\nnew\r\n");
+    EXPECT_TRUE(list.Contains("kept 2"));
+
+    // Read once is enough: the next acceptance does not add the file's lines a second time.
+    list.AddDNSToGoodList("newer");
+    EXPECT_EQ(files.files.at(kPath), "kept 1\r\nkept 2\r\nnew\r\nnewer\r\n");
+}
+
+TEST_F(AllowedListUnreadFileTest, SaveRaisesWhileTheFileStaysUnreadableAndLeavesItAlone) {
+    EXPECT_THROW(list.AddDNSToGoodList("new"), EFileError);
+    EXPECT_EQ(files.files.at(kPath), "kept 1\r\nkept 2\r\n");
+    EXPECT_TRUE(list.Contains("new"));
+
+    // Once readable, the acceptances of this run follow the file's lines.
+    files.unreadable.clear();
+    list.AddDNSToGoodList("newer");
+    EXPECT_EQ(files.files.at(kPath), "kept 1\r\nkept 2\r\nnew\r\nnewer\r\n");
+}
+
+TEST_F(AllowedListUnreadFileTest, SaveAfterTheFileWasRemovedWritesThisRunsEntries) {
+    files.unreadable.clear();
+    files.files.clear();
+    list.AddDNSToGoodList("new");
+    EXPECT_EQ(files.files.at(kPath), "new\r\n");
+}
+
+TEST(AllowedListTest, SaveBeforeAnyLoadKeepsTheFilesLines) {
+    FakeFileSystem files;
+    files.files[kPath] = "kept\r\n";
+    AllowedList list(files, kFolder);
+    list.AddDNSToGoodList("new");
+    EXPECT_EQ(files.files.at(kPath), "kept\r\nnew\r\n");
+}
+
+// ---- Replacement on save ----
+
+struct ReplacementCase {
+    const char* name;
+    FakeFileSystem::Step failingStep;
+    bool targetExists;
+};
+
+// Failures name the row rather than dump its bytes.
+void PrintTo(const ReplacementCase& row, std::ostream* out) {
+    *out << row.name;
+}
+
+class FileReplacementFailureTest : public ::testing::TestWithParam<ReplacementCase> {};
+
+TEST_P(FileReplacementFailureTest, LeavesTheOldFileWholeAndNoTemporaryFile) {
+    const ReplacementCase& row = GetParam();
+    SCOPED_TRACE(row.name);
+    FakeFileSystem files;
+    if (row.targetExists)
+        files.files[kPath] = "old 1\r\nold 2\r\n";
+    files.failingSteps = {row.failingStep};
+
+    try {
+        ReplaceFileContents(files, kPath, "new\r\n");
+        FAIL() << "no error raised";
+    } catch (const EFileError& error) {
+        EXPECT_NE(std::string(error.what()).find(kPath), std::string::npos) << error.what();
+    }
+    if (row.targetExists)
+        EXPECT_EQ(files.files.at(kPath), "old 1\r\nold 2\r\n");
+    else
+        EXPECT_EQ(files.files.count(kPath), 0u);
+    EXPECT_EQ(files.files.count(ReplacementFileName(kPath)), 0u);
+    EXPECT_EQ(files.openFiles, 0);
+}
+
+const ReplacementCase kReplacementCases[] = {
+    {"create fails", FakeFileSystem::Step::Create, true},
+    {"write fails", FakeFileSystem::Step::Write, true},
+    {"flush fails", FakeFileSystem::Step::Flush, true},
+    {"close fails", FakeFileSystem::Step::Close, true},
+    {"replace fails", FakeFileSystem::Step::Replace, true},
+    {"write fails without old file", FakeFileSystem::Step::Write, false},
+    {"move fails without old file", FakeFileSystem::Step::Move, false},
+};
+
+INSTANTIATE_TEST_SUITE_P(Steps,
+                         FileReplacementFailureTest,
+                         ::testing::ValuesIn(kReplacementCases),
+                         [](const auto& info) { return CaseName(info.param.name); });
+
+TEST(FileReplacementTest, WritesBesideTheTargetAndReplacesOrMovesIt) {
+    FakeFileSystem files;
+    ReplaceFileContents(files, kPath, "first\r\n");
+    EXPECT_EQ(files.files.at(kPath), "first\r\n");
+    ReplaceFileContents(files, kPath, "second\r\n");
+    EXPECT_EQ(files.files.at(kPath), "second\r\n");
+    EXPECT_EQ(files.files.size(), 1u);
+    EXPECT_EQ(ReplacementFileName(kPath).rfind(kPath, 0), 0u) << "same folder as the target";
+}
+
+}  // namespace
+}  // namespace quillcrest

@@ -1,0 +1,312 @@
+#include <gtest/gtest.h>
+
+#include <cctype>
+#include <optional>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "support/watch_test_rig.h"
+
+namespace quillcrest {
+namespace {
+
+using testing::kDialogResultFixIt;
+using testing::kRigAdapter;
+using testing::kRigAllowedListPath;
+using testing::WatchRig;
+
+std::string CaseName(const std::string& name) {
+    std::string out;
+    for (char c : name)
+        out += std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
+    return out;
+}
+
+const std::string kClearAdapter = std::string("set ") + kRigAdapter + " ";
+std::string SetAdapter(const std::string& servers) {
+    return kClearAdapter + servers;
+}
+
+// One tick of the 30-second check against a reference list.
+struct CheckCase {
+    const char* name;
+    std::string reference;
+    std::optional<std::string> current;  // nullopt: the read fails
+    std::optional<std::string> allowedFile;
+    int alertResult;
+    bool confirm;
+    std::optional<bool> dhcpRecord;  // nullopt: no record
+    int alerts;
+    std::vector<std::string> changes;
+    std::optional<std::string> allowedFileAfter;
+    int itemAfter;
+};
+
+// Failures name the row rather than dump its bytes.
+void PrintTo(const CheckCase& row, std::ostream* out) {
+    *out << row.name;
+}
+
+class ChangeCheckTest : public ::testing::TestWithParam<CheckCase> {};
+
+TEST_P(ChangeCheckTest, OneTickOfTheRecentCheck) {
+    const CheckCase& row = GetParam();
+    SCOPED_TRACE(row.name);
+    WatchRig rig;
+    if (row.allowedFile)
+        rig.files.files[kRigAllowedListPath] = *row.allowedFile;
+    if (row.dhcpRecord)
+        rig.SetDhcpRecord(*row.dhcpRecord);
+    rig.StartOn(row.reference);
+    rig.watch.OnSelectionClicked(kSelectionOpenDns);
+    rig.network.currentList = row.current;
+    rig.dialogs.alertResult = row.alertResult;
+    rig.dialogs.confirmAnswer = row.confirm;
+
+    rig.watch.OnRecentCheckTick();
+
+    EXPECT_EQ(rig.dialogs.alerts, row.alerts);
+    if (row.alertResult == kDialogResultFixIt && row.alerts > 0)
+        EXPECT_EQ(rig.dialogs.questions, std::vector<std::string>{"Revert to your most recent DNS settings?"});
+    else
+        EXPECT_TRUE(rig.dialogs.questions.empty());
+    EXPECT_EQ(rig.network.log, row.changes);
+    const auto file = rig.files.files.find(kRigAllowedListPath);
+    EXPECT_EQ(file == rig.files.files.end() ? std::nullopt : std::optional<std::string>(file->second),
+              row.allowedFileAfter);
+    EXPECT_EQ(rig.watch.selectionItem(), row.itemAfter);
+    EXPECT_EQ(rig.watch.references().recentDnsList, row.reference) << "the reference itself never changes";
+    EXPECT_TRUE(rig.dialogs.errors.empty());
+}
+
+constexpr int kOk = kDialogResultOk;
+constexpr int kFixIt = kDialogResultFixIt;
+
+const CheckCase kCheckCases[] = {
+    // Whether the tick alerts at all.
+    {"same list", "10.0.0.1,10.0.0.2", "10.0.0.1,10.0.0.2", {}, kOk, false, {}, 0, {}, {}, 1},
+    {"letter case ignored", "fe80::a,10.0.0.2", "FE80::A,10.0.0.2", {}, kOk, false, {}, 0, {}, {}, 1},
+    {"other order is a change", "10.0.0.1,10.0.0.2", "10.0.0.2,10.0.0.1", {}, kFixIt, false, {}, 1, {}, {}, 1},
+    {"empty current list is a change", "10.0.0.1", "", {}, kFixIt, false, {}, 1, {}, {}, 1},
+    {"failed read is no change", "10.0.0.1", std::nullopt, {}, kOk, false, {}, 0, {}, {}, 1},
+    {"allowed list holds it",
+     "10.0.0.1",
+     "10.0.0.9",
+     "8.8.8.8\r\n10.0.0.9\r\n",
+     kOk,
+     false,
+     {},
+     0,
+     {},
+     "8.8.8.8\r\n10.0.0.9\r\n",
+     1},
+    {"allowed blank line matches empty list",
+     "10.0.0.1",
+     "",
+     "8.8.8.8\r\n\r\n9.9.9.9\r\n",
+     kOk,
+     false,
+     {},
+     0,
+     {},
+     "8.8.8.8\r\n\r\n9.9.9.9\r\n",
+     1},
+    {"allowed entry with blank is no match",
+     "10.0.0.1",
+     "10.0.0.9",
+     "10.0.0.9 \r\n",
+     kFixIt,
+     false,
+     {},
+     1,
+     {},
+     "10.0.0.9 \r\n",
+     1},
+    // The user's answers.
+    {"ok accepts and saves", "10.0.0.1", "10.0.0.9", "8.8.8.8", kOk, false, {}, 1, {}, "8.8.8.8\r\n10.0.0.9\r\n", 1},
+    {"ok creates the file", "10.0.0.1", "10.0.0.9", {}, kOk, false, {}, 1, {}, "10.0.0.9\r\n", 1},
+    {"fix it and no changes nothing", "10.0.0.1", "10.0.0.9", {}, kFixIt, false, false, 1, {}, {}, 1},
+    // The revert.
+    {"dhcp record hands adapter to dhcp", "10.0.0.1", "10.0.0.9", {}, kFixIt, true, true, 1, {kClearAdapter}, {}, 1},
+    {"no dhcp record hands adapter to dhcp", "10.0.0.1", "10.0.0.9", {}, kFixIt, true, {}, 1, {kClearAdapter}, {}, 1},
+    {"fixed one server", "10.0.0.1", "10.0.0.9", {}, kFixIt, true, false, 1, {SetAdapter("10.0.0.1")}, {}, 0},
+    {"fixed three servers",
+     "1.1.1.1,2.2.2.2,3.3.3.3",
+     "10.0.0.9",
+     {},
+     kFixIt,
+     true,
+     false,
+     1,
+     {SetAdapter("1.1.1.1,2.2.2.2,3.3.3.3")},
+     {},
+     0},
+    {"fixed four servers no call",
+     "1.1.1.1,2.2.2.2,3.3.3.3,4.4.4.4",
+     "10.0.0.9",
+     {},
+     kFixIt,
+     true,
+     false,
+     1,
+     {},
+     {},
+     0},
+    {"fixed empty reference no call", "", "10.0.0.9", {}, kFixIt, true, false, 1, {}, {}, 0},
+};
+
+INSTANTIATE_TEST_SUITE_P(Outcomes, ChangeCheckTest, ::testing::ValuesIn(kCheckCases), [](const auto& info) {
+    return CaseName(info.param.name);
+});
+
+class ChangeCheckSequenceTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        rig.StartOn("10.0.0.1");
+        rig.network.currentList = "10.0.0.9";
+    }
+    WatchRig rig;
+};
+
+TEST_F(ChangeCheckSequenceTest, FixItAndNoAlertsAgainAtTheNextTick) {
+    rig.watch.OnRecentCheckTick();
+    rig.watch.OnRecentCheckTick();
+    EXPECT_EQ(rig.dialogs.alerts, 2);
+    EXPECT_TRUE(rig.network.log.empty());
+}
+
+TEST_F(ChangeCheckSequenceTest, OkAcceptsTheListForGood) {
+    rig.dialogs.alertResult = kDialogResultOk;
+    rig.watch.OnRecentCheckTick();
+    rig.watch.OnRecentCheckTick();
+    rig.recentCheckTimer.enabled = false;
+    rig.window.monitorOn = true;
+    rig.watch.OnDefaultCheckTick();
+    EXPECT_EQ(rig.dialogs.alerts, 1);
+}
+
+TEST_F(ChangeCheckSequenceTest, RevertLeavesTheSelectionPendingWithApplyShown) {
+    rig.SetDhcpRecord(false);
+    rig.watch.OnSelectionClicked(kSelectionOpenDns);
+    rig.watch.OnWindowShown();
+    ASSERT_FALSE(rig.watch.selectionPending());
+    rig.dialogs.confirmAnswer = true;
+    rig.watch.OnRecentCheckTick();
+    EXPECT_EQ(rig.watch.selectionItem(), kSelectionDefault);
+    EXPECT_EQ(rig.window.shownItem, kSelectionDefault);
+    EXPECT_TRUE(rig.watch.selectionPending());
+    EXPECT_TRUE(rig.window.applyShown);
+}
+
+TEST_F(ChangeCheckSequenceTest, RevertErrorEndsTheTickWithoutTouchingTheSelection) {
+    rig.SetDhcpRecord(false);
+    rig.watch.OnSelectionClicked(kSelectionOpenDns);
+    rig.dialogs.confirmAnswer = true;
+    rig.network.failingAdapter = kRigAdapter;
+    EXPECT_THROW(rig.watch.OnRecentCheckTick(), Exception);
+    EXPECT_EQ(rig.watch.selectionItem(), kSelectionOpenDns);
+
+    // The failed check does not block the next one.
+    rig.network.failingAdapter.reset();
+    rig.watch.OnRecentCheckTick();
+    EXPECT_EQ(rig.dialogs.alerts, 2);
+    EXPECT_EQ(rig.network.log, std::vector<std::string>{SetAdapter("10.0.0.1")});
+}
+
+TEST_F(ChangeCheckSequenceTest, SaveErrorEndsTheTickAndTheListStaysAcceptedForTheRun) {
+    rig.dialogs.alertResult = kDialogResultOk;
+    rig.files.failingSteps = {testing::FakeFileSystem::Step::Flush};
+    EXPECT_THROW(rig.watch.OnRecentCheckTick(), EFileError);
+    rig.watch.OnRecentCheckTick();
+    EXPECT_EQ(rig.dialogs.alerts, 1);
+    EXPECT_EQ(rig.files.files.count(kRigAllowedListPath), 0u);
+}
+
+TEST_F(ChangeCheckSequenceTest, ListThatChangesBackRaisesNoAlert) {
+    rig.network.currentList = "10.0.0.1";
+    rig.watch.OnRecentCheckTick();
+    EXPECT_EQ(rig.dialogs.alerts, 0);
+}
+
+// Ticks arrive inside the dialogs' modal loops.
+TEST_F(ChangeCheckSequenceTest, TicksWhileTheAlertIsOpenDoNothingAndOnlyThePendingDecisionIsCarriedOut) {
+    rig.SetDhcpRecord(false);
+    rig.window.monitorOn = true;
+    rig.recentCheckTimer.enabled = true;
+    int readsWhileOpen = -1;
+    rig.dialogs.whileAlertOpen = [&] {
+        if (rig.dialogs.alerts > 1)
+            return;  // a nested alert: the guard failed, and the count says so
+        const int before = rig.network.listReads;
+        rig.network.currentList = "10.0.0.7";
+        for (int i = 0; i < 5; ++i) {
+            rig.watch.OnRecentCheckTick();
+            rig.watch.OnDefaultCheckTick();
+        }
+        readsWhileOpen = rig.network.listReads - before;
+    };
+    rig.dialogs.confirmAnswer = true;
+
+    rig.watch.OnRecentCheckTick();
+
+    EXPECT_EQ(rig.dialogs.alerts, 1);
+    EXPECT_EQ(readsWhileOpen, 0);
+    EXPECT_EQ(rig.dialogs.questions.size(), 1u);
+    EXPECT_EQ(rig.network.log, std::vector<std::string>{SetAdapter("10.0.0.1")});
+}
+
+TEST_F(ChangeCheckSequenceTest, TicksWhileTheConfirmationIsOpenRaiseNoSecondAlert) {
+    rig.dialogs.whileConfirmOpen = [&] {
+        if (rig.dialogs.questions.size() == 1)
+            rig.watch.OnRecentCheckTick();
+    };
+    rig.dialogs.confirmAnswer = false;
+    rig.watch.OnRecentCheckTick();
+    EXPECT_EQ(rig.dialogs.alerts, 1);
+    EXPECT_EQ(rig.dialogs.questions.size(), 1u);
+}
+
+TEST_F(ChangeCheckSequenceTest, DecisionRevertsToTheReferenceTheAlertWasAbout) {
+    // An Apply inside the confirmation's loop renews the reference; the answer is still about the one shown.
+    rig.SetDhcpRecord(false);
+    rig.dialogs.confirmAnswer = true;
+    rig.dialogs.whileConfirmOpen = [&] {
+        rig.network.upcomingLists = {"10.0.0.5"};
+        rig.watch.OnApplyClicked();
+    };
+    rig.watch.OnRecentCheckTick();
+    EXPECT_EQ(rig.network.log.back(), SetAdapter("10.0.0.1"));
+    EXPECT_EQ(rig.watch.references().recentDnsList, "10.0.0.5");
+}
+
+// A reference that could not be read is taken from the first list a check reads.
+TEST(ChangeCheckUnknownReferenceTest, FirstSuccessfulReadBecomesTheReferenceWithoutAnAlert) {
+    WatchRig rig;
+    rig.network.upcomingLists = {std::nullopt, std::nullopt};
+    rig.network.currentList = "10.0.0.1";
+    rig.watch.Start();
+    ASSERT_FALSE(rig.watch.references().recentDnsList);
+    ASSERT_FALSE(rig.watch.references().defaultDnsList);
+
+    rig.network.currentList = std::nullopt;
+    rig.watch.OnRecentCheckTick();
+    EXPECT_FALSE(rig.watch.references().recentDnsList);
+
+    rig.network.currentList = "10.0.0.1";
+    rig.watch.OnRecentCheckTick();
+    rig.window.monitorOn = true;
+    rig.watch.OnDefaultCheckTick();
+    EXPECT_EQ(rig.dialogs.alerts, 0);
+    EXPECT_EQ(rig.watch.references().recentDnsList, "10.0.0.1");
+    EXPECT_EQ(rig.watch.references().defaultDnsList, "10.0.0.1");
+    EXPECT_FALSE(testing::StoredText(rig.registry, testing::UserKey(kRigAdapter), "Default NameServers"))
+        << "a reference taken during the run is not stored as the default";
+
+    rig.network.currentList = "10.0.0.9";
+    rig.watch.OnRecentCheckTick();
+    EXPECT_EQ(rig.dialogs.alerts, 1);
+}
+
+}  // namespace
+}  // namespace quillcrest

@@ -1,0 +1,57 @@
+#pragma once
+
+#include <string>
+
+#include "native/settings_fake_registry.h"
+#include "support/netconfig_fake_wmi_query.h"
+#include "support/watch_fake_check_timer.h"
+#include "support/watch_fake_dialogs.h"
+#include "support/watch_fake_file_system.h"
+#include "support/watch_fake_network.h"
+#include "support/watch_fake_window.h"
+#include "support/watch_registry_records.h"
+#include "watch/dns_watch.h"
+
+namespace quillcrest::testing {
+
+constexpr char kRigExeFolder[] = "C:\\Apps\\";
+constexpr char kRigAllowedListPath[] = "C:\\Apps\\AllowedDNS.txt";
+constexpr char kRigAdapter[] = "{AAAAAAAA-0000-0000-0000-000000000001}";
+
+// A DnsWatch over fakes of everything it reaches. The preferred adapter is kRigAdapter; tests set the fakes up,
+// then call Start() (or skip it to drive a watch that was not started) and the event methods.
+struct WatchRig {
+    FakeWmiQuery query;
+    FakeRegistryApi registry;
+    FakeWatchNetwork network;
+    FakeFileSystem files;
+    FakeWatchDialogs dialogs;
+    FakeWatchWindow window;
+    FakeCheckTimer recentCheckTimer;
+    DnsWatch watch{{query, registry, network, files, dialogs, window, recentCheckTimer},
+                   kRigExeFolder,
+                   EqualIgnoringAsciiCase};
+
+    WatchRig() { UsePreferredAdapter(kRigAdapter); }
+
+    // The rows GetAdaptorGUID reads: one adapter with a metric.
+    void UsePreferredAdapter(const std::string& id) {
+        query.setRows({{{"IPConnectionMetric", WmiValue::Integer(10)},
+                        {"Index", WmiValue::Integer(1)},
+                        {"SettingID", WmiValue::Text(id)},
+                        {"Description", WmiValue::Text("Adapter")},
+                        {"DHCPEnabled", WmiValue::Boolean(false)},
+                        {"DNSServerSearchOrder", WmiValue::Null()}}});
+    }
+
+    // Starts the watch with recent and default references equal to list and the alert's answers reset.
+    void StartOn(const std::string& list) {
+        network.currentList = list;
+        PlantText(registry, UserKey(kRigAdapter), "Default NameServers", list);
+        watch.Start();
+    }
+
+    void SetDhcpRecord(bool dhcp) { PlantDword(registry, UserKey(kRigAdapter), "DHCPEnabled", dhcp ? 1 : 0); }
+};
+
+}  // namespace quillcrest::testing
