@@ -1,6 +1,6 @@
 #include "app/application_win.h"
 
-#include "app/application_window_win.h"
+#include "widgets/application_window_win.h"
 
 namespace quillcrest {
 namespace {

@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include "app/application_window_win.h"
+#include "widgets/application_window_win.h"
 #include "app/error_report.h"
 #include "app/gate_messages.h"
 

@@ -1,6 +1,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <exception>
 #include <memory>
 
 #include "app/app_title.h"
@@ -10,54 +11,41 @@
 #include "app/main_window_win.h"
 #include "app/single_instance_win.h"
 #include "app/window_shell_win.h"
-#include "netconfig/com_setup_win.h"
+#include "base/com_setup_win.h"
+#include "watch/watch_dialogs_win.h"
+#include "widgets/notice_dialog_win.h"
 
 using namespace quillcrest;
 
 namespace {
 
-// COM for the user-interface thread, released after every window is gone.
-class ComInitialization {
-  public:
-    ComInitialization() : initialized_(SUCCEEDED(::CoInitialize(nullptr))) {}
-    ~ComInitialization() {
-        if (initialized_)
-            ::CoUninitialize();
-    }
-    ComInitialization(const ComInitialization&) = delete;
-    ComInitialization& operator=(const ComInitialization&) = delete;
-
-  private:
-    bool initialized_;
-};
-
 // Every window of the program, created in this order and destroyed in the reverse one.
 struct ProgramWindows {
     explicit ProgramWindows(Application& application)
-        : form6(application),
-          alertDlg("TAlertDlg", "Quillcrest Alert", 360, 170),
-          dnsCheck("TDNSCheck", "Quillcrest Lookup Tool", 560, 420),
-          dnsOkDlg("TDNSokDlg", "Information", 360, 150),
-          about("TAbout", "Information", 520, 400),
-          ad("TAd", "Quillcrest Message", 400, 300),
-          exitDlg("TExitDlg", "Quillcrest Alert", 360, 150) {}
+        : mainWindow(application),
+          alertDialog(AlertDialogDesign(), application.hwnd()),
+          lookupWindow("TDNSCheck", "Quillcrest Lookup Tool", 560, 420),
+          lookupOkDialog("TDNSokDlg", "Information", 360, 150),
+          informationWindow("TAbout", "Information", 520, 400),
+          messageWindow("TAd", "Quillcrest Message", 400, 300),
+          exitDialog(ExitDialogDesign(), application.hwnd()) {
+        mainWindow.AttachPartners({&alertDialog, &lookupWindow, &informationWindow, &messageWindow, &exitDialog});
+    }
 
-    TForm6 form6;
-    WindowShell alertDlg;
-    WindowShell dnsCheck;
-    WindowShell dnsOkDlg;
-    WindowShell about;
-    WindowShell ad;
-    WindowShell exitDlg;
+    MainWindow mainWindow;
+    NoticeDialog alertDialog;
+    WindowShell lookupWindow;
+    WindowShell lookupOkDialog;
+    WindowShell informationWindow;
+    WindowShell messageWindow;
+    NoticeDialog exitDialog;
 };
 
-}  // namespace
-
-int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+int RunProgram() {
     const std::string defaultTitle = DefaultAppTitleOfProcess();
     const InstanceMutex instanceMutex(InstanceMutexName(defaultTitle));
 
-    ComInitialization com;
+    // The one COM set-up of the process, for the user-interface thread, undone after every window is gone.
     const ComSetup comSetup;
     INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
     ::InitCommonControlsEx(&controls);
@@ -77,4 +65,19 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     }
     SetExceptionReporter(nullptr);
     return 0;
+}
+
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+    // What escapes start-up (a window the system would not create) ends the program, but not silently.
+    try {
+        return RunProgram();
+    } catch (const std::exception& error) {
+        ShowGeneralErrorReport(error);
+    } catch (...) {
+        ShowGeneralErrorReport(std::runtime_error("Unknown error"));
+    }
+    SetExceptionReporter(nullptr);
+    return 1;
 }

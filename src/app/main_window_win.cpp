@@ -6,23 +6,38 @@
 #include "app/administrator_check_win.h"
 #include "app/application_win.h"
 #include "app/error_boxes_win.h"
+#include "app/error_report.h"
 #include "app/gate_messages.h"
+#include "app/main_window_ids.h"
 #include "app/platform_check_win.h"
 #include "app/resources/resource_ids.h"
 #include "app/start_with_windows_win.h"
+#include "base/exception.h"
+#include "settings/process_facts_win.h"
+#include "watch/locale_text_equality_win.h"
+#include "widgets/application_window_win.h"
+#include "widgets/ui_font_win.h"
 
 namespace quillcrest {
+
+using namespace main_window_ids;
+
 namespace {
 
-constexpr int kFontHeight = -11;
-constexpr char kFontFace[] = "Tahoma";
 constexpr int kBannerHeight = 56;
 constexpr int kPanelHeight = 44;
-constexpr int kStartUpSubclassId = 1;
 constexpr int kImageSize = 48;
+constexpr UINT_PTR kMouseReleaseSubclassId = 1;
+// Runs the check button's handler after its mouse release has been fully handled, outside the button's own
+// window procedure, because the handler may open a modal window. wParam: whether Ctrl was held.
+constexpr UINT kCheckDnsReleasedMessage = WM_APP + 1;
 
 constexpr COLORREF kBannerTop = RGB(0x0B, 0x4F, 0x8A);
 constexpr COLORREF kBannerBottom = RGB(0x2F, 0x86, 0xD1);
+
+PopupNotification::Design ActiveNoticeDesign() {
+    return {"Quillcrest Active", 200, 60, "Calibri", 12, RGB(0x00, 0x40, 0x80), 180, 2, 10, 2000};
+}
 
 void FillVerticalGradient(HDC dc, const RECT& rect, COLORREF top, COLORREF bottom) {
     TRIVERTEX vertices[2] = {
@@ -35,9 +50,14 @@ void FillVerticalGradient(HDC dc, const RECT& rect, COLORREF top, COLORREF botto
     ::GradientFill(dc, vertices, 2, &gradient, 1, GRADIENT_FILL_RECT_V);
 }
 
+bool IsMouseRelease(UINT message) {
+    return message == WM_LBUTTONUP || message == WM_RBUTTONUP || message == WM_MBUTTONUP;
+}
+
 }  // namespace
 
-TForm6::TForm6(Application& application) : application_(application) {
+MainWindow::MainWindow(Application& application)
+    : application_(application), font_(CreateUiFont()), bannerFont_(CreateUiFont(-20, FW_BOLD)) {
     const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
     const DWORD exStyle = WS_EX_TOOLWINDOW | WS_EX_APPWINDOW | WS_EX_CONTROLPARENT;
     RECT frame = {0, 0, kClientWidth, kClientHeight};
@@ -50,144 +70,293 @@ TForm6::TForm6(Application& application) : application_(application) {
     HINSTANCE instance = ::GetModuleHandleA(nullptr);
     HICON icon = ::LoadIconA(instance, MAKEINTRESOURCEA(IDI_APPICON));
     Create(kClassName, kCaption, style, exStyle, x, y, width, height, nullptr, icon);
-
-    font_.reset(::CreateFontA(kFontHeight, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                              CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, kFontFace));
-    bannerFont_.reset(::CreateFontA(-20, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                                    CLIP_DEFAULT_PRECIS, ANTIALIASED_QUALITY, DEFAULT_PITCH | FF_DONTCARE, kFontFace));
     bigIcon_.reset(static_cast<HICON>(
         ::LoadImageA(instance, MAKEINTRESOURCEA(IDI_APPICON), IMAGE_ICON, kImageSize, kImageSize, LR_DEFAULTCOLOR)));
     CreateControls();
-    RunHandler([this] { FormCreate(); });
+
+    trayIcon_ = std::make_unique<TrayIcon>(icon, kApplicationTitle,
+                                           TrayIcon::Events{[this] { OnTrayMenuRequest(); },
+                                                            [this] { RestoreFromTray(); }});
+    popup_ = std::make_unique<PopupNotification>(ActiveNoticeDesign());
+    watch_ = std::make_unique<DnsWatch>(
+        DnsWatch::Platform{wmiQuery_, registry_, network_, files_, *this, *this, *this}, GetExeDir(),
+        EqualIgnoringCaseByUserLocale);
+    ::SetTimer(hwnd(), kDefaultCheckTimerId, kDefaultCheckIntervalMs, nullptr);
+    RunHandler([this] { OnCreate(); });
 }
 
-TForm6::~TForm6() {
-    if (startUp_)
-        ::RemoveWindowSubclass(startUp_, &TForm6::StartUpSubclassProc, kStartUpSubclassId);
+MainWindow::~MainWindow() {
+    for (HWND control : {monitorBox_, checkDnsButton_}) {
+        if (control)
+            ::RemoveWindowSubclass(control, &MainWindow::MouseReleaseSubclassProc, kMouseReleaseSubclassId);
+    }
+    // The icon goes before the window that receives its messages.
+    trayIcon_.reset();
 }
 
-HWND TForm6::AddControl(HWND parent,
-                        const char* className,
-                        const char* text,
-                        DWORD style,
-                        int id,
-                        int x,
-                        int y,
-                        int width,
-                        int height) {
-    HWND control =
-        ::CreateWindowExA(0, className, text, WS_CHILD | WS_VISIBLE | style, x, y, width, height, parent,
-                          reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), ::GetModuleHandleA(nullptr), nullptr);
-    ::SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
-    return control;
-}
-
-void TForm6::CreateControls() {
+void MainWindow::CreateControls() {
     HWND self = hwnd();
-    HWND banner =
-        AddControl(self, WC_STATICA, "", SS_OWNERDRAW | SS_NOTIFY, kAdvPicture1, 0, 0, kClientWidth, kBannerHeight);
-    ::SetClassLongPtrA(banner, GCLP_HCURSOR, reinterpret_cast<LONG_PTR>(::LoadCursorA(nullptr, IDC_HAND)));
+    auto add = [this](HWND parent, const char* className, const char* text, DWORD style, int id, RECT bounds) {
+        HWND control = CreateControl(parent, className, text, WS_VISIBLE | style, id, bounds);
+        ::SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
+        return control;
+    };
+    bannerPicture_ = add(self, WC_STATICA, "", SS_OWNERDRAW | SS_NOTIFY, kBannerPicture, {0, 0, kClientWidth, kBannerHeight});
 
-    HWND image = AddControl(self, WC_STATICA, "", SS_ICON | SS_REALSIZEIMAGE | SS_CENTERIMAGE, kImage1, 14, 74,
-                            kImageSize, kImageSize);
+    HWND image = add(self, WC_STATICA, "", SS_ICON | SS_REALSIZEIMAGE | SS_CENTERIMAGE, kSideImage,
+                     {14, 74, 14 + kImageSize, 74 + kImageSize});
     ::SendMessageA(image, STM_SETICON, reinterpret_cast<WPARAM>(bigIcon_.get()), 0);
 
-    HWND group = AddControl(self, WC_BUTTONA, "DNS Selection", BS_GROUPBOX, kRadio1, 76, 64, 346, 66);
+    HWND group = add(self, WC_BUTTONA, "DNS Selection", BS_GROUPBOX, kDnsSelectionGroup, {76, 64, 422, 130});
     // The frame lies over the radio buttons; painted last, it would blacken their surroundings.
     ::SetWindowLongPtrA(group, GWL_EXSTYLE, ::GetWindowLongPtrA(group, GWL_EXSTYLE) | WS_EX_TRANSPARENT);
-    AddControl(self, WC_BUTTONA, "Use my Default (originall) DNS settings", BS_AUTORADIOBUTTON | WS_GROUP | WS_TABSTOP,
-               kRadioDefault, 90, 84, 320, 18);
-    AddControl(self, WC_BUTTONA, "Use OpenDNS for all DNS Queries", BS_AUTORADIOBUTTON, kRadioOpenDns, 90, 104, 320,
-               18);
-    AddControl(self, WC_BUTTONA, "Check My Current DNS Settings", BS_PUSHBUTTON | WS_TABSTOP | WS_GROUP,
-               kAdvGlowButton2, 76, 142, 346, 30);
-    startUp_ = AddControl(self, WC_BUTTONA, "Monitor My DNS Settings for Unauthorized Changes",
-                          BS_AUTOCHECKBOX | WS_TABSTOP | WS_GROUP, kStartUp, 76, 186, 346, 20);
-    ::SetWindowSubclass(startUp_, &TForm6::StartUpSubclassProc, kStartUpSubclassId, reinterpret_cast<DWORD_PTR>(this));
+    add(self, WC_BUTTONA, "Use my Default (originall) DNS settings", BS_AUTORADIOBUTTON | WS_GROUP | WS_TABSTOP,
+        kUseDefaultDnsChoice, {90, 84, 410, 102});
+    add(self, WC_BUTTONA, "Use OpenDNS for all DNS Queries", BS_AUTORADIOBUTTON, kUseOpenDnsChoice,
+        {90, 104, 410, 122});
+    checkDnsButton_ = add(self, WC_BUTTONA, "Check My Current DNS Settings", BS_PUSHBUTTON | WS_TABSTOP | WS_GROUP,
+                          kCheckDnsButton, {76, 142, 422, 172});
+    monitorBox_ = add(self, WC_BUTTONA, "Monitor My DNS Settings for Unauthorized Changes",
+                      BS_AUTOCHECKBOX | WS_TABSTOP | WS_GROUP, kMonitorBox, {76, 186, 422, 206});
+    for (HWND control : {monitorBox_, checkDnsButton_}) {
+        ::SetWindowSubclass(control, &MainWindow::MouseReleaseSubclassProc, kMouseReleaseSubclassId,
+                            reinterpret_cast<DWORD_PTR>(this));
+    }
 
-    panel1_ = std::make_unique<Panel>(self, kPanel1, 0, kClientHeight - kPanelHeight, kClientWidth, kPanelHeight);
-    HWND panel = panel1_->hwnd();
-    AddControl(panel, WC_BUTTONA, "Info", BS_PUSHBUTTON | WS_TABSTOP, kAdvGlowButton5, 12, 10, 80, 26);
-    HWND apply = AddControl(panel, WC_BUTTONA, "Apply", BS_PUSHBUTTON | WS_TABSTOP, kApplyBtn, 240, 10, 80, 26);
-    ::ShowWindow(apply, SW_HIDE);
-    closeButton_ =
-        AddControl(panel, WC_BUTTONA, "Close", BS_DEFSPLITBUTTON | WS_TABSTOP, kCloseButton, 330, 10, 94, 26);
+    bottomPanel_ = std::make_unique<Panel>(self, kBottomPanel, 0, kClientHeight - kPanelHeight, kClientWidth,
+                                           kPanelHeight);
+    HWND panel = bottomPanel_->hwnd();
+    add(panel, WC_BUTTONA, "Info", BS_PUSHBUTTON | WS_TABSTOP, kInfoButton, {12, 10, 92, 36});
+    applyButton_ = add(panel, WC_BUTTONA, "Apply", BS_PUSHBUTTON | WS_TABSTOP, kApplyButton, {240, 10, 320, 36});
+    ::ShowWindow(applyButton_, SW_HIDE);
+    closeButton_ = add(panel, WC_BUTTONA, "Close", BS_DEFSPLITBUTTON | WS_TABSTOP, kCloseButton, {330, 10, 424, 36});
 
     closeMenu_.reset(::CreatePopupMenu());
-    ::AppendMenuA(closeMenu_.get(), MF_STRING, kClosetoSystemTray1, "Close to System Tray");
-    ::AppendMenuA(closeMenu_.get(), MF_STRING, kMenuItem1, "Quit Program");
+    ::AppendMenuA(closeMenu_.get(), MF_STRING, kCloseToTrayItem, "Close to System Tray");
+    ::AppendMenuA(closeMenu_.get(), MF_STRING, kQuitProgramItem, "Quit Program");
+    trayMenu_.reset(::CreatePopupMenu());
+    ::AppendMenuA(trayMenu_.get(), MF_STRING, kOpenItem, "Open");
+    ::AppendMenuA(trayMenu_.get(), MF_STRING, kExitItem, "Exit");
+    ::SetMenuDefaultItem(trayMenu_.get(), kOpenItem, FALSE);
 }
 
-void TForm6::FormCreate() {
+// --- window events ------------------------------------------------------------------------------------------
+
+void MainWindow::OnCreate() {
     if (!IsAdministrator()) {
         ShowErrorBox(kAdministratorMessage);
         Application::Terminate();
     }
-    ::SendMessageA(startUp_, BM_SETCHECK, StartsWithWindows() ? BST_CHECKED : BST_UNCHECKED, 0);
+    // Setting the box from here runs none of its handlers.
+    ::SendMessageA(monitorBox_, BM_SETCHECK, StartsWithWindows() ? BST_CHECKED : BST_UNCHECKED, 0);
     if (!MonitorBoxTicked())
         RestoreFromTray();
-    ::CheckRadioButton(hwnd(), kRadioDefault, kRadioOpenDns, kRadioDefault);
+    watch_->Start();
+    if (MonitorBoxTicked()) {
+        popup_->Hide();
+        popup_->Show();
+    }
+    ::SetTimer(hwnd(), kTrayRetryTimerId, kTrayRetryIntervalMs, nullptr);
 }
 
-void TForm6::FormShow() {
+void MainWindow::OnShow() {
+    watch_->OnWindowShown();
     if (!IsSupportedPlatform()) {
         ShowErrorBox(kPlatformMessage);
         Application::Terminate();
     }
-    ::SetFocus(panel1_->hwnd());
+    ::SetFocus(bottomPanel_->hwnd());
 }
 
-void TForm6::FormClose() {
+bool MainWindow::OnCloseQuery() {
+    return watch_->OnCloseQuery();
+}
+
+void MainWindow::OnClose() {
     // The closed window is the application's main window, so closing it ends the program.
+    ::ShowWindow(hwnd(), SW_HIDE);
     Application::Terminate();
 }
 
-bool TForm6::MonitorBoxTicked() const {
-    return ::SendMessageA(startUp_, BM_GETCHECK, 0, 0) == BST_CHECKED;
+bool MainWindow::HidesToTray(WPARAM command) const {
+    const WPARAM kind = command & 0xFFF0;
+    return trayActive_ && (kind == SC_MINIMIZE || kind == SC_CLOSE);
 }
 
-void TForm6::RestoreFromTray() {
-    if (::IsIconic(hwnd()))
-        ::ShowWindow(hwnd(), SW_RESTORE);
-    ::ShowWindow(hwnd(), SW_SHOW);
-    ::SetForegroundWindow(hwnd());
-    ::BringWindowToTop(hwnd());
+void MainWindow::OnSystemCommandToTray(WPARAM command) {
+    if ((command & 0xFFF0) == SC_MINIMIZE)
+        OnTrayMinimize();
+    HideToTray();
 }
 
-void TForm6::StartUpMouseUp() {
+// --- controls ---------------------------------------------------------------------------------------------------
+
+bool MainWindow::MonitorBoxTicked() const {
+    return ::SendMessageA(monitorBox_, BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+
+void MainWindow::WriteStartWithWindows() {
     if (MonitorBoxTicked())
         RegisterStartWithWindows();
     else
         UnregisterStartWithWindows();
 }
 
-void TForm6::CloseButtonClick() {
+void MainWindow::OnMonitorBoxReleased() {
+    try {
+        WriteStartWithWindows();
+    } catch (const std::exception& error) {
+        // The box must not claim what the registry does not hold: show why, and let it say what is stored.
+        ReportException(error);
+        ::SendMessageA(monitorBox_, BM_SETCHECK, StartsWithWindows() ? BST_CHECKED : BST_UNCHECKED, 0);
+    }
+    watch_->OnMonitorBoxReleased();
+}
+
+void MainWindow::OnCheckDnsButtonReleased(bool ctrlHeld) {
+    watch_->OnCheckButtonReleased(ctrlHeld);
+}
+
+void MainWindow::OnSelectionClicked(int controlId) {
+    watch_->OnSelectionClicked(controlId == kUseOpenDnsChoice ? kSelectionOpenDns : kSelectionDefault);
+}
+
+void MainWindow::OnApplyClicked() {
+    watch_->OnApplyClicked();
+}
+
+void MainWindow::OnInfoClicked() {
+    if (partners_.informationWindow)
+        partners_.informationWindow->ShowModal();
+}
+
+void MainWindow::OnBannerClicked() {
+    if (partners_.messageWindow)
+        ::ShowWindow(partners_.messageWindow->hwnd(), SW_SHOW);
+}
+
+void MainWindow::OnCloseButtonClicked() {
     if (MonitorBoxTicked())
         ::PostMessageA(hwnd(), WM_SYSCOMMAND, SC_MINIMIZE, 0);
     else
         ::SendMessageA(hwnd(), WM_CLOSE, 0, 0);
 }
 
-void TForm6::ClosetoSystemTray1Click() {
+void MainWindow::OnCloseToTray() {
     ::PostMessageA(hwnd(), WM_SYSCOMMAND, SC_MINIMIZE, 0);
 }
 
-void TForm6::Exit1Click() {
+void MainWindow::OnQuitProgram() {
+    watch_->OnExitCommand();
     Application::Terminate();
 }
 
-void TForm6::ShowCloseMenu() {
+void MainWindow::ShowCloseMenu() {
     RECT rect;
     ::GetWindowRect(closeButton_, &rect);
     const UINT command = ::TrackPopupMenuEx(closeMenu_.get(), TPM_RETURNCMD | TPM_RIGHTALIGN | TPM_TOPALIGN, rect.right,
                                             rect.bottom, hwnd(), nullptr);
-    if (command == kClosetoSystemTray1)
-        ClosetoSystemTray1Click();
-    else if (command == kMenuItem1)
-        Exit1Click();
+    if (command == kCloseToTrayItem)
+        OnCloseToTray();
+    else if (command == kQuitProgramItem)
+        OnQuitProgram();
 }
 
-void TForm6::PaintBanner(const DRAWITEMSTRUCT& item) {
+// --- tray icon --------------------------------------------------------------------------------------------------
+
+void MainWindow::OnTrayRetryTick() {
+    try {
+        trayIcon_->Show();
+    } catch (const std::exception&) {
+        // The shell is not ready yet (at logon): try again at the next tick, without a word.
+        return;
+    }
+    trayActive_ = true;
+    ::KillTimer(hwnd(), kTrayRetryTimerId);
+}
+
+void MainWindow::OnTrayMinimize() {
+    // Only the start-with-Windows entry follows the box here; the 30-second check keeps its state. A refusal is
+    // left silent on this path: the user asked to hide the window, and the box was set by a click that reported
+    // its own failure.
+    try {
+        WriteStartWithWindows();
+    } catch (const std::exception&) {
+    }
+}
+
+void MainWindow::OnTrayMenuRequest() {
+    const UINT command = TrayIcon::TrackMenu(trayMenu_.get(), ApplicationWindow() ? ApplicationWindow() : hwnd());
+    if (command == kOpenItem)
+        RestoreFromTray();
+    else if (command == kExitItem)
+        OnQuitProgram();
+}
+
+void MainWindow::HideToTray() {
+    trayIcon_->Show();
+    ::ShowWindow(hwnd(), SW_HIDE);
+}
+
+void MainWindow::RestoreFromTray() {
+    if (::IsIconic(hwnd()))
+        ::ShowWindow(hwnd(), SW_RESTORE);
+    ::ShowWindow(hwnd(), SW_SHOW);
+    ::SetForegroundWindow(hwnd());
+    ::BringWindowToTop(hwnd());
+    // The icon stays active and comes back at the next hide.
+    if (trayIcon_)
+        trayIcon_->Remove();
+}
+
+// --- what the watch drives ------------------------------------------------------------------------------------
+
+void MainWindow::ShowSelectionItem(int item) {
+    ::CheckRadioButton(hwnd(), kUseDefaultDnsChoice, kUseOpenDnsChoice,
+                       item == kSelectionOpenDns ? kUseOpenDnsChoice : kUseDefaultDnsChoice);
+    ::InvalidateRect(::GetDlgItem(hwnd(), kDnsSelectionGroup), nullptr, TRUE);
+}
+
+void MainWindow::ShowApplyButton(bool shown) {
+    ::ShowWindow(applyButton_, shown ? SW_SHOW : SW_HIDE);
+}
+
+int MainWindow::ShowAlert() {
+    return partners_.alertDialog ? partners_.alertDialog->ShowModal() : kModalResultCancel;
+}
+
+bool MainWindow::Confirm(const std::string& question) {
+    return ::MessageBoxA(ApplicationWindow(), question.c_str(), "Confirm", MB_YESNO | MB_ICONQUESTION) == IDYES;
+}
+
+int MainWindow::ShowExitDialog() {
+    return partners_.exitDialog ? partners_.exitDialog->ShowModal(hwnd()) : kModalResultCancel;
+}
+
+LookupWindowResult MainWindow::ShowLookupWindow(const std::string&) {
+    LookupWindowResult result;
+    if (partners_.lookupWindow)
+        result.result = partners_.lookupWindow->ShowModal();
+    return result;
+}
+
+void MainWindow::ShowError(const std::string& message) {
+    ShowGeneralErrorReport(Exception(message));
+}
+
+void MainWindow::SetEnabled(bool enabled) {
+    if (enabled == recentCheckRunning_)
+        return;
+    if (enabled)
+        ::SetTimer(hwnd(), kRecentCheckTimerId, kRecentCheckIntervalMs, nullptr);
+    else
+        ::KillTimer(hwnd(), kRecentCheckTimerId);
+    recentCheckRunning_ = enabled;
+}
+
+// --- painting and message routing -------------------------------------------------------------------------------
+
+void MainWindow::PaintBanner(const DRAWITEMSTRUCT& item) {
     FillVerticalGradient(item.hDC, item.rcItem, kBannerTop, kBannerBottom);
     ::SetBkMode(item.hDC, TRANSPARENT);
     ::SetTextColor(item.hDC, RGB(0xFF, 0xFF, 0xFF));
@@ -201,45 +370,98 @@ void TForm6::PaintBanner(const DRAWITEMSTRUCT& item) {
     ::SelectObject(item.hDC, old);
 }
 
-LRESULT CALLBACK
-TForm6::StartUpSubclassProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR data) {
-    // The handler runs on the mouse release only, after the button has toggled itself; a change by keyboard
-    // must not touch the Run entry.
+LRESULT CALLBACK MainWindow::MouseReleaseSubclassProc(HWND hwnd,
+                                                      UINT message,
+                                                      WPARAM wParam,
+                                                      LPARAM lParam,
+                                                      UINT_PTR,
+                                                      DWORD_PTR data) {
+    // The handlers run on the release of any mouse button over the control, after the control has handled it
+    // (the box has toggled itself); a change or press by keyboard runs neither.
     const LRESULT result = ::DefSubclassProc(hwnd, message, wParam, lParam);
-    if (message == WM_LBUTTONUP) {
-        auto* self = reinterpret_cast<TForm6*>(data);
-        RunHandler([self] { self->StartUpMouseUp(); });
+    if (IsMouseRelease(message)) {
+        auto* self = reinterpret_cast<MainWindow*>(data);
+        if (hwnd == self->monitorBox_)
+            RunHandler([self] { self->OnMonitorBoxReleased(); });
+        else if (hwnd == self->checkDnsButton_)
+            ::PostMessageA(self->hwnd(), kCheckDnsReleasedMessage, (wParam & MK_CONTROL) ? 1 : 0, 0);
     }
     return result;
 }
 
-LRESULT TForm6::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_SHOWWINDOW:
             if (wParam)
-                RunHandler([this] { FormShow(); });
+                RunHandler([this] { OnShow(); });
             return DefaultHandling(message, wParam, lParam);
-        case WM_COMMAND:
-            switch (LOWORD(wParam)) {
+        case WM_TIMER:
+            switch (wParam) {
+                case kRecentCheckTimerId:
+                    RunHandler([this] { watch_->OnRecentCheckTick(); });
+                    return 0;
+                case kDefaultCheckTimerId:
+                    RunHandler([this] { watch_->OnDefaultCheckTick(); });
+                    return 0;
+                case kTrayRetryTimerId:
+                    OnTrayRetryTick();
+                    return 0;
+            }
+            break;
+        case kCheckDnsReleasedMessage:
+            RunHandler([this, wParam] { OnCheckDnsButtonReleased(wParam != 0); });
+            return 0;
+        case WM_COMMAND: {
+            const int id = LOWORD(wParam);
+            const int code = HIWORD(wParam);
+            switch (id) {
                 case kCloseButton:
-                    if (HIWORD(wParam) == BN_CLICKED)
-                        RunHandler([this] { CloseButtonClick(); });
+                    if (code == BN_CLICKED)
+                        RunHandler([this] { OnCloseButtonClicked(); });
+                    return 0;
+                case kInfoButton:
+                    if (code == BN_CLICKED)
+                        RunHandler([this] { OnInfoClicked(); });
+                    return 0;
+                case kApplyButton:
+                    if (code == BN_CLICKED)
+                        RunHandler([this] { OnApplyClicked(); });
+                    return 0;
+                case kUseDefaultDnsChoice:
+                case kUseOpenDnsChoice:
+                    if (code == BN_CLICKED)
+                        RunHandler([this, id] { OnSelectionClicked(id); });
+                    return 0;
+                case kBannerPicture:
+                    if (code == STN_CLICKED)
+                        RunHandler([this] { OnBannerClicked(); });
                     return 0;
                 case IDCANCEL:
                     return 0;
             }
             break;
+        }
+        case DM_GETDEFID:
+            // Enter anywhere in the window clicks the default button, "Close".
+            return MAKELRESULT(kCloseButton, DC_HASDEFID);
         case WM_NOTIFY: {
             const auto* header = reinterpret_cast<const NMHDR*>(lParam);
-            if (header->idFrom == kCloseButton && header->code == BCN_DROPDOWN) {
+            if (header->idFrom == static_cast<UINT_PTR>(kCloseButton) && header->code == BCN_DROPDOWN) {
                 RunHandler([this] { ShowCloseMenu(); });
                 return 0;
             }
             break;
         }
+        case WM_SETCURSOR:
+            // Only the banner, which opens the message window, shows the hand.
+            if (reinterpret_cast<HWND>(wParam) == bannerPicture_) {
+                ::SetCursor(::LoadCursorA(nullptr, IDC_HAND));
+                return TRUE;
+            }
+            break;
         case WM_DRAWITEM: {
             const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
-            if (item->CtlID == kAdvPicture1) {
+            if (item->CtlID == static_cast<UINT>(kBannerPicture)) {
                 PaintBanner(*item);
                 return TRUE;
             }
@@ -256,14 +478,31 @@ LRESULT TForm6::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             ::FillRect(reinterpret_cast<HDC>(wParam), &client, ::GetSysColorBrush(COLOR_BTNFACE));
             return 0;
         }
+        case WM_SYSCOMMAND:
+            // While the tray icon is active, minimise and close hide the window instead; the command itself is
+            // not carried out, even when hiding fails.
+            if (HidesToTray(wParam)) {
+                RunHandler([this, wParam] { OnSystemCommandToTray(wParam); });
+                return 0;
+            }
+            break;
         case WM_CLOSE:
             RunHandler([this] {
-                ::ShowWindow(hwnd(), SW_HIDE);
-                FormClose();
+                if (OnCloseQuery())
+                    OnClose();
             });
             return 0;
-        case WM_QUERYENDSESSION:
-            return TRUE;
+        case WM_QUERYENDSESSION: {
+            // The end of the logon asks the same question as closing the window.
+            bool allowed = true;
+            RunHandler([this, &allowed] { allowed = OnCloseQuery(); });
+            return allowed ? TRUE : FALSE;
+        }
+        case WM_ENDSESSION:
+            // The process ends without leaving its message loop: take the icon away now.
+            if (wParam && trayIcon_)
+                trayIcon_->Remove();
+            return 0;
     }
     return DefaultHandling(message, wParam, lParam);
 }

@@ -6,79 +6,134 @@
 #include <string>
 
 #include "base/win_handles_win.h"
+#include "netconfig/wmi_connection_win.h"
+#include "netconfig/wmi_query_win.h"
+#include "settings/registry_api_win.h"
+#include "app/watch_network_win.h"
+#include "watch/check_timer.h"
+#include "watch/dns_watch.h"
+#include "watch/file_system_win.h"
+#include "watch/watch_dialogs.h"
+#include "watch/watch_window.h"
+#include "widgets/modal_window_win.h"
 #include "widgets/panel_win.h"
+#include "widgets/popup_notification_win.h"
+#include "widgets/tray_icon_win.h"
 #include "widgets/window_win.h"
 
 namespace quillcrest {
 
 class Application;
 
-// The main window: the program's only permanent window and the taskbar's stand-in for the application.
-class TForm6 : public Window {
+// The windows the main window opens; they are created after it, in the program's fixed order.
+struct MainWindowPartners {
+    ModalWindow* alertDialog = nullptr;
+    ModalWindow* lookupWindow = nullptr;
+    ModalWindow* informationWindow = nullptr;
+    Window* messageWindow = nullptr;
+    ModalWindow* exitDialog = nullptr;
+};
+
+// The main window: the program's only permanent window, the taskbar's stand-in for the application, owner of the
+// tray icon, the pop-up notice, the watch's three timers and the DNS watch itself.
+class MainWindow : public Window, private WatchWindow, private WatchDialogs, private CheckTimer {
   public:
-    explicit TForm6(Application& application);
-    ~TForm6() override;
+    explicit MainWindow(Application& application);
+    ~MainWindow() override;
+
+    void AttachPartners(const MainWindowPartners& partners) { partners_ = partners; }
 
     static constexpr char kClassName[] = "TForm6";
     static constexpr char kCaption[] = "Quillcrest From Fernwhistle ";
     static constexpr int kClientWidth = 436;
     static constexpr int kClientHeight = 290;
 
-    // Control identifiers, also what an outside driver looks for.
-    enum ControlId : int {
-        kAdvPicture1 = 101,
-        kImage1,
-        kRadio1,
-        kRadioDefault,
-        kRadioOpenDns,
-        kAdvGlowButton2,
-        kStartUp,
-        kPanel1,
-        kAdvGlowButton5,
-        kApplyBtn,
-        kCloseButton,
-        kClosetoSystemTray1 = 201,
-        kMenuItem1,
-    };
+    // Timer identifiers and intervals.
+    static constexpr UINT_PTR kRecentCheckTimerId = 1;
+    static constexpr UINT_PTR kDefaultCheckTimerId = 2;
+    static constexpr UINT_PTR kTrayRetryTimerId = 3;
+    static constexpr UINT kRecentCheckIntervalMs = 30000;
+    static constexpr UINT kDefaultCheckIntervalMs = 120000;
+    static constexpr UINT kTrayRetryIntervalMs = 5000;
 
   protected:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
   private:
     void CreateControls();
-    HWND AddControl(HWND parent,
-                    const char* className,
-                    const char* text,
-                    DWORD style,
-                    int id,
-                    int x,
-                    int y,
-                    int width,
-                    int height);
 
-    void FormCreate();
-    void FormShow();
-    void FormClose();
-    void CloseButtonClick();
-    void ClosetoSystemTray1Click();
-    void Exit1Click();
-    void StartUpMouseUp();
-    void RestoreFromTray();
+    // Window events.
+    void OnCreate();
+    void OnShow();
+    bool OnCloseQuery();
+    void OnClose();
+    bool HidesToTray(WPARAM command) const;
+    void OnSystemCommandToTray(WPARAM command);
+
+    // Control and menu events.
+    void OnMonitorBoxReleased();
+    void OnCheckDnsButtonReleased(bool ctrlHeld);
+    void OnSelectionClicked(int controlId);
+    void OnApplyClicked();
+    void OnInfoClicked();
+    void OnBannerClicked();
+    void OnCloseButtonClicked();
+    void OnCloseToTray();
+    void OnQuitProgram();
     void ShowCloseMenu();
-    void PaintBanner(const DRAWITEMSTRUCT& item);
 
+    // Tray icon.
+    void OnTrayRetryTick();
+    void OnTrayMinimize();
+    void OnTrayMenuRequest();
+    void RestoreFromTray();
+    void HideToTray();
+
+    void WriteStartWithWindows();
     bool MonitorBoxTicked() const;
+    void PaintBanner(const DRAWITEMSTRUCT& item);
     static LRESULT CALLBACK
-    StartUpSubclassProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id, DWORD_PTR data);
+    MouseReleaseSubclassProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id, DWORD_PTR data);
+
+    // WatchWindow
+    void ShowSelectionItem(int item) override;
+    void ShowApplyButton(bool shown) override;
+    bool MonitorSwitchOn() const override { return MonitorBoxTicked(); }
+    // WatchDialogs
+    int ShowAlert() override;
+    bool Confirm(const std::string& question) override;
+    int ShowExitDialog() override;
+    LookupWindowResult ShowLookupWindow(const std::string& defaultDnsList) override;
+    void ShowError(const std::string& message) override;
+    // CheckTimer: the 30-second check
+    bool Enabled() const override { return recentCheckRunning_; }
+    void SetEnabled(bool enabled) override;
 
     Application& application_;
+    MainWindowPartners partners_;
     UniqueGdiObject font_;
     UniqueGdiObject bannerFont_;
     UniqueIcon bigIcon_;
     UniqueMenu closeMenu_;
-    std::unique_ptr<Panel> panel1_;
-    HWND startUp_ = nullptr;
+    UniqueMenu trayMenu_;
+    std::unique_ptr<Panel> bottomPanel_;
+    HWND bannerPicture_ = nullptr;
+    HWND monitorBox_ = nullptr;
+    HWND checkDnsButton_ = nullptr;
+    HWND applyButton_ = nullptr;
     HWND closeButton_ = nullptr;
+
+    std::unique_ptr<TrayIcon> trayIcon_;
+    bool trayActive_ = false;
+    std::unique_ptr<PopupNotification> popup_;
+    bool recentCheckRunning_ = false;
+
+    Win32RegistryApi registry_;
+    WmiConnection wmiConnection_;
+    WbemQuery wmiQuery_{&wmiConnection_};
+    SystemWatchNetwork network_;
+    WinFileSystem files_;
+    std::unique_ptr<DnsWatch> watch_;
 };
 
 }  // namespace quillcrest

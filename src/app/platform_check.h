@@ -1,20 +1,8 @@
 #pragma once
 
-#include <cstdint>
+#include "settings/os_version.h"
 
 namespace quillcrest {
-
-// What GetVersionExA reported; `valid` is false when the call failed.
-struct OsVersionInfo {
-    bool valid = false;
-    uint32_t platformId = 0;
-    uint32_t major = 0;
-    uint32_t minor = 0;
-};
-
-inline constexpr uint32_t kPlatformWin32s = 0;
-inline constexpr uint32_t kPlatformWindows9x = 1;
-inline constexpr uint32_t kPlatformNT = 2;
 
 // Windows XP, Server 2003 and every version 6 system are supported; nothing older and nothing newer, since a
 // version 7 system would be one the program has never been tried on.

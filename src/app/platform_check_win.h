@@ -4,8 +4,7 @@
 
 namespace quillcrest {
 
-// GetVersionExA as the program sees it (the manifest decides what newer systems answer).
-OsVersionInfo ReadOsVersion();
+// The platform check for the running system.
 bool IsSupportedPlatform();
 
 }  // namespace quillcrest

@@ -1,6 +1,7 @@
 #include "app/single_instance_win.h"
 
 #include "app/app_title.h"
+#include "settings/process_facts_win.h"
 
 namespace quillcrest {
 namespace {
@@ -8,9 +9,8 @@ constexpr int kWindowTextBufferSize = 256;
 }
 
 std::string DefaultAppTitleOfProcess() {
-    char path[MAX_PATH + 1] = {};
-    ::GetModuleFileNameA(nullptr, path, MAX_PATH);
-    ::OemToCharA(path, path);
+    std::string path = GetExePath();
+    ::OemToCharBuffA(path.c_str(), path.data(), static_cast<DWORD>(path.size()));
     return DefaultAppTitle(path, [](char* text, size_t length) { ::CharLowerBuffA(text, static_cast<DWORD>(length)); });
 }
 

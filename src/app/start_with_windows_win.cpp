@@ -2,34 +2,40 @@
 
 #include <windows.h>
 
+#include "app/run_entry.h"
+#include "base/exception.h"
+#include "base/system_message_win.h"
+#include "settings/process_facts_win.h"
 #include "settings/registry_values_win.h"
+#include "watch/locale_text_equality_win.h"
 
 namespace quillcrest {
 namespace {
+
 constexpr char kRunKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 constexpr char kRunValue[] = "VORLANKE";
-}  // namespace
 
-std::string RunningExecutablePath() {
-    char path[MAX_PATH + 1] = {};
-    const DWORD length = ::GetModuleFileNameA(nullptr, path, MAX_PATH);
-    return std::string(path, length);
+void RaiseUnlessDone(RegResult result) {
+    if (result != kRegSuccess)
+        throw Exception(SystemMessageText(static_cast<std::uint32_t>(result)));
 }
+
+}  // namespace
 
 bool StartsWithWindows() {
     const TypedValue entry = ReadRegValue(kHkeyLocalMachine, kRunKey, kRunValue, TypedValue::String(""));
-    const std::string path = RunningExecutablePath();
-    const std::string stored = entry.asString();
-    return ::CompareStringA(LOCALE_USER_DEFAULT, NORM_IGNORECASE, stored.c_str(), static_cast<int>(stored.size()),
-                            path.c_str(), static_cast<int>(path.size())) == CSTR_EQUAL;
+    return RunEntryNames(entry.asString(), GetExePath(), EqualIgnoringCaseByUserLocale);
 }
 
 void RegisterStartWithWindows() {
-    WriteRegValue(kHkeyLocalMachine, kRunKey, kRunValue, TypedValue::String(RunningExecutablePath()));
+    const std::string path = GetExePath();
+    if (path.empty())
+        throw Exception(SystemMessageText(::GetLastError()));
+    RaiseUnlessDone(WriteRegValue(kHkeyLocalMachine, kRunKey, kRunValue, TypedValue::String(RunEntryFor(path))));
 }
 
 void UnregisterStartWithWindows() {
-    DeleteRegValue(kHkeyLocalMachine, kRunKey, kRunValue);
+    RaiseUnlessDone(DeleteRegValue(kHkeyLocalMachine, kRunKey, kRunValue));
 }
 
 }  // namespace quillcrest

@@ -4,12 +4,11 @@
 
 namespace quillcrest {
 
-// Full path of the running executable as the process reports it.
-std::string RunningExecutablePath();
-
-// The "VORLANKE" value under the machine's Run key: the program starts with Windows when it holds this
-// executable's path (letter case aside).
+// The "VORLANKE" value under the machine's Run key: the program starts with Windows when it names this
+// executable (letter case and surrounding quotes aside).
 bool StartsWithWindows();
+// Write or delete the value; both raise an Exception with the system's reason when the registry refuses (an
+// administrator who did not elevate has no rights on HKEY_LOCAL_MACHINE).
 void RegisterStartWithWindows();
 void UnregisterStartWithWindows();
 

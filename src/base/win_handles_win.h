@@ -12,6 +12,15 @@ namespace quillcrest {
 
 using UniqueKey = UniqueHandle<HKEY, decltype(&::RegCloseKey), &::RegCloseKey>;
 using UniqueKernelHandle = UniqueHandle<HANDLE, decltype(&::CloseHandle), &::CloseHandle>;
+
+// Files (CreateFileA) answer INVALID_HANDLE_VALUE rather than null when they fail, and that value is no constant
+// expression, so file handles get traits of their own.
+struct FileHandleTraits {
+    using Type = HANDLE;
+    static HANDLE Invalid() { return INVALID_HANDLE_VALUE; }
+    static void Close(HANDLE handle) { ::CloseHandle(handle); }
+};
+using UniqueFile = UniqueResource<FileHandleTraits>;
 using UniqueSocket = UniqueHandle<SOCKET, decltype(&::closesocket), &::closesocket, INVALID_SOCKET>;
 using UniqueIcon = UniqueHandle<HICON, decltype(&::DestroyIcon), &::DestroyIcon>;
 using UniqueMenu = UniqueHandle<HMENU, decltype(&::DestroyMenu), &::DestroyMenu>;

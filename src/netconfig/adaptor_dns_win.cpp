@@ -6,7 +6,7 @@
 
 #include "base/win_handles_win.h"
 #include "netconfig/adaptor_dns_query.h"
-#include "netconfig/ansi_text_win.h"
+#include "base/ansi_text_win.h"
 #include "netconfig/dispatch_call_win.h"
 #include "netconfig/hresult_check_win.h"
 #include "netconfig/wmi_moniker_win.h"

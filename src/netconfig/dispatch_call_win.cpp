@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string>
 
-#include "netconfig/ansi_text_win.h"
+#include "base/ansi_text_win.h"
 #include "netconfig/com_error.h"
 #include "netconfig/hresult_check_win.h"
 

@@ -2,7 +2,7 @@
 
 #include <shellapi.h>
 
-#include "app/application_window_win.h"
+#include "widgets/application_window_win.h"
 #include "settings/process_facts_win.h"
 
 namespace quillcrest {

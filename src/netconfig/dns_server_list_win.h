@@ -1,20 +1,19 @@
 #pragma once
 
-#include <iphlpapi.h>
-#include <windows.h>
-#include <winsock2.h>
-
-#include <functional>
+#include <optional>
 #include <string>
+
+#include "netconfig/ip_helper_api_win.h"
 
 namespace quillcrest {
 
-// Same shape as IP Helper's GetNetworkParams, so tests can stand in for the platform.
-using GetNetworkParamsFunction = std::function<DWORD(FIXED_INFO* info, ULONG* size)>;
+// The machine's DNS servers as one list text, "a,b,c", primary first; "" when the machine has none. Empty when
+// the platform call fails (nullopt), so a caller comparing lists can tell a failed read from "no server". Never
+// raises.
+std::optional<std::string> ReadDNSServerList(IpHelperApi& api);
+std::optional<std::string> ReadDNSServerList();
 
-// The machine's DNS servers as one list text, "a,b,c", primary first; "" when there are none or the
-// platform call fails. Never raises.
+// The text form for callers that treat a failed read like an empty list.
 std::string GetDNSServerList();
-std::string GetDNSServerList(const GetNetworkParamsFunction& getNetworkParams);
 
 }  // namespace quillcrest

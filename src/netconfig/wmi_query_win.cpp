@@ -4,7 +4,7 @@
 #include <cctype>
 
 #include "base/win_handles_win.h"
-#include "netconfig/ansi_text_win.h"
+#include "base/ansi_text_win.h"
 #include "netconfig/hresult_check_win.h"
 #include "netconfig/wmi_error.h"
 #include "netconfig/wmi_variant_win.h"

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "base/win_handles_win.h"
-#include "netconfig/ansi_text_win.h"
+#include "base/ansi_text_win.h"
 #include "netconfig/hresult_check_win.h"
 #include "netconfig/wmi_error.h"
 

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "settings/exe_dir.h"
+#include "settings/os_version_win.h"
 
 namespace quillcrest {
 namespace {
@@ -13,8 +14,6 @@ namespace {
 constexpr DWORD kPathBufferChars = 260;
 // The longest path Windows hands out at all; a module path never needs a larger buffer.
 constexpr DWORD kMaxLongPathChars = 32768;
-constexpr DWORD kVersionInfoSize = 148;
-static_assert(sizeof(OSVERSIONINFOA) == kVersionInfoSize, "OSVERSIONINFOA must have the documented size");
 
 }  // namespace
 
@@ -27,8 +26,9 @@ std::string GetSysDir() {
     return std::string(buffer, length);
 }
 
-std::string GetExeDir() {
-    // A path that fills the buffer was cut short, and its folder would be the wrong one: grow and ask again.
+std::string GetExePath() {
+    // A path that fills the buffer was cut short: a Run value or folder made from it would name something else,
+    // so grow and ask again.
     DWORD chars = kPathBufferChars;
     while (true) {
         std::vector<char> buffer(chars);
@@ -36,19 +36,21 @@ std::string GetExeDir() {
         if (length == 0)
             return std::string();
         if (length < chars)
-            return ExeDirOf(std::string(buffer.data(), length));
+            return std::string(buffer.data(), length);
         if (chars == kMaxLongPathChars)
             return std::string();
         chars = std::min(chars * 2, kMaxLongPathChars);
     }
 }
 
+std::string GetExeDir() {
+    const std::string path = GetExePath();
+    return path.empty() ? std::string() : ExeDirOf(path);
+}
+
 bool IsWinNT() {
-    OSVERSIONINFOA info{};
-    info.dwOSVersionInfoSize = kVersionInfoSize;
-    if (!::GetVersionExA(&info))
-        return false;
-    return info.dwPlatformId == VER_PLATFORM_WIN32_NT;
+    const OsVersionInfo version = ReadOsVersion();
+    return version.valid && version.platformId == kPlatformNT;
 }
 
 }  // namespace quillcrest

@@ -17,6 +17,7 @@ constexpr RegResult kRegSuccess = 0;
 constexpr RegResult kRegFileNotFound = 2;
 constexpr RegResult kRegAccessDenied = 5;
 constexpr RegResult kRegInvalidHandle = 6;
+constexpr RegResult kRegInvalidParameter = 87;
 constexpr RegResult kRegMoreData = 234;
 constexpr RegResult kRegNoMoreItems = 259;
 

@@ -24,13 +24,15 @@ class OpenedKey {
     OpenedKey(const OpenedKey&) = delete;
     OpenedKey& operator=(const OpenedKey&) = delete;
 
-    bool Create(RegKey parent, const std::string& subKey, std::uint32_t access) {
-        open_ = api_.CreateKey(parent, subKey, access, key_) == kRegSuccess;
-        return open_;
+    RegResult Create(RegKey parent, const std::string& subKey, std::uint32_t access) {
+        const RegResult result = api_.CreateKey(parent, subKey, access, key_);
+        open_ = result == kRegSuccess;
+        return result;
     }
-    bool Open(RegKey parent, const std::string& subKey, std::uint32_t access) {
-        open_ = api_.OpenKey(parent, subKey, access, key_) == kRegSuccess;
-        return open_;
+    RegResult Open(RegKey parent, const std::string& subKey, std::uint32_t access) {
+        const RegResult result = api_.OpenKey(parent, subKey, access, key_);
+        open_ = result == kRegSuccess;
+        return result;
     }
     RegKey get() const { return key_; }
 
@@ -205,10 +207,10 @@ TypedValue Decode(ReadForm form, const RegistryData& data) {
 
 // Each subkey's own subkeys go first, and siblings from the last index to the first, so deleting one never
 // shifts the index of a sibling still to be visited.
-void DeleteKeyTree(RegistryApi& api, RegKey parent, const std::string& subKey) {
+RegResult DeleteKeyTree(RegistryApi& api, RegKey parent, const std::string& subKey) {
     {
         OpenedKey key(api);
-        if (key.Open(parent, subKey, kKeyReadWrite)) {
+        if (key.Open(parent, subKey, kKeyReadWrite) == kRegSuccess) {
             std::vector<std::string> children;
             std::string name;
             while (api.EnumKey(key.get(), static_cast<std::uint32_t>(children.size()), name) == kRegSuccess)
@@ -217,24 +219,26 @@ void DeleteKeyTree(RegistryApi& api, RegKey parent, const std::string& subKey) {
                 DeleteKeyTree(api, key.get(), *child);
         }
     }
-    api.DeleteKey(parent, subKey);
+    return api.DeleteKey(parent, subKey);
 }
 
 }  // namespace
 
-void WriteRegValue(RegistryApi& api,
-                   std::uint32_t root,
-                   const std::string& keyPath,
-                   const std::string& valueName,
-                   const TypedValue& value) {
+RegResult WriteRegValue(RegistryApi& api,
+                        std::uint32_t root,
+                        const std::string& keyPath,
+                        const std::string& valueName,
+                        const TypedValue& value) {
     const std::optional<RegistryData> data = RegistryFormOf(value);
     if (!data)
-        return;
+        return kRegInvalidParameter;
     const std::uint32_t access = api.IsNtFamily() ? kKeyReadWrite : kKeyAllAccess;
     OpenedKey key(api);
-    if (!key.Create(RootKey(root), RelativePath(keyPath), access))
-        return;
-    api.SetValue(key.get(), valueName, data->type, data->bytes.data(), static_cast<std::uint32_t>(data->bytes.size()));
+    const RegResult opened = key.Create(RootKey(root), RelativePath(keyPath), access);
+    if (opened != kRegSuccess)
+        return opened;
+    return api.SetValue(key.get(), valueName, data->type, data->bytes.data(),
+                        static_cast<std::uint32_t>(data->bytes.size()));
 }
 
 void ReadRegValue(RegistryApi& api,
@@ -250,7 +254,7 @@ void ReadRegValue(RegistryApi& api,
     // A value too large for memory is one more failure that ends in the default.
     try {
         OpenedKey key(api);
-        if (!key.Open(RootKey(root), RelativePath(keyPath), kKeyAllAccess))
+        if (key.Open(RootKey(root), RelativePath(keyPath), kKeyAllAccess) != kRegSuccess)
             return;
         const std::optional<RegistryData> data = QueryData(api, key.get(), valueName);
         if (!data || !Accepts(form, data->type, static_cast<std::uint32_t>(data->bytes.size())))
@@ -271,17 +275,23 @@ TypedValue ReadRegValue(RegistryApi& api,
     return result;
 }
 
-void DeleteRegValue(RegistryApi& api, std::uint32_t root, const std::string& keyPath, const std::string& valueName) {
+RegResult DeleteRegValue(RegistryApi& api,
+                         std::uint32_t root,
+                         const std::string& keyPath,
+                         const std::string& valueName) {
     const std::string path = RelativePath(keyPath);
     if (valueName.empty()) {
-        if (!NamesRoot(path))
-            DeleteKeyTree(api, RootKey(root), path);
-        return;
+        if (NamesRoot(path))
+            return kRegInvalidParameter;
+        return DeleteKeyTree(api, RootKey(root), path);
     }
     OpenedKey key(api);
-    if (!key.Create(RootKey(root), path, kKeyReadWrite))
-        return;
-    api.DeleteValue(key.get(), valueName);
+    const RegResult opened = key.Create(RootKey(root), path, kKeyReadWrite);
+    if (opened != kRegSuccess)
+        return opened;
+    const RegResult deleted = api.DeleteValue(key.get(), valueName);
+    // A value that is not there is as deleted as it can be.
+    return deleted == kRegFileNotFound ? kRegSuccess : deleted;
 }
 
 }  // namespace quillcrest

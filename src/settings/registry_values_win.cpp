@@ -4,12 +4,12 @@
 
 namespace quillcrest {
 
-void WriteRegValue(std::uint32_t root,
-                   const std::string& keyPath,
-                   const std::string& valueName,
-                   const TypedValue& value) {
+RegResult WriteRegValue(std::uint32_t root,
+                        const std::string& keyPath,
+                        const std::string& valueName,
+                        const TypedValue& value) {
     Win32RegistryApi api;
-    WriteRegValue(api, root, keyPath, valueName, value);
+    return WriteRegValue(api, root, keyPath, valueName, value);
 }
 
 void ReadRegValue(std::uint32_t root,
@@ -29,9 +29,9 @@ TypedValue ReadRegValue(std::uint32_t root,
     return ReadRegValue(api, root, keyPath, valueName, defaultValue);
 }
 
-void DeleteRegValue(std::uint32_t root, const std::string& keyPath, const std::string& valueName) {
+RegResult DeleteRegValue(std::uint32_t root, const std::string& keyPath, const std::string& valueName) {
     Win32RegistryApi api;
-    DeleteRegValue(api, root, keyPath, valueName);
+    return DeleteRegValue(api, root, keyPath, valueName);
 }
 
 }  // namespace quillcrest

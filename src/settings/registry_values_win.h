@@ -8,10 +8,10 @@
 namespace quillcrest {
 
 // The registry operations on the registry of the running Windows; see registry_values.h for the rules.
-void WriteRegValue(std::uint32_t root,
-                   const std::string& keyPath,
-                   const std::string& valueName,
-                   const TypedValue& value);
+RegResult WriteRegValue(std::uint32_t root,
+                        const std::string& keyPath,
+                        const std::string& valueName,
+                        const TypedValue& value);
 void ReadRegValue(std::uint32_t root,
                   const std::string& keyPath,
                   const std::string& valueName,
@@ -21,6 +21,6 @@ TypedValue ReadRegValue(std::uint32_t root,
                         const std::string& keyPath,
                         const std::string& valueName,
                         const TypedValue& defaultValue);
-void DeleteRegValue(std::uint32_t root, const std::string& keyPath, const std::string& valueName);
+RegResult DeleteRegValue(std::uint32_t root, const std::string& keyPath, const std::string& valueName);
 
 }  // namespace quillcrest

@@ -1,7 +1,11 @@
 #include "widgets/window_win.h"
 
 #include <stdexcept>
+#include <string>
 #include <utility>
+
+#include "base/exception.h"
+#include "base/system_message_win.h"
 
 namespace quillcrest {
 namespace {
@@ -62,9 +66,25 @@ void Window::Create(const char* className,
         wc.lpszClassName = className;
         wc.hIcon = icon;
         wc.hIconSm = icon;
-        ::RegisterClassExA(&wc);
+        if (!::RegisterClassExA(&wc))
+            throw Exception(std::string("Cannot register the window class ") + className + ": " +
+                            SystemMessageText(::GetLastError()));
     }
-    ::CreateWindowExA(exStyle, className, caption, style, x, y, width, height, parent, nullptr, instance, this);
+    if (!::CreateWindowExA(exStyle, className, caption, style, x, y, width, height, parent, nullptr, instance, this))
+        throw Exception(std::string("Cannot create the window ") + className + ": " +
+                        SystemMessageText(::GetLastError()));
+}
+
+HWND CreateControl(HWND parent, const char* className, const char* text, DWORD style, int id, RECT bounds,
+                   DWORD exStyle) {
+    HWND control = ::CreateWindowExA(exStyle, className, text, WS_CHILD | style, bounds.left, bounds.top,
+                                     bounds.right - bounds.left, bounds.bottom - bounds.top, parent,
+                                     reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), ::GetModuleHandleA(nullptr),
+                                     nullptr);
+    if (!control)
+        throw Exception(std::string("Cannot create the control ") + className + ": " +
+                        SystemMessageText(::GetLastError()));
+    return control;
 }
 
 LRESULT Window::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {

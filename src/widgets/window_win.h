@@ -15,6 +15,15 @@ void ReportException(const std::exception& error);
 // Runs one event handler, reporting what escapes it.
 void RunHandler(const std::function<void()>& handler);
 
+// Creates a child control (WS_CHILD is added); raises when the system refuses.
+HWND CreateControl(HWND parent,
+                   const char* className,
+                   const char* text,
+                   DWORD style,
+                   int id,
+                   RECT bounds,
+                   DWORD exStyle = 0);
+
 // One window, one object: the static procedure finds the object through GWLP_USERDATA (stored at WM_NCCREATE)
 // and forwards every message to HandleMessage.
 class Window {
@@ -27,7 +36,8 @@ class Window {
     HWND hwnd() const { return hwnd_; }
 
   protected:
-    // Registers the class on first use and creates the window with this object attached.
+    // Registers the class on first use and creates the window with this object attached; raises when the system
+    // refuses either.
     void Create(const char* className,
                 const char* caption,
                 DWORD style,

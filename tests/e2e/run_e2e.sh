@@ -63,7 +63,7 @@ RUN_KEY='HKLM\Software\Microsoft\Windows\CurrentVersion\Run'
 APP_DEFAULTS='HKCU\Software\Wine\AppDefaults\Quillcrest.exe'
 WM_CLOSE=0x0010
 IDOK=1
-START_UP_ID=107
+START_UP_ID=monitor-box
 
 drive() { wine "$BUILD/qcdriver.exe" "$@"; }
 reg() { wine reg "$@" >/dev/null 2>&1; }

@@ -3,7 +3,7 @@
 #include <ostream>
 #include <vector>
 
-#include "lookup/ip_config_lease_time.h"
+#include "netconfig/ip_config_lease_time.h"
 
 namespace quillcrest {
 

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "base/exception.h"
-#include "lookup/ip_config_text.h"
+#include "netconfig/ip_config_text.h"
 
 namespace quillcrest {
 namespace {

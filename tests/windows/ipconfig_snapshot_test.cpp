@@ -8,8 +8,9 @@
 #include <vector>
 
 #include "base/exception.h"
-#include "lookup/ip_config_chain.h"
-#include "lookup/ip_config_win.h"
+#include "netconfig/ip_helper_answer.h"
+#include "support/fake_ip_helper_win.h"
+#include "netconfig/ip_config_win.h"
 
 namespace quillcrest {
 
@@ -20,204 +21,7 @@ static void PrintTo(const LocalDateTime& t, std::ostream* os) {
 
 namespace {
 
-struct FakeAddress {
-    std::string address;
-    std::string mask;
-};
-
-struct FakeNetwork {
-    std::string hostName;
-    std::string domainName;
-    std::string scopeId;
-    UINT nodeType = 0;
-    UINT enableRouting = 0;
-    UINT enableProxy = 0;
-    UINT enableDns = 0;
-    std::vector<std::string> dnsServers;
-};
-
-struct FakeAdapter {
-    DWORD index = 0;
-    std::string name;
-    std::string description;
-    std::vector<BYTE> mac;
-    UINT type = 0;
-    UINT dhcpEnabled = 0;
-    int current = -1;  // position in `addresses`, -1 for no current address
-    std::vector<FakeAddress> addresses;
-    std::vector<FakeAddress> gateways;
-    std::vector<FakeAddress> dhcpServers;
-    std::vector<FakeAddress> primaryWins;
-    std::vector<FakeAddress> secondaryWins;
-    time_t leaseObtained = 0;
-    time_t leaseExpires = 0;
-};
-
-// Copies like the platform does: at most the field's size, no terminator when the text fills it.
-void CopyField(char* field, std::size_t capacity, const std::string& text) {
-    std::memset(field, 0, capacity);
-    std::memcpy(field, text.data(), std::min(capacity, text.size()));
-}
-
-std::size_t ExtraEntries(std::size_t listSize) {
-    return listSize > 0 ? listSize - 1 : 0;
-}
-
-// Fills the embedded head with the first element and chains the others from `pool`, the way the platform lays
-// out further entries behind the head structures. Returns the entries in chain order.
-std::vector<IP_ADDR_STRING*> WriteChain(IP_ADDR_STRING& head,
-                                        const std::vector<FakeAddress>& list,
-                                        IP_ADDR_STRING*& pool) {
-    std::memset(&head, 0, sizeof head);
-    std::vector<IP_ADDR_STRING*> entries{&head};
-    for (std::size_t i = 0; i < list.size(); ++i) {
-        IP_ADDR_STRING* entry = &head;
-        if (i > 0) {
-            entry = pool++;
-            std::memset(entry, 0, sizeof *entry);
-            entries.back()->Next = entry;
-            entries.push_back(entry);
-        }
-        CopyField(entry->IpAddress.String, sizeof entry->IpAddress.String, list[i].address);
-        CopyField(entry->IpMask.String, sizeof entry->IpMask.String, list[i].mask);
-    }
-    return entries;
-}
-
-std::vector<FakeAddress> Addresses(const std::vector<std::string>& texts) {
-    std::vector<FakeAddress> list;
-    for (const std::string& text : texts)
-        list.push_back({text, ""});
-    return list;
-}
-
-// Answers like IP Helper from a described configuration: size probe, overflow when the buffer is short, the
-// structures written into the caller's buffer with pointers into that same buffer. Any call's result can be
-// scripted instead.
-class FakeIpHelper : public IpHelperApi {
-  public:
-    FakeNetwork network;
-    std::vector<FakeAdapter> adapters;
-    bool loopDnsChain = false;
-
-    std::optional<DWORD> networkProbeResult;
-    std::optional<DWORD> networkReadResult;
-    std::optional<DWORD> adaptersProbeResult;
-    std::optional<DWORD> adaptersReadResult;
-
-    LONG bias = 0;
-    LONG daylightBias = 0;
-    DWORD timeZoneResult = TIME_ZONE_ID_STANDARD;
-
-    std::vector<std::string> calls;  // IP Helper calls: name, whether a buffer came, the size offered
-    bool adaptersBufferArrivedZeroed = false;
-
-    ULONG NetworkSize() const {
-        return static_cast<ULONG>(sizeof(FIXED_INFO) +
-                                  ExtraEntries(network.dnsServers.size()) * sizeof(IP_ADDR_STRING));
-    }
-
-    ULONG AdaptersSize() const {
-        std::size_t extra = 0;
-        for (const FakeAdapter& a : adapters) {
-            extra += ExtraEntries(a.addresses.size()) + ExtraEntries(a.gateways.size()) +
-                     ExtraEntries(a.dhcpServers.size()) + ExtraEntries(a.primaryWins.size()) +
-                     ExtraEntries(a.secondaryWins.size());
-        }
-        return static_cast<ULONG>(adapters.size() * sizeof(IP_ADAPTER_INFO) + extra * sizeof(IP_ADDR_STRING));
-    }
-
-    DWORD GetNetworkParams(FIXED_INFO* buffer, ULONG* size) override {
-        Record("GetNetworkParams", buffer, *size);
-        const ULONG required = NetworkSize();
-        if (const std::optional<DWORD>& scripted = buffer ? networkReadResult : networkProbeResult) {
-            if (!buffer)
-                *size = required;
-            return *scripted;
-        }
-        if (!buffer || *size < required) {
-            *size = required;
-            return ERROR_BUFFER_OVERFLOW;
-        }
-        std::memset(buffer, 0, required);
-        CopyField(buffer->HostName, sizeof buffer->HostName, network.hostName);
-        CopyField(buffer->DomainName, sizeof buffer->DomainName, network.domainName);
-        CopyField(buffer->ScopeId, sizeof buffer->ScopeId, network.scopeId);
-        buffer->NodeType = network.nodeType;
-        buffer->EnableRouting = network.enableRouting;
-        buffer->EnableProxy = network.enableProxy;
-        buffer->EnableDns = network.enableDns;
-        auto* pool = reinterpret_cast<IP_ADDR_STRING*>(buffer + 1);
-        std::vector<IP_ADDR_STRING*> chain = WriteChain(buffer->DnsServerList, Addresses(network.dnsServers), pool);
-        buffer->CurrentDnsServer = chain.front();
-        if (loopDnsChain)
-            chain.back()->Next = &buffer->DnsServerList;
-        return ERROR_SUCCESS;
-    }
-
-    DWORD GetAdaptersInfo(IP_ADAPTER_INFO* buffer, ULONG* size) override {
-        Record("GetAdaptersInfo", buffer, *size);
-        const ULONG required = AdaptersSize();
-        if (const std::optional<DWORD>& scripted = buffer ? adaptersReadResult : adaptersProbeResult) {
-            if (!buffer)
-                *size = required;
-            return *scripted;
-        }
-        if (adapters.empty())
-            return ERROR_NO_DATA;
-        if (!buffer || *size < required) {
-            *size = required;
-            return ERROR_BUFFER_OVERFLOW;
-        }
-        const auto* bytes = reinterpret_cast<const unsigned char*>(buffer);
-        adaptersBufferArrivedZeroed = std::all_of(bytes, bytes + *size, [](unsigned char b) { return b == 0; });
-
-        auto* pool = reinterpret_cast<IP_ADDR_STRING*>(buffer + adapters.size());
-        for (std::size_t i = 0; i < adapters.size(); ++i) {
-            const FakeAdapter& a = adapters[i];
-            IP_ADAPTER_INFO& entry = buffer[i];
-            std::memset(&entry, 0, sizeof entry);
-            entry.Next = i + 1 < adapters.size() ? &buffer[i + 1] : nullptr;
-            entry.ComboIndex = a.index;
-            CopyField(entry.AdapterName, sizeof entry.AdapterName, a.name);
-            CopyField(entry.Description, sizeof entry.Description, a.description);
-            entry.AddressLength = static_cast<UINT>(a.mac.size());
-            std::copy(a.mac.begin(), a.mac.end(), entry.Address);
-            entry.Index = a.index;
-            entry.Type = a.type;
-            entry.DhcpEnabled = a.dhcpEnabled;
-            const std::vector<IP_ADDR_STRING*> ips = WriteChain(entry.IpAddressList, a.addresses, pool);
-            entry.CurrentIpAddress = a.current >= 0 ? ips[a.current] : nullptr;
-            WriteChain(entry.GatewayList, a.gateways, pool);
-            WriteChain(entry.DhcpServer, a.dhcpServers, pool);
-            entry.HaveWins = !a.primaryWins.empty();
-            WriteChain(entry.PrimaryWinsServer, a.primaryWins, pool);
-            WriteChain(entry.SecondaryWinsServer, a.secondaryWins, pool);
-            entry.LeaseObtained = a.leaseObtained;
-            entry.LeaseExpires = a.leaseExpires;
-        }
-        return ERROR_SUCCESS;
-    }
-
-    DWORD GetTimeZoneInformation(TIME_ZONE_INFORMATION* zone) override {
-        *zone = TIME_ZONE_INFORMATION{};
-        zone->Bias = bias;
-        zone->DaylightBias = daylightBias;
-        return timeZoneResult;
-    }
-
-    std::string SystemMessage(DWORD code) override { return "text for " + std::to_string(code); }
-
-    std::size_t CallsTo(const std::string& name) const {
-        return std::count_if(calls.begin(), calls.end(),
-                             [&name](const std::string& call) { return call.rfind(name, 0) == 0; });
-    }
-
-  private:
-    void Record(const char* name, const void* buffer, ULONG size) {
-        calls.push_back(std::string(name) + (buffer ? "(buffer, " : "(null, ") + std::to_string(size) + ")");
-    }
-};
+using namespace fakes;
 
 FakeNetwork FirstNetwork() {
     return {"first-host", "first.example", "first-scope", 1, 0, 0, 0, {"10.0.0.1"}};
@@ -587,6 +391,25 @@ INSTANTIATE_TEST_SUITE_P(
         // A failed zone query gives no trustworthy biases; the lease is then shown in UTC.
         {"zone query failing", 300, -60, TIME_ZONE_ID_INVALID, {1970, 1, 1, 0, 0, 0}, {2023, 11, 14, 22, 13, 20}},
     }));
+
+TEST_F(IpConfigSnapshotTest, PointersOutsideTheAnswerAreNotFollowed) {
+    static IP_ADDR_STRING outside = {};
+    std::strcpy(outside.IpAddress.String, "127.9.9.9");
+    static IP_ADAPTER_INFO outsideAdapter = {};
+    FakeAdapter adapter = FirstAdapter();
+    adapter.addresses = {{"10.0.0.5", "255.0.0.0"}, {"10.0.0.6", "255.0.0.0"}};
+    fake.adapters = {adapter, FirstAdapter()};
+    fake.afterAdaptersWrite = [](IP_ADAPTER_INFO* list) {
+        list[0].CurrentIpAddress = &outside;
+        list[0].IpAddressList.Next->Next = &outside;
+        list[1].Next = &outsideAdapter;
+    };
+    config.Refresh();
+
+    ASSERT_EQ(config.Adapters.size(), 2u);
+    EXPECT_EQ(config.Adapters[0]->CurrentIPAddress, "000.000.000.000");
+    EXPECT_EQ(config.Adapters[0]->IPAddresses, (std::vector<std::string>{"10.0.0.5", "10.0.0.6"}));
+}
 
 TEST_F(IpConfigSnapshotTest, LoopingDnsChainEndsAtTheWalkLimit) {
     Prime();

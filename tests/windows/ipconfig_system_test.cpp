@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "lookup/ip_config_win.h"
+#include "netconfig/ip_config_win.h"
 
 namespace quillcrest {
 namespace {

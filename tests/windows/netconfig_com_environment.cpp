@@ -6,7 +6,7 @@
 
 #include <objbase.h>
 
-#include "netconfig/com_setup_win.h"
+#include "base/com_setup_win.h"
 
 namespace quillcrest {
 namespace {

@@ -8,7 +8,35 @@
 #include <string>
 #include <vector>
 
+#include "app/main_window_ids.h"
+
 namespace {
+
+namespace ids = quillcrest::main_window_ids;
+
+// Controls by the names the end-to-end script uses; the numbers come from the program's own header.
+struct NamedControl {
+    const char* name;
+    int id;
+};
+constexpr NamedControl kNamedControls[] = {
+    {"banner", ids::kBannerPicture},       {"use-default", ids::kUseDefaultDnsChoice},
+    {"use-opendns", ids::kUseOpenDnsChoice}, {"check-dns", ids::kCheckDnsButton},
+    {"monitor-box", ids::kMonitorBox},     {"panel", ids::kBottomPanel},
+    {"info", ids::kInfoButton},            {"apply", ids::kApplyButton},
+    {"close", ids::kCloseButton},          {"close-to-tray", ids::kCloseToTrayItem},
+    {"quit-program", ids::kQuitProgramItem}, {"open", ids::kOpenItem},
+    {"exit", ids::kExitItem},
+};
+
+// A control named in kNamedControls, or a plain number.
+int ControlId(const char* arg) {
+    for (const NamedControl& control : kNamedControls) {
+        if (std::strcmp(control.name, arg) == 0)
+            return control.id;
+    }
+    return std::atoi(arg);
+}
 
 constexpr DWORD kPollIntervalMs = 50;
 constexpr int kTextBufferSize = 512;
@@ -103,7 +131,8 @@ HWND ChildById(HWND parent, int id) {
 
 int Usage() {
     std::fprintf(stderr,
-                 "usage: qcdriver wait CLASS CAPTION|- TIMEOUT_MS [visible]\n"
+                 "usage: qcdriver id NAME\n"
+                 "       qcdriver wait CLASS CAPTION|- TIMEOUT_MS [visible]\n"
                  "       qcdriver info CLASS | children CLASS | count CLASS\n"
                  "       qcdriver box TITLE TIMEOUT_MS | click-box TITLE BUTTON_ID\n"
                  "       qcdriver click CLASS CONTROL_ID | post CLASS MESSAGE WPARAM LPARAM\n");
@@ -173,7 +202,7 @@ int main(int argc, char** argv) {
         HWND box = WaitFor("#32770", argv[2], 0, true);
         if (!box)
             return 1;
-        const int id = std::atoi(argv[3]);
+        const int id = ControlId(argv[3]);
         ::PostMessageA(box, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(::GetDlgItem(box, id)));
         return 0;
     }
@@ -181,10 +210,14 @@ int main(int argc, char** argv) {
         const std::vector<HWND> windows = TopLevel(argv[2]);
         if (windows.empty())
             return 1;
-        HWND control = ChildById(windows.front(), std::atoi(argv[3]));
+        HWND control = ChildById(windows.front(), ControlId(argv[3]));
         if (!control)
             return 1;
         ::PostMessageA(control, BM_CLICK, 0, 0);
+        return 0;
+    }
+    if (command == "id" && argc >= 3) {
+        std::printf("%d\n", ControlId(argv[2]));
         return 0;
     }
     if (command == "post" && argc >= 6) {

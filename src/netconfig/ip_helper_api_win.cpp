@@ -1,4 +1,4 @@
-#include "lookup/ip_config_platform_win.h"
+#include "netconfig/ip_helper_api_win.h"
 
 #include "base/system_message_win.h"
 

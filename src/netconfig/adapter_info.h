@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "lookup/ip_config_lease_time.h"
+#include "netconfig/ip_config_lease_time.h"
 
 namespace quillcrest {
 

@@ -1,4 +1,4 @@
-#include "lookup/ip_config_text.h"
+#include "netconfig/ip_config_text.h"
 
 #include <algorithm>
 #include <array>

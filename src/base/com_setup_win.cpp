@@ -1,4 +1,4 @@
-#include "netconfig/com_setup_win.h"
+#include "base/com_setup_win.h"
 
 #include <objbase.h>
 

@@ -1,4 +1,4 @@
-#include "app/application_window_win.h"
+#include "widgets/application_window_win.h"
 
 namespace quillcrest {
 namespace {

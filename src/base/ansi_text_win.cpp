@@ -1,4 +1,4 @@
-#include "netconfig/ansi_text_win.h"
+#include "base/ansi_text_win.h"
 
 #include <climits>
 #include <new>

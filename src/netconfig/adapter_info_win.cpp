@@ -1,7 +1,7 @@
-#include "lookup/adapter_info_win.h"
+#include "netconfig/adapter_info_win.h"
 
-#include "lookup/ip_config_address_list_win.h"
-#include "lookup/ip_config_text.h"
+#include "netconfig/ip_config_address_list_win.h"
+#include "netconfig/ip_config_text.h"
 
 namespace quillcrest {
 
@@ -22,7 +22,9 @@ LocalDateTime LeaseTime(time_t value, IpHelperApi& api) {
 
 }  // namespace
 
-std::unique_ptr<TconAdapterInfo> ReadAdapterInfo(const IP_ADAPTER_INFO& entry, IpHelperApi& api) {
+std::unique_ptr<TconAdapterInfo> ReadAdapterInfo(const IpHelperAnswer& answer,
+                                                 const IP_ADAPTER_INFO& entry,
+                                                 IpHelperApi& api) {
     auto info = std::make_unique<TconAdapterInfo>();
     info->Index = entry.Index;
     info->AdapterName = TrimText(FixedFieldText(entry.AdapterName, sizeof entry.AdapterName));
@@ -30,19 +32,19 @@ std::unique_ptr<TconAdapterInfo> ReadAdapterInfo(const IP_ADAPTER_INFO& entry, I
     info->MACAddress = MacAddressText(entry.Address, entry.AddressLength);
     info->AdapterType = AdapterTypeName(entry.Type);
     info->DHCPEnabled = entry.DhcpEnabled != 0;
-    if (const IP_ADDR_STRING* current = entry.CurrentIpAddress) {
+    if (const IP_ADDR_STRING* current = answer.Follow<IP_ADDR_STRING>(entry.CurrentIpAddress)) {
         info->CurrentIPAddress = FixedFieldText(current->IpAddress.String, sizeof current->IpAddress.String);
         info->CurrentSubnetMask = FixedFieldText(current->IpMask.String, sizeof current->IpMask.String);
     } else {
         info->CurrentIPAddress = kNoCurrentAddress;
         info->CurrentSubnetMask = kNoCurrentAddress;
     }
-    info->IPAddresses = IpAddressTexts(entry.IpAddressList);
-    info->SubnetMasks = IpMaskTexts(entry.IpAddressList);
-    info->Gateways = IpAddressTexts(entry.GatewayList);
-    info->DHCPServers = IpAddressTexts(entry.DhcpServer);
-    info->PrimaryWINSServers = IpAddressTexts(entry.PrimaryWinsServer);
-    info->SecondaryWINSServers = IpAddressTexts(entry.SecondaryWinsServer);
+    info->IPAddresses = IpAddressTexts(answer, entry.IpAddressList);
+    info->SubnetMasks = IpMaskTexts(answer, entry.IpAddressList);
+    info->Gateways = IpAddressTexts(answer, entry.GatewayList);
+    info->DHCPServers = IpAddressTexts(answer, entry.DhcpServer);
+    info->PrimaryWINSServers = IpAddressTexts(answer, entry.PrimaryWinsServer);
+    info->SecondaryWINSServers = IpAddressTexts(answer, entry.SecondaryWinsServer);
     info->LeaseObtained = LeaseTime(entry.LeaseObtained, api);
     info->LeaseExpires = LeaseTime(entry.LeaseExpires, api);
     return info;

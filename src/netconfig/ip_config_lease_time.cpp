@@ -1,4 +1,4 @@
-#include "lookup/ip_config_lease_time.h"
+#include "netconfig/ip_config_lease_time.h"
 
 namespace quillcrest {
 

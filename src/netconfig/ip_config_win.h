@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "base/exception.h"
-#include "lookup/adapter_info.h"
-#include "lookup/ip_config_platform_win.h"
+#include "netconfig/adapter_info.h"
+#include "netconfig/ip_helper_api_win.h"
 
 namespace quillcrest {
 

@@ -1,0 +1,28 @@
+#include "app/watch_network_win.h"
+
+#include "netconfig/adaptor_dns_win.h"
+#include "netconfig/dns_cache_flush_win.h"
+#include "netconfig/dns_server_list_win.h"
+#include "netconfig/tcpip_interfaces_win.h"
+
+namespace quillcrest {
+
+std::optional<std::string> SystemWatchNetwork::CurrentDnsList() {
+    return ReadDNSServerList();
+}
+
+void SystemWatchNetwork::SetAdaptorDNS(const std::string& settingId, const std::vector<std::string>& servers) {
+    quillcrest::SetAdaptorDNS(settingId, servers);
+}
+
+void SystemWatchNetwork::FlushDNSCache() {
+    quillcrest::FlushDNSCache();
+}
+
+std::vector<std::string> SystemWatchNetwork::GetTcpipInterfaces() {
+    std::vector<std::string> identifiers;
+    quillcrest::GetTcpipInterfaces(identifiers);
+    return identifiers;
+}
+
+}  // namespace quillcrest

@@ -1,0 +1,54 @@
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "base/win_handles_win.h"
+#include "widgets/modal_window_win.h"
+
+namespace quillcrest {
+
+// A small modal dialog: a picture on the left, a few texts in their colours beside it, and buttons along the
+// bottom that each end the dialog with their result. The program's alert, exit and information dialogs are
+// such dialogs.
+class NoticeDialog : public ModalWindow {
+  public:
+    struct Text {
+        std::string text;
+        COLORREF colour;
+        bool bold = false;
+    };
+    struct Button {
+        std::string text;
+        int result;
+    };
+    struct Design {
+        const char* className;
+        const char* caption;
+        int clientWidth;
+        LPCSTR systemPicture;  // IDI_WARNING, IDI_INFORMATION, ...
+        std::vector<Text> texts;
+        std::vector<Button> buttons;  // the first one is the default button
+    };
+
+    // Button i has the control id kFirstButtonId + i, for the end-to-end driver.
+    static constexpr int kFirstButtonId = 1001;
+    static constexpr int kFirstTextId = 1101;
+
+    NoticeDialog(Design design, HWND owner);
+
+  protected:
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+    int DefaultButtonId() const override { return design_.buttons.empty() ? 0 : kFirstButtonId; }
+    void OnBeforeShow() override;
+
+  private:
+    Design design_;
+    UniqueGdiObject font_;
+    UniqueGdiObject boldFont_;
+    std::vector<HWND> texts_;
+};
+
+}  // namespace quillcrest

@@ -1,0 +1,104 @@
+#include "widgets/popup_notification_win.h"
+
+#include <algorithm>
+
+namespace quillcrest {
+namespace {
+
+constexpr char kPopupClass[] = "TPopupNotification";
+
+int FontHeightForPoints(int points) {
+    HDC screen = ::GetDC(nullptr);
+    const int height = -::MulDiv(points, ::GetDeviceCaps(screen, LOGPIXELSY), 72);
+    ::ReleaseDC(nullptr, screen);
+    return height;
+}
+
+}  // namespace
+
+PopupNotification::PopupNotification(Design design) : design_(std::move(design)) {
+    Create(kPopupClass, design_.text.c_str(), WS_POPUP, WS_EX_LAYERED | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, 0, 0,
+           design_.width, design_.height, nullptr);
+    font_.reset(::CreateFontA(FontHeightForPoints(design_.fontPoints), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
+                              DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY,
+                              DEFAULT_PITCH | FF_DONTCARE, design_.fontFace));
+}
+
+PopupNotification::~PopupNotification() {
+    StopFade();
+}
+
+void PopupNotification::StopFade() {
+    stopFade_ = true;
+    if (fader_.joinable())
+        fader_.join();
+    stopFade_ = false;
+}
+
+void PopupNotification::Show() {
+    StopFade();
+    RECT work;
+    ::SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+    opacity_ = 0;
+    ::SetLayeredWindowAttributes(hwnd(), 0, opacity_, LWA_ALPHA);
+    ::SetWindowPos(hwnd(), HWND_TOP, work.right - design_.width, work.bottom - design_.height, design_.width,
+                   design_.height, SWP_NOACTIVATE | SWP_SHOWWINDOW);
+    ::SetTimer(hwnd(), kHideTimerId, design_.visibleMs, nullptr);
+
+    HWND target = hwnd();
+    const Design design = design_;
+    fader_ = std::thread([this, target, design] {
+        for (int level = design.opacityStep; level <= design.finalOpacity && !stopFade_; level += design.opacityStep) {
+            ::Sleep(design.stepMs);
+            ::PostMessageA(target, kOpacityStepMessage, static_cast<WPARAM>(level), 0);
+        }
+    });
+}
+
+void PopupNotification::Hide() {
+    StopFade();
+    ::KillTimer(hwnd(), kHideTimerId);
+    ::ShowWindow(hwnd(), SW_HIDE);
+}
+
+void PopupNotification::Paint() {
+    PAINTSTRUCT paint;
+    HDC dc = ::BeginPaint(hwnd(), &paint);
+    RECT client;
+    ::GetClientRect(hwnd(), &client);
+    ::FillRect(dc, &client, ::GetSysColorBrush(COLOR_WINDOW));
+    ::FrameRect(dc, &client, ::GetSysColorBrush(COLOR_ACTIVEBORDER));
+    HGDIOBJ old = ::SelectObject(dc, font_.get());
+    ::SetBkMode(dc, TRANSPARENT);
+    ::SetTextColor(dc, design_.textColour);
+    ::DrawTextA(dc, design_.text.c_str(), static_cast<int>(design_.text.size()), &client,
+                DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+    ::SelectObject(dc, old);
+    ::EndPaint(hwnd(), &paint);
+}
+
+LRESULT PopupNotification::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case kOpacityStepMessage:
+            // A step still queued from a fade that was stopped must not raise a hidden window's opacity.
+            if (IsShowing()) {
+                opacity_ = static_cast<BYTE>(std::min<WPARAM>(wParam, design_.finalOpacity));
+                ::SetLayeredWindowAttributes(hwnd(), 0, opacity_, LWA_ALPHA);
+            }
+            return 0;
+        case WM_TIMER:
+            if (wParam == kHideTimerId) {
+                Hide();
+                return 0;
+            }
+            break;
+        case WM_PAINT:
+            Paint();
+            return 0;
+        case WM_MOUSEACTIVATE:
+            return MA_NOACTIVATE;
+    }
+    return DefaultHandling(message, wParam, lParam);
+}
+
+}  // namespace quillcrest
