@@ -1,0 +1,18 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace quillcrest {
+
+// Longest entity name looked up (above the longest name the view knows) and most digits read in a numeric
+// reference; anything longer is left as plain text.
+constexpr std::size_t kMaxEntityNameLength = 8;
+constexpr std::size_t kMaxNumericReferenceDigits = 8;
+
+// Replaces character references ("&amp;", "&#233;", "&#xE9;") with Windows-1252 bytes, the code page the view
+// draws in. Characters the code page lacks become "?". Unknown or malformed references stay as written, and a
+// reference that would give a NUL byte gives "?" instead, so the text never gains a terminator in the middle.
+std::string DecodeCharacterReferences(std::string_view text);
+
+}  // namespace quillcrest
