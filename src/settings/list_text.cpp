@@ -68,10 +68,6 @@ std::string TakePlain(const std::string& text, std::size_t& i) {
 }  // namespace
 
 std::string CommaText(const std::vector<std::string>& entries) {
-    // A lone empty entry must not vanish: unquoted it would read back as the empty list.
-    if (entries.size() == 1 && entries.front().empty())
-        return std::string(2, kQuote);
-
     std::string text;
     for (std::size_t i = 0; i < entries.size(); ++i) {
         if (i > 0)

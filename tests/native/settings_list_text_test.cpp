@@ -35,7 +35,6 @@ const CommaCase kCommaCases[] = {
     {"quote alone", {"\""}, "\"\"\"\""},
     {"entry with a tab", {"a\tb"}, "\"a\tb\""},
     {"entry with a leading blank", {" a"}, "\" a\""},
-    {"lone empty entry is quoted", {""}, "\"\""},
     {"empty entry at the end", {"a", ""}, "a,"},
     {"empty entry at the front", {"", "a"}, ",a"},
     {"two empty entries", {"", ""}, ","},
@@ -81,6 +80,14 @@ INSTANTIATE_TEST_SUITE_P(Cases, SettingsSplitListTest, ::testing::ValuesIn(kSpli
 
 // Entries built from the characters that matter to the quoting rule, so every combination of blanks, commas,
 // quotes, control characters, high bytes and empty entries goes through the round trip.
+// One empty server is no server: stored as the empty text, it reads back as no entries.
+TEST(SettingsCommaTextEmptyTest, LoneEmptyEntryJoinsToTheEmptyText) {
+    EXPECT_EQ(CommaText({""}), "");
+    EXPECT_TRUE(SplitList(CommaText({""})).empty());
+    // A quoted empty entry written by hand still reads as one entry.
+    EXPECT_EQ(SplitList("\"\""), Entries{""});
+}
+
 TEST(SettingsListTextRoundTripTest, SplitListGivesBackEveryCommaText) {
     const std::string alphabet = std::string("a9 ,\"\t\x01\x7f\xe9", 9) + std::string(1, '\0');
     std::mt19937 random(20240611u);
@@ -91,6 +98,8 @@ TEST(SettingsListTextRoundTripTest, SplitListGivesBackEveryCommaText) {
             for (std::size_t i = 0; i < length; ++i)
                 entry += alphabet[random() % alphabet.size()];
         }
+        if (entries == Entries{""})
+            continue;  // the one list that joins to the empty text on purpose
         const std::string text = CommaText(entries);
         SCOPED_TRACE(::testing::PrintToString(text));
         ASSERT_EQ(SplitList(text), entries);
