@@ -1,0 +1,43 @@
+#pragma once
+
+#include <chrono>
+#include <cstddef>
+#include <cstdint>
+#include <unordered_map>
+
+namespace quillcrest::lookupd {
+
+struct RateLimits {
+    double burst = 10;           // requests a quiet source may send at once
+    double perSecond = 2;        // requests a source may send each second in the long run
+    std::size_t sources = 4096;  // sources tracked at once
+};
+
+// A token bucket per source address in a table of bounded size. When the table is full, sources whose bucket has
+// filled up again (quiet ones) make room; if there are none, a new source is refused until some are. So a flood
+// from many (forged) sources cannot reset the bucket of a source that is being flooded. Not thread-safe.
+class RateLimiter {
+  public:
+    using Clock = std::chrono::steady_clock;
+
+    explicit RateLimiter(RateLimits limits = {});
+
+    // Whether a request from source may be answered now; takes one token when it may.
+    bool Allow(std::uint32_t source, Clock::time_point now);
+
+    std::size_t trackedSources() const { return buckets_.size(); }
+
+  private:
+    struct Bucket {
+        double tokens;
+        Clock::time_point updated;
+    };
+
+    double Refilled(const Bucket& bucket, Clock::time_point now) const;
+    void ForgetQuietSources(Clock::time_point now);
+
+    RateLimits limits_;
+    std::unordered_map<std::uint32_t, Bucket> buckets_;
+};
+
+}  // namespace quillcrest::lookupd

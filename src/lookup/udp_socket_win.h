@@ -1,0 +1,43 @@
+#pragma once
+
+#include <windows.h>
+#include <winsock2.h>
+
+#include <chrono>
+#include <cstddef>
+#include <optional>
+#include <string>
+
+#include "base/win_handles_win.h"
+#include "lookup/lookup_transport.h"
+#include "lookup/udp_event_wait_win.h"
+
+namespace quillcrest {
+
+// The lookup client's datagram socket over Winsock. The socket reports readiness through an event
+// (WSAEventSelect), so the wait can sleep on the event and the message queue together. Needs a running
+// WinsockSession.
+class UdpSocket final : public DatagramSocket {
+  public:
+    // A flood of stale datagrams must not keep the discard going for ever.
+    static constexpr int kMaxDiscardedDatagrams = 256;
+
+    explicit UdpSocket(SocketEventWait wait = WaitDispatchingMessages);
+
+    void Connect(const Ipv4Endpoint& peer) override;
+    void DiscardPending() override;
+    void Send(const std::string& datagram) override;
+    // Windows reports "port unreachable" as 10054; Wine reports it as 10061, not for the first datagram but for
+    // every later one. Both, and every other error, are thrown.
+    std::optional<std::string> Receive(std::size_t maxBytes, std::chrono::milliseconds timeout) override;
+
+  private:
+    // Takes the events the socket recorded (resetting the event) and throws the error of a failed one.
+    void ThrowRecordedError();
+
+    UniqueSocket socket_;
+    UniqueKernelHandle readiness_;
+    SocketEventWait wait_;
+};
+
+}  // namespace quillcrest
