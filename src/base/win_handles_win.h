@@ -26,6 +26,7 @@ using UniqueIcon = UniqueHandle<HICON, decltype(&::DestroyIcon), &::DestroyIcon>
 using UniqueMenu = UniqueHandle<HMENU, decltype(&::DestroyMenu), &::DestroyMenu>;
 using UniqueWindow = UniqueHandle<HWND, decltype(&::DestroyWindow), &::DestroyWindow>;
 using UniqueGdiObject = UniqueHandle<HGDIOBJ, decltype(&::DeleteObject), &::DeleteObject>;
+using UniqueDc = UniqueHandle<HDC, decltype(&::DeleteDC), &::DeleteDC>;
 using UniqueSid = UniqueHandle<PSID, decltype(&::FreeSid), &::FreeSid>;
 using UniqueLocal = UniqueHandle<HLOCAL, decltype(&::LocalFree), &::LocalFree>;
 using UniqueBstr = UniqueHandle<BSTR, decltype(&::SysFreeString), &::SysFreeString>;
