@@ -1,0 +1,139 @@
+#include "http/winsock_network_win.h"
+
+#include <ws2tcpip.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstring>
+#include <limits>
+
+#include "base/win_handles_win.h"
+#include "http/socket_error.h"
+#include "http/socket_event_wait_win.h"
+
+namespace quillcrest {
+namespace {
+
+using UniqueAddressInfo = UniqueHandle<addrinfo*, decltype(&::freeaddrinfo), &::freeaddrinfo>;
+using Clock = std::chrono::steady_clock;
+
+std::chrono::milliseconds TimeLeft(Clock::time_point deadline) {
+    return std::max(std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now()),
+                    std::chrono::milliseconds::zero());
+}
+
+// A TCP socket tied to an event by WSAEventSelect: the socket does not block, and its event wakes the wait
+// when it can connect, send or receive, or when the peer has closed.
+class WinsockConnection : public TcpConnection {
+  public:
+    WinsockConnection() {
+        socket_.reset(::socket(AF_INET, SOCK_STREAM, IPPROTO_TCP));
+        if (!socket_)
+            throw SocketError(::WSAGetLastError());
+        readiness_.reset(::CreateEventA(nullptr, TRUE, FALSE, nullptr));
+        if (!readiness_)
+            throw SocketError(static_cast<int>(::GetLastError()));
+        if (::WSAEventSelect(socket_.get(), readiness_.get(), FD_CONNECT | FD_READ | FD_WRITE | FD_CLOSE) ==
+            SOCKET_ERROR)
+            throw SocketError(::WSAGetLastError());
+    }
+
+    bool Connect(const Ipv4Address& address, std::uint16_t port, std::chrono::milliseconds maxWait) override {
+        sockaddr_in peer{};
+        peer.sin_family = AF_INET;
+        peer.sin_port = ::htons(port);
+        std::memcpy(&peer.sin_addr, address.octets.data(), address.octets.size());
+        if (::connect(socket_.get(), reinterpret_cast<const sockaddr*>(&peer), sizeof(peer)) == 0)
+            return true;
+        const int started = ::WSAGetLastError();
+        if (started != WSAEWOULDBLOCK)
+            throw SocketError(started);
+        const auto deadline = Clock::now() + maxWait;
+        for (;;) {
+            if (!WaitForSocketEvent(readiness_.get(), TimeLeft(deadline)))
+                return false;
+            const WSANETWORKEVENTS events = TakeNetworkEvents();
+            if (events.lNetworkEvents & FD_CONNECT) {
+                if (events.iErrorCode[FD_CONNECT_BIT] != 0)
+                    throw SocketError(events.iErrorCode[FD_CONNECT_BIT]);
+                return true;
+            }
+        }
+    }
+
+    std::optional<std::size_t> Send(const char* data, std::size_t size, std::chrono::milliseconds maxWait) override {
+        const auto deadline = Clock::now() + maxWait;
+        const int length = static_cast<int>(std::min<std::size_t>(size, std::numeric_limits<int>::max()));
+        for (;;) {
+            const int sent = ::send(socket_.get(), data, length, 0);
+            if (sent != SOCKET_ERROR)
+                return static_cast<std::size_t>(sent);
+            const int error = ::WSAGetLastError();
+            if (error != WSAEWOULDBLOCK)
+                throw SocketError(error);
+            if (!WaitForSocketEvent(readiness_.get(), TimeLeft(deadline)))
+                return std::nullopt;
+            TakeNetworkEvents();
+        }
+    }
+
+    std::optional<std::size_t> Receive(char* buffer, std::size_t capacity, std::chrono::milliseconds maxWait) override {
+        const auto deadline = Clock::now() + maxWait;
+        const int length = static_cast<int>(std::min<std::size_t>(capacity, std::numeric_limits<int>::max()));
+        for (;;) {
+            const int received = ::recv(socket_.get(), buffer, length, 0);
+            if (received != SOCKET_ERROR)
+                return static_cast<std::size_t>(received);
+            const int error = ::WSAGetLastError();
+            if (error != WSAEWOULDBLOCK)
+                throw SocketError(error);
+            if (!WaitForSocketEvent(readiness_.get(), TimeLeft(deadline)))
+                return std::nullopt;
+            TakeNetworkEvents();
+        }
+    }
+
+    void ShutdownSending() noexcept override { ::shutdown(socket_.get(), SD_SEND); }
+
+  private:
+    // Reads and clears what happened on the socket; this also resets the event.
+    WSANETWORKEVENTS TakeNetworkEvents() {
+        WSANETWORKEVENTS events{};
+        if (::WSAEnumNetworkEvents(socket_.get(), readiness_.get(), &events) == SOCKET_ERROR)
+            throw SocketError(::WSAGetLastError());
+        return events;
+    }
+
+    // Declared before the socket, so the socket is closed while its event still exists.
+    UniqueKernelHandle readiness_;
+    UniqueSocket socket_;
+};
+
+}  // namespace
+
+std::unique_ptr<TcpConnection> WinsockNetwork::OpenConnection() {
+    return std::make_unique<WinsockConnection>();
+}
+
+Ipv4Address WinsockNetwork::ResolveHost(const std::string& host) {
+    addrinfo hints{};
+    hints.ai_family = AF_INET;
+    hints.ai_socktype = SOCK_STREAM;
+    hints.ai_protocol = IPPROTO_TCP;
+    UniqueAddressInfo found;
+    // getaddrinfo answers with the Windows Sockets codes themselves (11001 for an unknown host).
+    const int code = ::getaddrinfo(host.c_str(), nullptr, &hints, found.put());
+    if (code != 0)
+        throw SocketError(code);
+    for (const addrinfo* entry = found.get(); entry != nullptr; entry = entry->ai_next) {
+        if (entry->ai_family == AF_INET && entry->ai_addr != nullptr) {
+            const auto* address = reinterpret_cast<const sockaddr_in*>(entry->ai_addr);
+            Ipv4Address result;
+            std::memcpy(result.octets.data(), &address->sin_addr, result.octets.size());
+            return result;
+        }
+    }
+    throw SocketError(WSANO_DATA);
+}
+
+}  // namespace quillcrest
