@@ -1,0 +1,113 @@
+#!/usr/bin/env bash
+# Throughput of the web page client against curl on the same pages in the same run (a benchmark, not a test).
+# Fetches an 8 MiB page with Content-Length (from nginx when it is installed, else from the scripted server),
+# and chunked and close-delimited from a fast scripted loopback server; prints each throughput (median of RUNS
+# fetches) and the ratio to curl. Goal: at least 0.9 x curl.
+set -euo pipefail
+ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+OUT="$ROOT/build/bench-http"
+RUNS=${RUNS:-15}
+SIZE=$((8 * 1024 * 1024))
+PIDS=()
+
+cleanup() {
+    local pid
+    for pid in "${PIDS[@]}"; do kill "$pid" 2>/dev/null || true; done
+    wait 2>/dev/null || true
+}
+trap cleanup EXIT
+
+mkdir -p "$OUT"
+cd "$ROOT"
+
+# The fetcher: the client's portable sources over POSIX sockets, optimised, without sanitizers.
+sources=()
+for f in src/http/*.cpp; do
+    case "$f" in *_win.cpp) ;; *) sources+=("$f") ;; esac
+done
+g++ -std=c++17 -O2 -DNDEBUG -I src -I tests scripts/bench_http_fetch.cpp "${sources[@]}" -o "$OUT/fetch"
+
+free_port() {
+    python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])'
+}
+
+wait_for_port() {  # port
+    local i
+    for i in $(seq 1 100); do
+        (exec 3<>"/dev/tcp/127.0.0.1/$1") 2>/dev/null && return 0
+        sleep 0.05
+    done
+    echo "nothing listens on port $1" >&2
+    return 1
+}
+
+median() {
+    sort -g | awk '{ v[NR] = $1 } END { if (NR % 2) print v[(NR + 1) / 2]; else print (v[NR / 2] + v[NR / 2 + 1]) / 2 }'
+}
+
+# Prints the median seconds of RUNS fetches by our client; fails when a fetch is not a 200 of SIZE bytes.
+client_seconds() {  # url
+    "$OUT/fetch" "$1" "$RUNS" | awk -v size="$SIZE" '$1 != 200 || $2 != size { print "bad fetch: " $0 > "/dev/stderr"; exit 1 } { print $3 }' | median
+}
+
+curl_seconds() {  # url
+    local i
+    for i in $(seq 1 "$RUNS"); do
+        curl -s -o /dev/null -w '%{http_code} %{size_download} %{time_total}\n' "$1"
+    done | awk -v size="$SIZE" '$1 != 200 || $2 != size { print "bad curl fetch: " $0 > "/dev/stderr"; exit 1 } { print $3 }' | median
+}
+
+report() {  # label url
+    local ours theirs
+    ours=$(client_seconds "$2")
+    theirs=$(curl_seconds "$2")
+    awk -v label="$1" -v ours="$ours" -v theirs="$theirs" -v size="$SIZE" 'BEGIN {
+        mib = size / 1048576
+        printf "%-34s client %8.1f MiB/s   curl %8.1f MiB/s   ratio %.2f x curl\n", label, mib / ours, mib / theirs, theirs / ours
+    }'
+}
+
+python3 scripts/bench_http_server.py "$SIZE" >"$OUT/server.port" &
+PIDS+=($!)
+for _ in $(seq 1 100); do [ -s "$OUT/server.port" ] && break; sleep 0.05; done
+SCRIPTED_PORT=$(head -n 1 "$OUT/server.port")
+wait_for_port "$SCRIPTED_PORT"
+
+echo "8 MiB page, median of $RUNS fetches each"
+if command -v nginx >/dev/null 2>&1; then
+    NGINX_DIR="$OUT/nginx"
+    NGINX_PORT=$(free_port)
+    mkdir -p "$NGINX_DIR/www" "$NGINX_DIR/temp"
+    python3 -c "import sys; sys.stdout.buffer.write(bytes((i * 7) & 0xFF for i in range(256)) * ($SIZE // 256))" >"$NGINX_DIR/www/page.bin"
+    # Run as root, nginx's workers run as nobody: the page must be world-readable.
+    chmod -R a+rX "$NGINX_DIR/www"
+    cat >"$NGINX_DIR/nginx.conf" <<CONF
+daemon off;
+worker_processes 1;
+pid $NGINX_DIR/nginx.pid;
+error_log $NGINX_DIR/error.log;
+events { worker_connections 64; }
+http {
+    access_log $NGINX_DIR/access.log;
+    client_body_temp_path $NGINX_DIR/temp/body;
+    proxy_temp_path $NGINX_DIR/temp/proxy;
+    fastcgi_temp_path $NGINX_DIR/temp/fastcgi;
+    uwsgi_temp_path $NGINX_DIR/temp/uwsgi;
+    scgi_temp_path $NGINX_DIR/temp/scgi;
+    sendfile on;
+    default_type application/octet-stream;
+    server {
+        listen 127.0.0.1:$NGINX_PORT;
+        root $NGINX_DIR/www;
+    }
+}
+CONF
+    nginx -c "$NGINX_DIR/nginx.conf" -p "$NGINX_DIR" &
+    PIDS+=($!)
+    wait_for_port "$NGINX_PORT"
+    report "Content-Length (nginx)" "http://127.0.0.1:$NGINX_PORT/page.bin"
+else
+    report "Content-Length (scripted server)" "http://127.0.0.1:$SCRIPTED_PORT/length"
+fi
+report "chunked (scripted server)" "http://127.0.0.1:$SCRIPTED_PORT/chunked"
+report "to the close (scripted server)" "http://127.0.0.1:$SCRIPTED_PORT/close"
