@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <oleauto.h>
 #include <winsock2.h>
+#include <ws2tcpip.h>
 
 #include <utility>
 
@@ -22,6 +23,7 @@ struct FileHandleTraits {
 };
 using UniqueFile = UniqueResource<FileHandleTraits>;
 using UniqueSocket = UniqueHandle<SOCKET, decltype(&::closesocket), &::closesocket, INVALID_SOCKET>;
+using UniqueAddressInfo = UniqueHandle<addrinfo*, decltype(&::freeaddrinfo), &::freeaddrinfo>;
 using UniqueIcon = UniqueHandle<HICON, decltype(&::DestroyIcon), &::DestroyIcon>;
 using UniqueMenu = UniqueHandle<HMENU, decltype(&::DestroyMenu), &::DestroyMenu>;
 using UniqueWindow = UniqueHandle<HWND, decltype(&::DestroyWindow), &::DestroyWindow>;

@@ -1,7 +1,5 @@
 #include "http/winsock_network_win.h"
 
-#include <ws2tcpip.h>
-
 #include <algorithm>
 #include <chrono>
 #include <cstring>
@@ -14,7 +12,6 @@
 namespace quillcrest {
 namespace {
 
-using UniqueAddressInfo = UniqueHandle<addrinfo*, decltype(&::freeaddrinfo), &::freeaddrinfo>;
 using Clock = std::chrono::steady_clock;
 
 std::chrono::milliseconds TimeLeft(Clock::time_point deadline) {
