@@ -9,6 +9,9 @@
 
 namespace quillcrest {
 
+// Largest width or height of a picture, whether decoded or asked for by the page.
+constexpr int kMaxPictureSide = 4096;
+
 // Space around the content of a page shown with margins.
 constexpr int kHtmlPageMargin = 8;
 

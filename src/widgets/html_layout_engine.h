@@ -14,7 +14,6 @@
 namespace quillcrest {
 
 // Limits on sizes a page may ask for, so that sums of them stay far from overflowing.
-constexpr int kMaxPictureSide = 4096;
 constexpr int kMaxElementWidth = 8192;
 constexpr int kMaxTableBorder = 32;
 constexpr int kMaxCellPadding = 256;

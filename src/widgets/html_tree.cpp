@@ -153,7 +153,8 @@ class TreeBuilder {
         }
         if (name == "img") {
             const std::string* source = node.Attribute("src");
-            if (source && !source->empty() && requestedPictures_.insert(*source).second)
+            if (source && !source->empty() && requestedPictures_.size() < kMaxPictureRequests &&
+                requestedPictures_.insert(*source).second)
                 events_.OnPicture(*source);
         }
         if (!isVoid)

@@ -15,6 +15,8 @@ namespace quillcrest {
 constexpr std::size_t kMaxDocumentBytes = 1 << 20;
 constexpr int kMaxNestingDepth = 64;
 constexpr std::size_t kMaxNodes = 50000;
+// Each distinct picture source is asked for once; the owner is asked for no more than this many per page.
+constexpr std::size_t kMaxPictureRequests = 256;
 
 // One element or text run. Node 0 is the document body; text nodes have an empty tag.
 struct HtmlNode {

@@ -199,6 +199,14 @@ TEST(WidgetsHtmlTreeCapsTest, NodeCountAndInputSizeAreCapped) {
     HtmlTree tree = BuildHtmlTree(many, events);
     EXPECT_EQ(tree.nodes.size(), kMaxNodes);
 
+    std::string pictures;
+    for (std::size_t i = 0; i < kMaxPictureRequests + 20; ++i)
+        pictures += "<img src=p" + std::to_string(i) + ".gif>";
+    BuildHtmlTree(pictures, events);
+    ASSERT_EQ(events.events.size(), kMaxPictureRequests);
+    EXPECT_EQ(events.events.back(), "picture p" + std::to_string(kMaxPictureRequests - 1) + ".gif");
+    events.events.clear();
+
     // Bytes past the size cap are never read: a picture there is never asked for.
     std::string large(kMaxDocumentBytes - 3, ' ');
     large += "<img src=late.gif>";
