@@ -56,8 +56,15 @@ bool IsMouseRelease(UINT message) {
 
 }  // namespace
 
-MainWindow::MainWindow(Application& application)
-    : application_(application), font_(CreateUiFont()), bannerFont_(CreateUiFont(-20, FW_BOLD)) {
+GateChecks SystemGateChecks() {
+    return {[] { return IsAdministrator(); }, [] { return IsSupportedPlatform(); }, &ShowErrorBox};
+}
+
+MainWindow::MainWindow(Application& application, GateChecks gateChecks)
+    : application_(application),
+      gateChecks_(std::move(gateChecks)),
+      font_(CreateUiFont()),
+      bannerFont_(CreateUiFont(-20, FW_BOLD)) {
     const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
     const DWORD exStyle = WS_EX_TOOLWINDOW | WS_EX_APPWINDOW | WS_EX_CONTROLPARENT;
     RECT frame = {0, 0, kClientWidth, kClientHeight};
@@ -143,8 +150,8 @@ void MainWindow::CreateControls() {
 // --- window events ------------------------------------------------------------------------------------------
 
 void MainWindow::OnCreate() {
-    if (!IsAdministrator()) {
-        ShowErrorBox(kAdministratorMessage);
+    if (!gateChecks_.isAdministrator()) {
+        gateChecks_.showErrorBox(kAdministratorMessage);
         Application::Terminate();
     }
     // Setting the box from here runs none of its handlers.
@@ -161,8 +168,8 @@ void MainWindow::OnCreate() {
 
 void MainWindow::OnShow() {
     watch_->OnWindowShown();
-    if (!IsSupportedPlatform()) {
-        ShowErrorBox(kPlatformMessage);
+    if (!gateChecks_.isSupportedPlatform()) {
+        gateChecks_.showErrorBox(kPlatformMessage);
         Application::Terminate();
     }
     ::SetFocus(bottomPanel_->hwnd());
@@ -254,12 +261,8 @@ void MainWindow::OnQuitProgram() {
 void MainWindow::ShowCloseMenu() {
     RECT rect;
     ::GetWindowRect(closeButton_, &rect);
-    const UINT command = ::TrackPopupMenuEx(closeMenu_.get(), TPM_RETURNCMD | TPM_RIGHTALIGN | TPM_TOPALIGN, rect.right,
-                                            rect.bottom, hwnd(), nullptr);
-    if (command == kCloseToTrayItem)
-        OnCloseToTray();
-    else if (command == kQuitProgramItem)
-        OnQuitProgram();
+    // The chosen item arrives as WM_COMMAND, like a command from any other menu.
+    ::TrackPopupMenuEx(closeMenu_.get(), TPM_RIGHTALIGN | TPM_TOPALIGN, rect.right, rect.bottom, hwnd(), nullptr);
 }
 
 // --- tray icon --------------------------------------------------------------------------------------------------
@@ -287,10 +290,8 @@ void MainWindow::OnTrayMinimize() {
 
 void MainWindow::OnTrayMenuRequest() {
     const UINT command = TrayIcon::TrackMenu(trayMenu_.get(), ApplicationWindow() ? ApplicationWindow() : hwnd());
-    if (command == kOpenItem)
-        RestoreFromTray();
-    else if (command == kExitItem)
-        OnQuitProgram();
+    if (command != 0)
+        ::PostMessageA(hwnd(), WM_COMMAND, MAKEWPARAM(command, 0), 0);
 }
 
 void MainWindow::HideToTray() {
@@ -435,6 +436,16 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
                 case kBannerPicture:
                     if (code == STN_CLICKED)
                         RunHandler([this] { OnBannerClicked(); });
+                    return 0;
+                case kCloseToTrayItem:
+                    RunHandler([this] { OnCloseToTray(); });
+                    return 0;
+                case kQuitProgramItem:
+                case kExitItem:
+                    RunHandler([this] { OnQuitProgram(); });
+                    return 0;
+                case kOpenItem:
+                    RunHandler([this] { RestoreFromTray(); });
                     return 0;
                 case IDCANCEL:
                     return 0;

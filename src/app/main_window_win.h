@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -25,6 +26,14 @@ namespace quillcrest {
 
 class Application;
 
+// The start-up gate checks and their error box, replaceable so tests can take the refused paths.
+struct GateChecks {
+    std::function<bool()> isAdministrator;
+    std::function<bool()> isSupportedPlatform;
+    std::function<void(const char* text)> showErrorBox;
+};
+GateChecks SystemGateChecks();
+
 // The windows the main window opens; they are created after it, in the program's fixed order.
 struct MainWindowPartners {
     ModalWindow* alertDialog = nullptr;
@@ -38,7 +47,7 @@ struct MainWindowPartners {
 // tray icon, the pop-up notice, the watch's three timers and the DNS watch itself.
 class MainWindow : public Window, private WatchWindow, private WatchDialogs, private CheckTimer {
   public:
-    explicit MainWindow(Application& application);
+    explicit MainWindow(Application& application, GateChecks gateChecks = SystemGateChecks());
     ~MainWindow() override;
 
     void AttachPartners(const MainWindowPartners& partners) { partners_ = partners; }
@@ -110,6 +119,7 @@ class MainWindow : public Window, private WatchWindow, private WatchDialogs, pri
     void SetEnabled(bool enabled) override;
 
     Application& application_;
+    GateChecks gateChecks_;
     MainWindowPartners partners_;
     UniqueGdiObject font_;
     UniqueGdiObject bannerFont_;

@@ -23,6 +23,7 @@ APP_PIDS=()
 QC_XVFB_PID=""
 OWN_WINESERVER=0
 CLEANED=0
+XCOMPMGR_PID=""
 
 # Ends every copy of the program this script started and what it started for them. Bounded in time, so an
 # interrupted run still ends promptly.
@@ -39,6 +40,7 @@ cleanup() {
         timeout 20 wine taskkill /f /im Other.exe >/dev/null 2>&1
     fi
     for pid in "${APP_PIDS[@]}"; do wait "$pid" 2>/dev/null; done
+    [ -n "$XCOMPMGR_PID" ] && kill "$XCOMPMGR_PID" 2>/dev/null
     qc_stop_xvfb
     rm -f "$APPDIR/Other.exe"
 }
@@ -48,6 +50,12 @@ trap 'echo "e2e: interrupted"; exit 130' INT TERM
 qc_ensure_prefix || { echo "e2e: 0 passed, 1 failed"; exit 1; }
 if [ -z "${DISPLAY:-}" ]; then
     qc_start_xvfb 91 140 || { echo "e2e: cannot start Xvfb"; echo "e2e: 0 passed, 1 failed"; exit 1; }
+fi
+# Fades and overlapping windows come out right in screenshots only with a compositor on the display.
+XCOMPMGR_PID=""
+if command -v xcompmgr >/dev/null 2>&1; then
+    xcompmgr -d "$DISPLAY" >/dev/null 2>&1 &
+    XCOMPMGR_PID=$!
 fi
 # "wineserver -p" answers 2 when a server already runs for the prefix; that one is not ours to stop.
 wineserver -p >/dev/null 2>&1 && OWN_WINESERVER=1
@@ -123,8 +131,80 @@ stop_all() {
 reset_settings() {
     reg delete "$RUN_KEY" /v VORLANKE /f
     reg delete "$APP_DEFAULTS" /f
+    reg delete "$RECORDS_KEY" /f
+    rm -f "$APPDIR/AllowedDNS.txt"
     true
 }
+
+# --- helpers for the watch and the tray ----------------------------------------------------------------------
+
+RECORDS_KEY='HKCU\Software\Brenholt\Quillcrest'
+INTERFACES_KEY="$RECORDS_KEY\\Interfaces"
+WM_COMMAND=0x0111
+WM_TIMER=0x0113
+WM_SYSCOMMAND=0x0112
+WM_KEYDOWN=0x0100
+WM_KEYUP=0x0101
+SC_MINIMIZE=0xF020
+SC_CLOSE=0xF060
+RECENT_CHECK_TIMER=1
+DEFAULT_CHECK_TIMER=2
+IDYES=6
+IDNO=7
+NOTICE_FIRST_BUTTON=1001  # "OK" in the alert and exit dialogs; the second button ("Fix It"/"Fix it") is 1002
+
+# reg_value KEY NAME: the data of a registry value, empty when it is missing.
+reg_value() { wine reg query "$1" /v "$2" 2>/dev/null | tr -d '\r' | sed -n "s/^ *$2 *REG_[A-Z_]* *//p"; }
+
+# The interface whose key holds "Default NameServers": the preferred adapter.
+preferred_interface() {
+    wine reg query "$INTERFACES_KEY" /s 2>/dev/null | tr -d '\r' | awk '/^HKEY/ {key=$0} /Default NameServers/ {print key; exit}'
+}
+
+app_up() {  # waits for the main window to exist (shown or not)
+    drive wait "$MAIN_CLASS" "$MAIN_CAPTION" 30000 >/dev/null
+}
+
+visible() { [ "$(drive info "$1" | tr -d '\r' | value_of visible)" = 1 ]; }
+
+poll() {  # seconds command...: runs the command until it succeeds
+    local seconds=$1 i
+    shift
+    for i in $(seq 1 $((seconds * 5))); do
+        "$@" && return 0
+        sleep 0.2
+    done
+    return 1
+}
+
+tray_icon_is() { [ "$(drive tray-icon exists 2>/dev/null | tr -d '\r')" = "$1" ]; }
+tray_active() { poll 30 tray_icon_is 1; }
+
+# Real mouse input on the icon in Wine's own tray window (there is no other notification area on the display).
+click_tray_icon() {  # xdotool click arguments
+    local tray
+    tray=$(xdotool search --name '^Wine System Tray$' 2>/dev/null | head -n 1)
+    [ -n "$tray" ] || return 1
+    xdotool mousemove --window "$tray" 12 32 "$@"
+}
+
+# Opens the tray menu with a real press of the right button, and lets go of the button away from the menu, so the
+# release chooses nothing.
+open_tray_menu() {
+    click_tray_icon mousedown 3 || return 1
+    poll 5 eval 'drive menu-item 0 2 >/dev/null' || return 1
+    xdotool mousemove 600 600 mouseup 3
+}
+
+# Clicks item INDEX of the open tray menu (two items) with the mouse.
+click_menu_item() {
+    local x y
+    read -r x y < <(drive menu-item "$1" 2 | tr -d '\r') || return 1
+    xdotool mousemove "$x" "$y" click 1
+}
+
+tick() { drive post "$MAIN_CLASS" $WM_TIMER "$1" 0 >/dev/null; }
+
 
 run_case() {
     local name=$1
@@ -267,10 +347,245 @@ windows10_reports_a_supported_version_through_the_manifest() {
     [ "$(drive count '#32770' | tr -d '\r')" = 0 ] || fail "platform refused on Windows 10" || return 1
 }
 
+first_start_records_every_interface_and_a_later_start_captures_nothing() {
+    start_app "$APP"
+    app_up || fail "main window never created" || return 1
+    local key
+    poll 20 eval 'test -n "$(preferred_interface)"' || true
+    key=$(preferred_interface)
+    [ -n "$key" ] || fail "no \"Default NameServers\" written" || return 1
+    local current name
+    current=$(reg_value "$key" "Startup NameServers")
+    [ -n "$current" ] || fail "no \"Startup NameServers\"" || return 1
+    for name in "Default NameServers" "Orig NameServers"; do
+        [ "$(reg_value "$key" "$name")" = "$current" ] || fail "$name differs from the current list" || return 1
+    done
+    [ "$(reg_value "$key" DHCPEnabled)" = 0x1 ] || fail "DHCPEnabled not recorded" || return 1
+    # Exit records the list it ends with.
+    drive post "$MAIN_CLASS" $WM_COMMAND "$(drive id exit | tr -d '\r')" 0 >/dev/null
+    wait_exit "$LAST_PID" 20
+    [ "$EXIT_CODE" = 0 ] || fail "Exit ended with $EXIT_CODE" || return 1
+    [ "$(reg_value "$key" "Last NameServers")" = "$current" ] || fail "Exit wrote no \"Last NameServers\"" || return 1
+
+    # With a default stored, the next start captures nothing, but records its start list again.
+    reg delete "$key" /v DHCPEnabled /f
+    reg add "$key" /v "Startup NameServers" /d stale /f
+    start_app "$APP"
+    app_up || fail "second start: no main window" || return 1
+    poll 20 eval 'test "$(reg_value "$key" "Startup NameServers")" = "$current"' || fail "second start kept a stale start list" || return 1
+    [ -z "$(reg_value "$key" DHCPEnabled)" ] || fail "second start captured again" || return 1
+}
+
+close_button_hides_to_tray_when_ticked_and_the_icon_restores() {
+    start_app "$APP"
+    drive wait "$MAIN_CLASS" "$MAIN_CAPTION" 30000 visible >/dev/null || fail "main window never shown" || return 1
+    [ "$(drive focus "$MAIN_CLASS" | tr -d '\r')" = "$(drive id panel | tr -d '\r')" ] || fail "focus not on the bottom panel" || return 1
+    drive click "$MAIN_CLASS" monitor-box >/dev/null
+    tray_active || fail "tray icon never added" || return 1
+    drive click "$MAIN_CLASS" close >/dev/null
+    poll 10 eval '! visible "$MAIN_CLASS"' || fail "Close did not hide the window" || return 1
+    tray_icon_is 1 || fail "no icon while hidden" || return 1
+    screenshot tray-icon '^Wine System Tray$'
+    click_tray_icon click --repeat 2 --delay 80 1 || fail "no tray window" || return 1
+    poll 10 visible "$MAIN_CLASS" || fail "double-click did not restore the window" || return 1
+    poll 5 tray_icon_is 0 || fail "icon still there after the restore" || return 1
+    # The title bar's close box hides it again while the icon is active, whatever the box says.
+    drive click "$MAIN_CLASS" monitor-box >/dev/null
+    drive post "$MAIN_CLASS" $WM_SYSCOMMAND $SC_CLOSE 0 >/dev/null
+    poll 10 eval '! visible "$MAIN_CLASS"' || fail "the close box did not hide the window" || return 1
+    kill -0 "$LAST_PID" 2>/dev/null || fail "the close box ended the program" || return 1
+    open_tray_menu || fail "the right button opened no tray menu" || return 1
+    screenshot tray-menu '^Wine System Tray$'
+    click_menu_item 0 || fail "no \"Open\" in the tray menu" || return 1
+    poll 10 visible "$MAIN_CLASS" || fail "Open did not restore the window" || return 1
+}
+
+close_button_without_the_box_ends_the_program() {
+    start_app "$APP"
+    drive wait "$MAIN_CLASS" "$MAIN_CAPTION" 30000 visible >/dev/null || fail "main window never shown" || return 1
+    drive click "$MAIN_CLASS" close >/dev/null
+    wait_exit "$LAST_PID" 20
+    [ "$EXIT_CODE" = 0 ] || fail "Close ended with $EXIT_CODE" || return 1
+}
+
+close_menu_items_hide_to_tray_and_quit() {
+    start_app "$APP"
+    local pid=$LAST_PID
+    drive wait "$MAIN_CLASS" "$MAIN_CAPTION" 30000 visible >/dev/null || fail "main window never shown" || return 1
+    tray_active || fail "tray icon never added" || return 1
+    local winpath
+    winpath=$(winepath -w "$APP" 2>/dev/null | tr -d '\r')
+    reg add "$RUN_KEY" /v VORLANKE /d "$winpath" /f
+    # "Close to System Tray" with the box not ticked hides the window and deletes the Run entry.
+    drive post "$MAIN_CLASS" $WM_COMMAND "$(drive id close-to-tray | tr -d '\r')" 0 >/dev/null
+    poll 10 eval '! visible "$MAIN_CLASS"' || fail "Close to System Tray did not hide the window" || return 1
+    poll 10 eval 'test -z "$(run_entry)"' || fail "Run entry kept although the box is not ticked" || return 1
+    # The tray menu's "Open" brings it back.
+    open_tray_menu || fail "the right button opened no tray menu" || return 1
+    click_menu_item 0 || fail "no \"Open\" in the tray menu" || return 1
+    poll 10 visible "$MAIN_CLASS" || fail "Open did not restore the window" || return 1
+    drive post "$MAIN_CLASS" $WM_COMMAND "$(drive id quit-program | tr -d '\r')" 0 >/dev/null
+    wait_exit "$pid" 20
+    [ "$EXIT_CODE" = 0 ] || fail "Quit Program ended with $EXIT_CODE" || return 1
+    # The tray menu's "Exit" ends a copy that lives in the tray.
+    start_app "$APP"
+    pid=$LAST_PID
+    app_up && tray_active || fail "second copy: no tray icon" || return 1
+    drive post "$MAIN_CLASS" $WM_SYSCOMMAND $SC_MINIMIZE 0 >/dev/null
+    open_tray_menu || fail "the right button opened no tray menu" || return 1
+    click_menu_item 1 || fail "no \"Exit\" in the tray menu" || return 1
+    wait_exit "$pid" 20
+    [ "$EXIT_CODE" = 0 ] || fail "Exit ended with $EXIT_CODE" || return 1
+}
+
+run_entry_holding_another_path_is_left_alone() {
+    reg add "$RUN_KEY" /v VORLANKE /d 'C:\Old\Quillcrest.exe' /f
+    start_app "$APP"
+    drive wait "$MAIN_CLASS" "$MAIN_CAPTION" 30000 visible >/dev/null || fail "window not shown for another path" || return 1
+    [ "$(drive checked "$MAIN_CLASS" monitor-box | tr -d '\r')" = 0 ] || fail "box ticked for another path" || return 1
+    # A change of the box by keyboard touches neither the entry nor anything else.
+    drive post-child "$MAIN_CLASS" monitor-box $WM_KEYDOWN 0x20 0 >/dev/null
+    drive post-child "$MAIN_CLASS" monitor-box $WM_KEYUP 0x20 0xC0000001 >/dev/null
+    poll 5 eval 'test "$(drive checked "$MAIN_CLASS" monitor-box | tr -d '\''\r'\'')" = 1' || fail "space did not tick the box" || return 1
+    sleep 1
+    [ "$(run_entry)" = 'C:\Old\Quillcrest.exe' ] || fail "Run entry changed: $(run_entry)" || return 1
+}
+
+run_entry_is_quoted_for_a_path_with_blanks() {
+    local dir="$ARTIFACTS/app with blanks"
+    mkdir -p "$dir"
+    cp "$APP" "$dir/Quillcrest.exe"
+    start_app "$dir/Quillcrest.exe"
+    drive wait "$MAIN_CLASS" "$MAIN_CAPTION" 30000 visible >/dev/null || fail "main window never shown" || return 1
+    drive click "$MAIN_CLASS" monitor-box >/dev/null
+    local winpath
+    winpath=$(winepath -w "$dir/Quillcrest.exe" 2>/dev/null | tr -d '\r')
+    poll 10 eval 'test "$(run_entry)" = "\"$winpath\""' || fail "Run entry: '$(run_entry)', expected the quoted path" || return 1
+    stop_all
+    # The quoted value ticks the box at the next start, which then stays in the tray.
+    start_app "$dir/Quillcrest.exe"
+    app_up || fail "second start: no main window" || return 1
+    sleep 2
+    ! visible "$MAIN_CLASS" || fail "window shown although the quoted entry names this program" || return 1
+}
+
+# Makes the stored default differ from the machine's servers and starts with the box ticked (window hidden).
+start_with_a_changed_default() {
+    start_app "$APP"
+    app_up || return 1
+    poll 20 eval 'test -n "$(preferred_interface)"' || return 1
+    PREFERRED=$(preferred_interface)
+    CURRENT=$(reg_value "$PREFERRED" "Startup NameServers")
+    stop_all
+    reg add "$PREFERRED" /v "Default NameServers" /d 127.0.0.99 /f
+    local winpath
+    winpath=$(winepath -w "$APP" 2>/dev/null | tr -d '\r')
+    reg add "$RUN_KEY" /v VORLANKE /d "$winpath" /f
+    start_app "$APP"
+    app_up
+}
+
+changed_servers_raise_the_alert_at_the_first_tick_and_ok_allows_them() {
+    start_with_a_changed_default || fail "could not prepare the start" || return 1
+    drive wait TPopupNotification "Quillcrest Active" 5000 visible >/dev/null || fail "no pop-up notice" || return 1
+    sleep 0.5
+    screenshot popup '^Quillcrest Active$'
+    visible TPopupNotification || fail "pop-up gone too early" || return 1
+    poll 5 eval '! visible TPopupNotification' || fail "pop-up never hid itself" || return 1
+    # The real 120-second timer raises the alert against the default list.
+    drive wait TAlertDlg "Quillcrest Alert" 140000 visible >/dev/null || fail "no alert within the first 120 s" || return 1
+    sleep 0.5
+    screenshot alert '^Quillcrest Alert$'
+    drive click TAlertDlg $NOTICE_FIRST_BUTTON >/dev/null
+    poll 10 eval 'test -f "$APPDIR/AllowedDNS.txt"' || fail "OK wrote no AllowedDNS.txt" || return 1
+    [ "$(od -An -c "$APPDIR/AllowedDNS.txt" | tr -s ' ' | tr -d '\n')" = "$(printf '%s\r\n' "$CURRENT" | od -An -c | tr -s ' ' | tr -d '\n')" ] ||
+        fail "AllowedDNS.txt holds: $(od -c "$APPDIR/AllowedDNS.txt" | head -n 3)" || return 1
+    stop_all
+    # The next start with the same servers raises none: the list is allowed.
+    start_app "$APP"
+    app_up || fail "next start: no main window" || return 1
+    tick $DEFAULT_CHECK_TIMER
+    sleep 2
+    ! visible TAlertDlg || fail "alert raised for an allowed list" || return 1
+}
+
+fix_it_asks_and_no_changes_nothing() {
+    start_with_a_changed_default || fail "could not prepare the start" || return 1
+    tick $DEFAULT_CHECK_TIMER
+    drive wait TAlertDlg "Quillcrest Alert" 10000 visible >/dev/null || fail "no alert on the tick" || return 1
+    # Ticks that arrive while the alert waits do nothing.
+    tick $DEFAULT_CHECK_TIMER
+    tick $RECENT_CHECK_TIMER
+    drive click TAlertDlg $((NOTICE_FIRST_BUTTON + 1)) >/dev/null
+    local text
+    text=$(drive box Confirm 10000 | tr -d '\r') || fail "no confirmation" || return 1
+    [ "$text" = "Revert to your default DNS settings?" ] || fail "question: $text" || return 1
+    screenshot confirm '^Confirm$'
+    drive click-box Confirm $IDNO >/dev/null
+    sleep 1
+    [ "$(drive count '#32770' | tr -d '\r')" = 0 ] || fail "a second question or error appeared" || return 1
+    ! visible TAlertDlg || fail "the alert came back before the next tick" || return 1
+    [ ! -f "$APPDIR/AllowedDNS.txt" ] || fail "No remembered the list" || return 1
+    # The 120-second tick switched the 30-second check on; its next tick compares the recent list: no alert.
+    tick $RECENT_CHECK_TIMER
+    sleep 1
+    ! visible TAlertDlg || fail "alert against the recent list" || return 1
+}
+
+closing_with_a_pending_selection_asks_the_exit_dialog() {
+    start_app "$APP"
+    local pid=$LAST_PID
+    drive wait "$MAIN_CLASS" "$MAIN_CAPTION" 30000 visible >/dev/null || fail "main window never shown" || return 1
+    drive click "$MAIN_CLASS" use-opendns >/dev/null
+    poll 5 eval 'drive children "$MAIN_CLASS" | tr -d "\r" | grep -qE "\|Apply\|1$"' || fail "Apply not shown after a change" || return 1
+    drive post "$MAIN_CLASS" $WM_CLOSE 0 0 >/dev/null
+    drive wait TExitDlg "Quillcrest Alert" 10000 visible >/dev/null || fail "no exit dialog" || return 1
+    sleep 0.3
+    screenshot exit-dialog '^Quillcrest Alert$'
+    drive click TExitDlg $((NOTICE_FIRST_BUTTON + 1)) >/dev/null
+    sleep 1
+    visible "$MAIN_CLASS" || fail "Fix it closed the window" || return 1
+    drive children "$MAIN_CLASS" | tr -d '\r' | grep -qE '\|Apply\|1$' || fail "Apply hidden after Fix it" || return 1
+    [ "$(drive checked "$MAIN_CLASS" use-opendns | tr -d '\r')" = 1 ] || fail "selection lost after Fix it" || return 1
+
+    # The end of the logon asks the same question; "Fix it" keeps the program running.
+    wine wineboot --end-session >/dev/null 2>&1 &
+    local ender=$!
+    drive wait TExitDlg "Quillcrest Alert" 15000 visible >/dev/null || fail "end of session asked nothing" || return 1
+    drive click TExitDlg $((NOTICE_FIRST_BUTTON + 1)) >/dev/null
+    wait_exit "$ender" 20
+    kill -0 "$pid" 2>/dev/null || fail "the program ended although the close was refused" || return 1
+
+    # "OK" restores the recorded servers and lets the window close.
+    drive post "$MAIN_CLASS" $WM_CLOSE 0 0 >/dev/null
+    drive wait TExitDlg "Quillcrest Alert" 10000 visible >/dev/null || fail "no exit dialog the second time" || return 1
+    drive click TExitDlg $NOTICE_FIRST_BUTTON >/dev/null
+    wait_exit "$pid" 20
+    [ "$EXIT_CODE" = 0 ] || fail "OK did not end the program with 0 ($EXIT_CODE)" || return 1
+}
+
+taskbar_created_brings_the_icon_back() {
+    start_app "$APP"
+    app_up || fail "main window never created" || return 1
+    tray_active || fail "tray icon never added" || return 1
+    drive tray-icon remove >/dev/null
+    tray_icon_is 0 || fail "icon could not be removed" || return 1
+    drive taskbar-created >/dev/null
+    poll 10 tray_icon_is 1 || fail "icon not added again after TaskbarCreated" || return 1
+}
+
 for case in main_window_shows_centred_with_its_controls second_copy_exits_at_once_without_a_window \
     renamed_copy_runs_beside_and_both_close_with_code_0 run_entry_in_other_case_keeps_window_hidden \
     monitor_box_click_writes_and_deletes_the_run_entry \
-    unsupported_platform_is_refused_after_show windows10_reports_a_supported_version_through_the_manifest; do
+    unsupported_platform_is_refused_after_show windows10_reports_a_supported_version_through_the_manifest \
+    first_start_records_every_interface_and_a_later_start_captures_nothing \
+    close_button_hides_to_tray_when_ticked_and_the_icon_restores close_button_without_the_box_ends_the_program \
+    close_menu_items_hide_to_tray_and_quit run_entry_holding_another_path_is_left_alone \
+    run_entry_is_quoted_for_a_path_with_blanks closing_with_a_pending_selection_asks_the_exit_dialog \
+    taskbar_created_brings_the_icon_back fix_it_asks_and_no_changes_nothing \
+    changed_servers_raise_the_alert_at_the_first_tick_and_ok_allows_them; do
+    # QC_E2E_ONLY names the cases to run while working on a few of them.
+    [ -n "${QC_E2E_ONLY:-}" ] && [[ " $QC_E2E_ONLY " != *" $case "* ]] && continue
     run_case "$case"
 done
 reset_settings

@@ -1,7 +1,9 @@
 // Drives the program's windows from outside for the end-to-end tests: finds top-level windows by class and
 // caption, reads their state and posts clicks, the way a user's input would arrive.
 #include <windows.h>
+#include <shellapi.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -131,7 +133,8 @@ HWND ChildById(HWND parent, int id) {
 
 int Usage() {
     std::fprintf(stderr,
-                 "usage: qcdriver id NAME\n"
+                 "usage: qcdriver id NAME | menu-item INDEX COUNT | focus CLASS | checked CLASS CONTROL | taskbar-created\n"
+                 "       qcdriver post-child CLASS CONTROL MESSAGE WPARAM LPARAM | tray-icon exists|remove\n"
                  "       qcdriver wait CLASS CAPTION|- TIMEOUT_MS [visible]\n"
                  "       qcdriver info CLASS | children CLASS | count CLASS\n"
                  "       qcdriver box TITLE TIMEOUT_MS | click-box TITLE BUTTON_ID\n"
@@ -146,9 +149,15 @@ const char* CaptionArg(const char* arg) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc < 3)
+    if (argc < 2)
         return Usage();
     const std::string command = argv[1];
+    if (command == "taskbar-created") {
+        ::SendNotifyMessageA(HWND_BROADCAST, ::RegisterWindowMessageA("TaskbarCreated"), 0, 0);
+        return 0;
+    }
+    if (argc < 3)
+        return Usage();
 
     if (command == "wait" && argc >= 5) {
         const bool visible = argc >= 6 && std::strcmp(argv[5], "visible") == 0;
@@ -216,7 +225,70 @@ int main(int argc, char** argv) {
         ::PostMessageA(control, BM_CLICK, 0, 0);
         return 0;
     }
-    if (command == "id" && argc >= 3) {
+    if (command == "focus") {
+        // The control holding the keyboard focus in the window's thread, by id (0 for none).
+        const std::vector<HWND> windows = TopLevel(argv[2]);
+        if (windows.empty())
+            return 1;
+        GUITHREADINFO info{};
+        info.cbSize = sizeof(info);
+        ::GetGUIThreadInfo(::GetWindowThreadProcessId(windows.front(), nullptr), &info);
+        std::printf("%d\n", info.hwndFocus ? ::GetDlgCtrlID(info.hwndFocus) : 0);
+        return 0;
+    }
+    if (command == "checked" && argc >= 4) {
+        const std::vector<HWND> windows = TopLevel(argv[2]);
+        HWND control = windows.empty() ? nullptr : ChildById(windows.front(), ControlId(argv[3]));
+        if (!control)
+            return 1;
+        std::printf("%d\n", static_cast<int>(::SendMessageA(control, BM_GETCHECK, 0, 0)));
+        return 0;
+    }
+    if (command == "post-child" && argc >= 7) {
+        const std::vector<HWND> windows = TopLevel(argv[2]);
+        HWND control = windows.empty() ? nullptr : ChildById(windows.front(), ControlId(argv[3]));
+        if (!control)
+            return 1;
+        ::PostMessageA(control, std::strtoul(argv[4], nullptr, 0), std::strtoul(argv[5], nullptr, 0),
+                       std::strtol(argv[6], nullptr, 0));
+        return 0;
+    }
+    if (command == "tray-icon" && argc >= 3) {
+        // "exists": whether the shell still holds the program's icon (a modify of a missing icon fails);
+        // "remove": takes it away, as a restarting shell would forget it.
+        HWND owner = ::FindWindowA("TTrayIconWindow", nullptr);
+        if (!owner)
+            return 1;
+        NOTIFYICONDATAA data{};
+        data.cbSize = sizeof(data);
+        data.hWnd = owner;
+        data.uID = 1;
+        if (std::strcmp(argv[2], "remove") == 0)
+            return ::Shell_NotifyIconA(NIM_DELETE, &data) ? 0 : 1;
+        std::printf("%d\n", ::Shell_NotifyIconA(NIM_MODIFY, &data) ? 1 : 0);
+        return 0;
+    }
+    if (command == "menu-item" && argc >= 4) {
+        // The screen centre of item INDEX (of COUNT items of one height) of the popup menu open now, for a real
+        // click on it.
+        const std::vector<HWND> menus = TopLevel("#32768");
+        HWND menuWindow = nullptr;
+        for (HWND hwnd : menus) {
+            if (::IsWindowVisible(hwnd))
+                menuWindow = hwnd;
+        }
+        if (!menuWindow)
+            return 1;
+        RECT rect;
+        ::GetWindowRect(menuWindow, &rect);
+        const int index = std::atoi(argv[2]);
+        const int count = std::max(1, std::atoi(argv[3]));
+        const int border = ::GetSystemMetrics(SM_CYEDGE) + 1;
+        const long itemHeight = (rect.bottom - rect.top - 2 * border) / count;
+        std::printf("%ld %ld\n", (rect.left + rect.right) / 2, rect.top + border + itemHeight * index + itemHeight / 2);
+        return 0;
+    }
+    if (command == "id") {
         std::printf("%d\n", ControlId(argv[2]));
         return 0;
     }
