@@ -12,6 +12,10 @@
 #include "app/single_instance_win.h"
 #include "app/window_shell_win.h"
 #include "base/com_setup_win.h"
+#include "build_config.h"
+#include "lookup/lookup_client_win.h"
+#include "lookup/lookup_window_win.h"
+#include "lookup/report_picture_resources_win.h"
 #include "watch/watch_dialogs_win.h"
 #include "widgets/notice_dialog_win.h"
 
@@ -24,18 +28,18 @@ struct ProgramWindows {
     explicit ProgramWindows(Application& application)
         : mainWindow(application),
           alertDialog(AlertDialogDesign(), application.hwnd()),
-          lookupWindow("TDNSCheck", "Quillcrest Lookup Tool", 560, 420),
-          lookupOkDialog("TDNSokDlg", "Information", 360, 150),
+          lookupWindow(application.hwnd(), lookupClient.client(), build_config::kLookupHost, LoadReportPictures()),
           informationWindow("TAbout", "Information", 520, 400),
           messageWindow("TAd", "Quillcrest Message", 400, 300),
           exitDialog(ExitDialogDesign(), application.hwnd()) {
         mainWindow.AttachPartners({&alertDialog, &lookupWindow, &informationWindow, &messageWindow, &exitDialog});
     }
 
+    // The process's one lookup client, kept from the start to the end.
+    WinsockLookupClient lookupClient;
     MainWindow mainWindow;
     NoticeDialog alertDialog;
-    WindowShell lookupWindow;
-    WindowShell lookupOkDialog;
+    LookupWindow lookupWindow;  // with its information dialog "TDNSokDlg"
     WindowShell informationWindow;
     WindowShell messageWindow;
     NoticeDialog exitDialog;

@@ -334,10 +334,13 @@ int MainWindow::ShowExitDialog() {
     return partners_.exitDialog ? partners_.exitDialog->ShowModal(hwnd()) : kModalResultCancel;
 }
 
-LookupWindowResult MainWindow::ShowLookupWindow(const std::string&) {
+LookupWindowResult MainWindow::ShowLookupWindow(const std::string& defaultDnsList) {
     LookupWindowResult result;
-    if (partners_.lookupWindow)
-        result.result = partners_.lookupWindow->ShowModal();
+    if (!partners_.lookupWindow)
+        return result;
+    partners_.lookupWindow->SetDefaultDnsList(defaultDnsList);
+    result.result = partners_.lookupWindow->ShowModal();
+    result.reportedServers = partners_.lookupWindow->ReportedServers();
     return result;
 }
 

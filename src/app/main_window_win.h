@@ -7,6 +7,7 @@
 #include <string>
 
 #include "base/win_handles_win.h"
+#include "lookup/lookup_window_win.h"
 #include "netconfig/wmi_connection_win.h"
 #include "netconfig/wmi_query_win.h"
 #include "settings/registry_api_win.h"
@@ -37,7 +38,7 @@ GateChecks SystemGateChecks();
 // The windows the main window opens; they are created after it, in the program's fixed order.
 struct MainWindowPartners {
     ModalWindow* alertDialog = nullptr;
-    ModalWindow* lookupWindow = nullptr;
+    LookupWindow* lookupWindow = nullptr;
     ModalWindow* informationWindow = nullptr;
     Window* messageWindow = nullptr;
     ModalWindow* exitDialog = nullptr;

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "app/main_window_ids.h"
+#include "lookup/lookup_window_ids.h"
 
 namespace {
 
@@ -29,6 +30,12 @@ constexpr NamedControl kNamedControls[] = {
     {"close", ids::kCloseButton},          {"close-to-tray", ids::kCloseToTrayItem},
     {"quit-program", ids::kQuitProgramItem}, {"open", ids::kOpenItem},
     {"exit", ids::kExitItem},
+    {"lookup-explanation", quillcrest::lookup_window_ids::kExplanation},
+    {"lookup-report", quillcrest::lookup_window_ids::kReportView},
+    {"lookup-busy", quillcrest::lookup_window_ids::kBusyNotice},
+    {"lookup-check", quillcrest::lookup_window_ids::kCheckButton},
+    {"lookup-save", quillcrest::lookup_window_ids::kSaveAsDefaultButton},
+    {"lookup-close", quillcrest::lookup_window_ids::kCloseButton},
 };
 
 // A control named in kNamedControls, or a plain number.
@@ -133,7 +140,7 @@ HWND ChildById(HWND parent, int id) {
 
 int Usage() {
     std::fprintf(stderr,
-                 "usage: qcdriver id NAME | menu-item INDEX COUNT | focus CLASS | checked CLASS CONTROL | taskbar-created\n"
+                 "usage: qcdriver id NAME | text CLASS CONTROL | menu-item INDEX COUNT | focus CLASS | checked CLASS CONTROL | taskbar-created\n"
                  "       qcdriver post-child CLASS CONTROL MESSAGE WPARAM LPARAM | tray-icon exists|remove\n"
                  "       qcdriver wait CLASS CAPTION|- TIMEOUT_MS [visible]\n"
                  "       qcdriver info CLASS | children CLASS | count CLASS\n"
@@ -234,6 +241,22 @@ int main(int argc, char** argv) {
         info.cbSize = sizeof(info);
         ::GetGUIThreadInfo(::GetWindowThreadProcessId(windows.front(), nullptr), &info);
         std::printf("%d\n", info.hwndFocus ? ::GetDlgCtrlID(info.hwndFocus) : 0);
+        return 0;
+    }
+    if (command == "text" && argc >= 4) {
+        // A control's text through WM_GETTEXT, as assistive tools read it (the report view answers with its
+        // visible text).
+        const std::vector<HWND> windows = TopLevel(argv[2]);
+        HWND control = windows.empty() ? nullptr : ChildById(windows.front(), ControlId(argv[3]));
+        if (!control)
+            return 1;
+        DWORD_PTR length = 0;
+        ::SendMessageTimeoutA(control, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 5000, &length);
+        std::vector<char> text(length + 1);
+        DWORD_PTR copied = 0;
+        ::SendMessageTimeoutA(control, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()), SMTO_ABORTIFHUNG,
+                              5000, &copied);
+        std::printf("%s\n", Escaped(std::string(text.data(), copied)).c_str());
         return 0;
     }
     if (command == "checked" && argc >= 4) {

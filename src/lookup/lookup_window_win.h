@@ -1,0 +1,58 @@
+#pragma once
+
+#include <windows.h>
+
+#include <memory>
+#include <string>
+
+#include "base/win_handles_win.h"
+#include "lookup/lookup_client.h"
+#include "lookup/report_builder.h"
+#include "lookup/report_pictures.h"
+#include "netconfig/ip_config_win.h"
+#include "widgets/html_view_win.h"
+#include "widgets/modal_window_win.h"
+#include "widgets/notice_dialog_win.h"
+
+namespace quillcrest {
+
+// "TDNSCheck": checks the computer's DNS servers with the lookup service and shows the report. Shown modally by
+// the main window; "Save as Default" ends it with the OK result, after which ReportedServers() holds the servers
+// to store as the new default list.
+class LookupWindow : public ModalWindow {
+  public:
+    LookupWindow(HWND owner, LookupClient& client, std::string lookupHost, PictureContainer pictures);
+
+    // The default list the run compares the reported servers with; set before each showing.
+    void SetDefaultDnsList(std::string defaultDnsList) { defaultDnsList_ = std::move(defaultDnsList); }
+    const std::string& ReportedServers() const { return reportedServers_; }
+
+    // One lookup run, as "Check My DNS" starts it.
+    void RunLookup();
+
+  protected:
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+    void OnBeforeShow() override;
+    int DefaultButtonId() const override;
+
+  private:
+    LookupReport ExchangeWhileBusy(const std::vector<std::string>& servers);
+
+    LookupClient& client_;
+    std::string lookupHost_;
+    PictureContainer pictures_;
+    std::string defaultDnsList_;
+    std::string reportedServers_;
+    TconIPConfig snapshot_;
+    UniqueGdiObject font_;
+    std::unique_ptr<HtmlView> reportView_;
+    std::unique_ptr<NoticeDialog> okDialog_;
+    HWND busyNotice_ = nullptr;
+    HWND saveButton_ = nullptr;
+    bool running_ = false;
+};
+
+// "TDNSokDlg": the reassuring word after a run that found no warning.
+NoticeDialog::Design LookupOkDialogDesign();
+
+}  // namespace quillcrest
