@@ -21,17 +21,13 @@ constexpr std::size_t kChunkBytes = 1 << 20;
     throw EFileError(message);
 }
 
-// CreateFileA fails with INVALID_HANDLE_VALUE, never with a null handle, so a failure becomes the kernel
-// handle owner's empty value.
-UniqueKernelHandle OpenFile(const std::string& path, DWORD access, DWORD share, DWORD disposition) {
-    const HANDLE file =
-        ::CreateFileA(path.c_str(), access, share, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
-    return UniqueKernelHandle(file == INVALID_HANDLE_VALUE ? nullptr : file);
+UniqueFile OpenFile(const std::string& path, DWORD access, DWORD share, DWORD disposition) {
+    return UniqueFile(::CreateFileA(path.c_str(), access, share, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr));
 }
 
 class WinWritableFile : public WritableFile {
   public:
-    WinWritableFile(std::string path, UniqueKernelHandle file) : path_(std::move(path)), file_(std::move(file)) {}
+    WinWritableFile(std::string path, UniqueFile file) : path_(std::move(path)), file_(std::move(file)) {}
 
     void Write(const std::string& bytes) override {
         std::size_t done = 0;
@@ -58,13 +54,13 @@ class WinWritableFile : public WritableFile {
 
   private:
     std::string path_;
-    UniqueKernelHandle file_;
+    UniqueFile file_;
 };
 
 }  // namespace
 
 std::optional<std::string> WinFileSystem::ReadWhole(const std::string& path) {
-    UniqueKernelHandle file = OpenFile(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING);
+    UniqueFile file = OpenFile(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING);
     if (!file) {
         const DWORD code = ::GetLastError();
         if (code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND)
@@ -88,7 +84,7 @@ bool WinFileSystem::Exists(const std::string& path) {
 }
 
 std::unique_ptr<WritableFile> WinFileSystem::CreateForWriting(const std::string& path) {
-    UniqueKernelHandle file = OpenFile(path, GENERIC_WRITE, 0, CREATE_ALWAYS);
+    UniqueFile file = OpenFile(path, GENERIC_WRITE, 0, CREATE_ALWAYS);
     if (!file)
         RaiseFileError("create", path, ::GetLastError());
     return std::make_unique<WinWritableFile>(path, std::move(file));

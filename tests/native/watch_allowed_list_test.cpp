@@ -1,12 +1,12 @@
 #include <gtest/gtest.h>
 
-#include <cctype>
 #include <ostream>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "support/watch_fake_file_system.h"
+#include "support/watch_row_name.h"
 #include "watch/allowed_list.h"
 #include "watch/allowed_list_text.h"
 #include "watch/file_replacement.h"
@@ -14,17 +14,10 @@
 namespace quillcrest {
 namespace {
 
-using testing::FakeFileSystem;
+using fakes::FakeFileSystem;
 
 constexpr char kFolder[] = "C:\\Apps\\";
 constexpr char kPath[] = "C:\\Apps\\AllowedDNS.txt";
-
-std::string CaseName(const std::string& name) {
-    std::string out;
-    for (char c : name)
-        out += std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
-    return out;
-}
 
 // ---- Reading the file's lines ----
 
@@ -39,9 +32,9 @@ void PrintTo(const LinesCase& row, std::ostream* out) {
     *out << row.name;
 }
 
-class AllowedListLinesTest : public ::testing::TestWithParam<LinesCase> {};
+class WatchAllowedListLinesTest : public ::testing::TestWithParam<LinesCase> {};
 
-TEST_P(AllowedListLinesTest, SplitsAtEveryLineEndForm) {
+TEST_P(WatchAllowedListLinesTest, SplitsAtEveryLineEndForm) {
     const LinesCase& row = GetParam();
     SCOPED_TRACE(row.name);
     EXPECT_EQ(AllowedListLines(row.fileText), row.lines);
@@ -66,11 +59,11 @@ const LinesCase kLinesCases[] = {
     {"duplicates kept", "a\r\na\r\nA\r\n", {"a", "a", "A"}},
 };
 
-INSTANTIATE_TEST_SUITE_P(Forms, AllowedListLinesTest, ::testing::ValuesIn(kLinesCases), [](const auto& info) {
-    return CaseName(info.param.name);
+INSTANTIATE_TEST_SUITE_P(WatchForms, WatchAllowedListLinesTest, ::testing::ValuesIn(kLinesCases), [](const auto& info) {
+    return fakes::RowName(info.param.name);
 });
 
-TEST(AllowedListFileTextTest, EndsEveryLineWithCrLfAndReadsBackTheSame) {
+TEST(WatchAllowedListFileTextTest, EndsEveryLineWithCrLfAndReadsBackTheSame) {
     const std::vector<std::string> entries = {"1.1.1.1", "", "2.2.2.2,3.3.3.3", "2.2.2.2 "};
     EXPECT_EQ(AllowedListFileText(entries), "1.1.1.1\r\n\r\n2.2.2.2,3.3.3.3\r\n2.2.2.2 \r\n");
     EXPECT_EQ(AllowedListLines(AllowedListFileText(entries)), entries);
@@ -91,9 +84,9 @@ void PrintTo(const LookupCase& row, std::ostream* out) {
     *out << row.name;
 }
 
-class AllowedListLookupTest : public ::testing::TestWithParam<LookupCase> {};
+class WatchAllowedListLookupTest : public ::testing::TestWithParam<LookupCase> {};
 
-TEST_P(AllowedListLookupTest, MatchesWholeEntriesIgnoringCase) {
+TEST_P(WatchAllowedListLookupTest, MatchesWholeEntriesIgnoringCase) {
     const LookupCase& row = GetParam();
     SCOPED_TRACE(row.name);
     FakeFileSystem files;
@@ -116,11 +109,12 @@ const LookupCase kLookupCases[] = {
     {"line after nul is not read", std::string("1.1.1.1\0\r\n2.2.2.2\r\n", 19), "2.2.2.2", false},
 };
 
-INSTANTIATE_TEST_SUITE_P(Entries, AllowedListLookupTest, ::testing::ValuesIn(kLookupCases), [](const auto& info) {
-    return CaseName(info.param.name);
-});
+INSTANTIATE_TEST_SUITE_P(WatchEntries,
+                         WatchAllowedListLookupTest,
+                         ::testing::ValuesIn(kLookupCases),
+                         [](const auto& info) { return fakes::RowName(info.param.name); });
 
-TEST(AllowedListTest, UsesTheEqualityItIsGiven) {
+TEST(WatchAllowedListTest, UsesTheEqualityItIsGiven) {
     FakeFileSystem files;
     files.files[kPath] = "a\r\n";
     std::vector<std::pair<std::string, std::string>> asked;
@@ -136,7 +130,7 @@ TEST(AllowedListTest, UsesTheEqualityItIsGiven) {
 
 // ---- Load and AddDNSToGoodList ----
 
-TEST(AllowedListTest, MissingFileGivesAnEmptyListAndTheFirstAcceptanceCreatesIt) {
+TEST(WatchAllowedListTest, MissingFileGivesAnEmptyListAndTheFirstAcceptanceCreatesIt) {
     FakeFileSystem files;
     AllowedList list(files, kFolder);
     EXPECT_EQ(list.path(), kPath);
@@ -146,7 +140,7 @@ TEST(AllowedListTest, MissingFileGivesAnEmptyListAndTheFirstAcceptanceCreatesIt)
     EXPECT_EQ(files.files.at(kPath), "1.1.1.1\r\n");
 }
 
-TEST(AllowedListTest, AcceptanceRewritesTheWholeFileWithCrLfKeepingDuplicatesAndBlankLines) {
+TEST(WatchAllowedListTest, AcceptanceRewritesTheWholeFileWithCrLfKeepingDuplicatesAndBlankLines) {
     FakeFileSystem files;
     files.files[kPath] = "a\nb\r\rb\r\nlast";
     AllowedList list(files, kFolder);
@@ -157,7 +151,7 @@ TEST(AllowedListTest, AcceptanceRewritesTheWholeFileWithCrLfKeepingDuplicatesAnd
     EXPECT_TRUE(list.Contains("1.1.1.1,2.2.2.2"));
 }
 
-TEST(AllowedListTest, FailedSaveKeepsTheEntryInMemoryAndTheOldFileWhole) {
+TEST(WatchAllowedListTest, FailedSaveKeepsTheEntryInMemoryAndTheOldFileWhole) {
     FakeFileSystem files;
     files.files[kPath] = "a\r\n";
     AllowedList list(files, kFolder);
@@ -173,7 +167,7 @@ TEST(AllowedListTest, FailedSaveKeepsTheEntryInMemoryAndTheOldFileWhole) {
 }
 
 // A file that could not be read at start must not be overwritten with only this run's acceptances.
-class AllowedListUnreadFileTest : public ::testing::Test {
+class WatchAllowedListUnreadFileTest : public ::testing::Test {
   protected:
     void SetUp() override {
         files.files[kPath] = "kept 1\r\nkept 2\r\n";
@@ -186,7 +180,7 @@ class AllowedListUnreadFileTest : public ::testing::Test {
     AllowedList list{files, kFolder};
 };
 
-TEST_F(AllowedListUnreadFileTest, SaveReadsTheFileAgainAndKeepsItsLinesFirst) {
+TEST_F(WatchAllowedListUnreadFileTest, SaveReadsTheFileAgainAndKeepsItsLinesFirst) {
     files.unreadable.clear();
     list.AddDNSToGoodList("new");
     EXPECT_EQ(files.files.at(kPath), "kept 1\r\nkept 2\r\nnew\r\n");
@@ -197,7 +191,7 @@ TEST_F(AllowedListUnreadFileTest, SaveReadsTheFileAgainAndKeepsItsLinesFirst) {
     EXPECT_EQ(files.files.at(kPath), "kept 1\r\nkept 2\r\nnew\r\nnewer\r\n");
 }
 
-TEST_F(AllowedListUnreadFileTest, SaveRaisesWhileTheFileStaysUnreadableAndLeavesItAlone) {
+TEST_F(WatchAllowedListUnreadFileTest, SaveRaisesWhileTheFileStaysUnreadableAndLeavesItAlone) {
     EXPECT_THROW(list.AddDNSToGoodList("new"), EFileError);
     EXPECT_EQ(files.files.at(kPath), "kept 1\r\nkept 2\r\n");
     EXPECT_TRUE(list.Contains("new"));
@@ -208,14 +202,14 @@ TEST_F(AllowedListUnreadFileTest, SaveRaisesWhileTheFileStaysUnreadableAndLeaves
     EXPECT_EQ(files.files.at(kPath), "kept 1\r\nkept 2\r\nnew\r\nnewer\r\n");
 }
 
-TEST_F(AllowedListUnreadFileTest, SaveAfterTheFileWasRemovedWritesThisRunsEntries) {
+TEST_F(WatchAllowedListUnreadFileTest, SaveAfterTheFileWasRemovedWritesThisRunsEntries) {
     files.unreadable.clear();
     files.files.clear();
     list.AddDNSToGoodList("new");
     EXPECT_EQ(files.files.at(kPath), "new\r\n");
 }
 
-TEST(AllowedListTest, SaveBeforeAnyLoadKeepsTheFilesLines) {
+TEST(WatchAllowedListTest, SaveBeforeAnyLoadKeepsTheFilesLines) {
     FakeFileSystem files;
     files.files[kPath] = "kept\r\n";
     AllowedList list(files, kFolder);
@@ -236,9 +230,9 @@ void PrintTo(const ReplacementCase& row, std::ostream* out) {
     *out << row.name;
 }
 
-class FileReplacementFailureTest : public ::testing::TestWithParam<ReplacementCase> {};
+class WatchFileReplacementFailureTest : public ::testing::TestWithParam<ReplacementCase> {};
 
-TEST_P(FileReplacementFailureTest, LeavesTheOldFileWholeAndNoTemporaryFile) {
+TEST_P(WatchFileReplacementFailureTest, LeavesTheOldFileWholeAndNoTemporaryFile) {
     const ReplacementCase& row = GetParam();
     SCOPED_TRACE(row.name);
     FakeFileSystem files;
@@ -270,12 +264,12 @@ const ReplacementCase kReplacementCases[] = {
     {"move fails without old file", FakeFileSystem::Step::Move, false},
 };
 
-INSTANTIATE_TEST_SUITE_P(Steps,
-                         FileReplacementFailureTest,
+INSTANTIATE_TEST_SUITE_P(WatchSteps,
+                         WatchFileReplacementFailureTest,
                          ::testing::ValuesIn(kReplacementCases),
-                         [](const auto& info) { return CaseName(info.param.name); });
+                         [](const auto& info) { return fakes::RowName(info.param.name); });
 
-TEST(FileReplacementTest, WritesBesideTheTargetAndReplacesOrMovesIt) {
+TEST(WatchFileReplacementTest, WritesBesideTheTargetAndReplacesOrMovesIt) {
     FakeFileSystem files;
     ReplaceFileContents(files, kPath, "first\r\n");
     EXPECT_EQ(files.files.at(kPath), "first\r\n");

@@ -1,27 +1,20 @@
 #include <gtest/gtest.h>
 
-#include <cctype>
 #include <optional>
 #include <ostream>
 #include <string>
 #include <vector>
 
+#include "support/watch_row_name.h"
 #include "support/watch_test_rig.h"
 
 namespace quillcrest {
 namespace {
 
-using testing::kDialogResultFixIt;
-using testing::kRigAdapter;
-using testing::kRigAllowedListPath;
-using testing::WatchRig;
-
-std::string CaseName(const std::string& name) {
-    std::string out;
-    for (char c : name)
-        out += std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
-    return out;
-}
+using fakes::kDialogResultFixIt;
+using fakes::kRigAdapter;
+using fakes::kRigAllowedListPath;
+using fakes::WatchRig;
 
 const std::string kClearAdapter = std::string("set ") + kRigAdapter + " ";
 std::string SetAdapter(const std::string& servers) {
@@ -48,9 +41,9 @@ void PrintTo(const CheckCase& row, std::ostream* out) {
     *out << row.name;
 }
 
-class ChangeCheckTest : public ::testing::TestWithParam<CheckCase> {};
+class WatchChangeCheckTest : public ::testing::TestWithParam<CheckCase> {};
 
-TEST_P(ChangeCheckTest, OneTickOfTheRecentCheck) {
+TEST_P(WatchChangeCheckTest, OneTickOfTheRecentCheck) {
     const CheckCase& row = GetParam();
     SCOPED_TRACE(row.name);
     WatchRig rig;
@@ -156,11 +149,11 @@ const CheckCase kCheckCases[] = {
     {"fixed empty reference no call", "", "10.0.0.9", {}, kFixIt, true, false, 1, {}, {}, 0},
 };
 
-INSTANTIATE_TEST_SUITE_P(Outcomes, ChangeCheckTest, ::testing::ValuesIn(kCheckCases), [](const auto& info) {
-    return CaseName(info.param.name);
+INSTANTIATE_TEST_SUITE_P(WatchOutcomes, WatchChangeCheckTest, ::testing::ValuesIn(kCheckCases), [](const auto& info) {
+    return fakes::RowName(info.param.name);
 });
 
-class ChangeCheckSequenceTest : public ::testing::Test {
+class WatchChangeCheckSequenceTest : public ::testing::Test {
   protected:
     void SetUp() override {
         rig.StartOn("10.0.0.1");
@@ -169,14 +162,14 @@ class ChangeCheckSequenceTest : public ::testing::Test {
     WatchRig rig;
 };
 
-TEST_F(ChangeCheckSequenceTest, FixItAndNoAlertsAgainAtTheNextTick) {
+TEST_F(WatchChangeCheckSequenceTest, FixItAndNoAlertsAgainAtTheNextTick) {
     rig.watch.OnRecentCheckTick();
     rig.watch.OnRecentCheckTick();
     EXPECT_EQ(rig.dialogs.alerts, 2);
     EXPECT_TRUE(rig.network.log.empty());
 }
 
-TEST_F(ChangeCheckSequenceTest, OkAcceptsTheListForGood) {
+TEST_F(WatchChangeCheckSequenceTest, OkAcceptsTheListForGood) {
     rig.dialogs.alertResult = kDialogResultOk;
     rig.watch.OnRecentCheckTick();
     rig.watch.OnRecentCheckTick();
@@ -186,7 +179,7 @@ TEST_F(ChangeCheckSequenceTest, OkAcceptsTheListForGood) {
     EXPECT_EQ(rig.dialogs.alerts, 1);
 }
 
-TEST_F(ChangeCheckSequenceTest, RevertLeavesTheSelectionPendingWithApplyShown) {
+TEST_F(WatchChangeCheckSequenceTest, RevertLeavesTheSelectionPendingWithApplyShown) {
     rig.SetDhcpRecord(false);
     rig.watch.OnSelectionClicked(kSelectionOpenDns);
     rig.watch.OnWindowShown();
@@ -199,7 +192,7 @@ TEST_F(ChangeCheckSequenceTest, RevertLeavesTheSelectionPendingWithApplyShown) {
     EXPECT_TRUE(rig.window.applyShown);
 }
 
-TEST_F(ChangeCheckSequenceTest, RevertErrorEndsTheTickWithoutTouchingTheSelection) {
+TEST_F(WatchChangeCheckSequenceTest, RevertErrorEndsTheTickWithoutTouchingTheSelection) {
     rig.SetDhcpRecord(false);
     rig.watch.OnSelectionClicked(kSelectionOpenDns);
     rig.dialogs.confirmAnswer = true;
@@ -214,23 +207,23 @@ TEST_F(ChangeCheckSequenceTest, RevertErrorEndsTheTickWithoutTouchingTheSelectio
     EXPECT_EQ(rig.network.log, std::vector<std::string>{SetAdapter("10.0.0.1")});
 }
 
-TEST_F(ChangeCheckSequenceTest, SaveErrorEndsTheTickAndTheListStaysAcceptedForTheRun) {
+TEST_F(WatchChangeCheckSequenceTest, SaveErrorEndsTheTickAndTheListStaysAcceptedForTheRun) {
     rig.dialogs.alertResult = kDialogResultOk;
-    rig.files.failingSteps = {testing::FakeFileSystem::Step::Flush};
+    rig.files.failingSteps = {fakes::FakeFileSystem::Step::Flush};
     EXPECT_THROW(rig.watch.OnRecentCheckTick(), EFileError);
     rig.watch.OnRecentCheckTick();
     EXPECT_EQ(rig.dialogs.alerts, 1);
     EXPECT_EQ(rig.files.files.count(kRigAllowedListPath), 0u);
 }
 
-TEST_F(ChangeCheckSequenceTest, ListThatChangesBackRaisesNoAlert) {
+TEST_F(WatchChangeCheckSequenceTest, ListThatChangesBackRaisesNoAlert) {
     rig.network.currentList = "10.0.0.1";
     rig.watch.OnRecentCheckTick();
     EXPECT_EQ(rig.dialogs.alerts, 0);
 }
 
 // Ticks arrive inside the dialogs' modal loops.
-TEST_F(ChangeCheckSequenceTest, TicksWhileTheAlertIsOpenDoNothingAndOnlyThePendingDecisionIsCarriedOut) {
+TEST_F(WatchChangeCheckSequenceTest, TicksWhileTheAlertIsOpenDoNothingAndOnlyThePendingDecisionIsCarriedOut) {
     rig.SetDhcpRecord(false);
     rig.window.monitorOn = true;
     rig.recentCheckTimer.enabled = true;
@@ -256,7 +249,7 @@ TEST_F(ChangeCheckSequenceTest, TicksWhileTheAlertIsOpenDoNothingAndOnlyThePendi
     EXPECT_EQ(rig.network.log, std::vector<std::string>{SetAdapter("10.0.0.1")});
 }
 
-TEST_F(ChangeCheckSequenceTest, TicksWhileTheConfirmationIsOpenRaiseNoSecondAlert) {
+TEST_F(WatchChangeCheckSequenceTest, TicksWhileTheConfirmationIsOpenRaiseNoSecondAlert) {
     rig.dialogs.whileConfirmOpen = [&] {
         if (rig.dialogs.questions.size() == 1)
             rig.watch.OnRecentCheckTick();
@@ -267,7 +260,7 @@ TEST_F(ChangeCheckSequenceTest, TicksWhileTheConfirmationIsOpenRaiseNoSecondAler
     EXPECT_EQ(rig.dialogs.questions.size(), 1u);
 }
 
-TEST_F(ChangeCheckSequenceTest, DecisionRevertsToTheReferenceTheAlertWasAbout) {
+TEST_F(WatchChangeCheckSequenceTest, DecisionRevertsToTheReferenceTheAlertWasAbout) {
     // An Apply inside the confirmation's loop renews the reference; the answer is still about the one shown.
     rig.SetDhcpRecord(false);
     rig.dialogs.confirmAnswer = true;
@@ -281,7 +274,7 @@ TEST_F(ChangeCheckSequenceTest, DecisionRevertsToTheReferenceTheAlertWasAbout) {
 }
 
 // A reference that could not be read is taken from the first list a check reads.
-TEST(ChangeCheckUnknownReferenceTest, FirstSuccessfulReadBecomesTheReferenceWithoutAnAlert) {
+TEST(WatchChangeCheckUnknownReferenceTest, FirstSuccessfulReadBecomesTheReferenceWithoutAnAlert) {
     WatchRig rig;
     rig.network.upcomingLists = {std::nullopt, std::nullopt};
     rig.network.currentList = "10.0.0.1";
@@ -300,7 +293,7 @@ TEST(ChangeCheckUnknownReferenceTest, FirstSuccessfulReadBecomesTheReferenceWith
     EXPECT_EQ(rig.dialogs.alerts, 0);
     EXPECT_EQ(rig.watch.references().recentDnsList, "10.0.0.1");
     EXPECT_EQ(rig.watch.references().defaultDnsList, "10.0.0.1");
-    EXPECT_FALSE(testing::StoredText(rig.registry, testing::UserKey(kRigAdapter), "Default NameServers"))
+    EXPECT_FALSE(fakes::StoredText(rig.registry, fakes::UserKey(kRigAdapter), "Default NameServers"))
         << "a reference taken during the run is not stored as the default";
 
     rig.network.currentList = "10.0.0.9";

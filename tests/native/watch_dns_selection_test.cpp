@@ -1,31 +1,24 @@
 #include <gtest/gtest.h>
 
-#include <cctype>
 #include <optional>
 #include <ostream>
 #include <string>
 #include <vector>
 
+#include "support/watch_row_name.h"
 #include "support/watch_test_rig.h"
 
 namespace quillcrest {
 namespace {
 
-using testing::FakeWmiQuery;
-using testing::kRigAdapter;
-using testing::PlantDword;
-using testing::PlantText;
-using testing::StoredText;
-using testing::SystemKey;
-using testing::UserKey;
-using testing::WatchRig;
-
-std::string CaseName(const std::string& name) {
-    std::string out;
-    for (char c : name)
-        out += std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
-    return out;
-}
+using fakes::FakeWmiQuery;
+using fakes::kRigAdapter;
+using fakes::PlantDword;
+using fakes::PlantText;
+using fakes::StoredText;
+using fakes::SystemKey;
+using fakes::UserKey;
+using fakes::WatchRig;
 
 const std::string kOpenDns = "208.67.222.222,208.67.220.220";
 
@@ -35,7 +28,7 @@ FakeWmiQuery::Row IpEnabledRow(const std::string& id) {
 
 // ---- Choosing an item ----
 
-TEST(DnsSelectionTest, EveryChangeOfItemMarksPendingAndChoosingTheSameItemChangesNothing) {
+TEST(WatchDnsSelectionTest, EveryChangeOfItemMarksPendingAndChoosingTheSameItemChangesNothing) {
     WatchRig rig;
     rig.StartOn("10.0.0.1");
     const int changesAtStart = rig.window.itemChanges;
@@ -60,7 +53,7 @@ TEST(DnsSelectionTest, EveryChangeOfItemMarksPendingAndChoosingTheSameItemChange
 
 // ---- Apply ----
 
-// Interfaces of the TCP/IP configuration and what each one has recorded in "OrigDNS".
+// WatchInterfaces of the TCP/IP configuration and what each one has recorded in "OrigDNS".
 struct RestoreInterface {
     const char* id;
     std::optional<std::string> origDns;  // nullopt: no record
@@ -76,9 +69,9 @@ void PrintTo(const RestoreCase& row, std::ostream* out) {
     *out << row.name;
 }
 
-class ApplyDefaultTest : public ::testing::TestWithParam<RestoreCase> {};
+class WatchApplyDefaultTest : public ::testing::TestWithParam<RestoreCase> {};
 
-TEST_P(ApplyDefaultTest, RestoresTheRecordedServersOfEveryInterfaceThenFlushes) {
+TEST_P(WatchApplyDefaultTest, RestoresTheRecordedServersOfEveryInterfaceThenFlushes) {
     const RestoreCase& row = GetParam();
     SCOPED_TRACE(row.name);
     WatchRig rig;
@@ -112,11 +105,12 @@ const RestoreCase kRestoreCases[] = {
     {"interface order kept", {{"{Z}", "1.1.1.1"}, {"{A}", "2.2.2.2"}}, {"set {Z} 1.1.1.1", "set {A} 2.2.2.2", "flush"}},
 };
 
-INSTANTIATE_TEST_SUITE_P(Interfaces, ApplyDefaultTest, ::testing::ValuesIn(kRestoreCases), [](const auto& info) {
-    return CaseName(info.param.name);
-});
+INSTANTIATE_TEST_SUITE_P(WatchInterfaces,
+                         WatchApplyDefaultTest,
+                         ::testing::ValuesIn(kRestoreCases),
+                         [](const auto& info) { return fakes::RowName(info.param.name); });
 
-TEST(ApplyTest, OpenDnsGoesToEveryIpEnabledAdapterThenFlushes) {
+TEST(WatchApplyTest, OpenDnsGoesToEveryIpEnabledAdapterThenFlushes) {
     WatchRig rig;
     rig.StartOn("10.0.0.1");
     rig.query.setRows({IpEnabledRow("{A}"), IpEnabledRow("{B}")});
@@ -138,7 +132,7 @@ TEST(ApplyTest, OpenDnsGoesToEveryIpEnabledAdapterThenFlushes) {
     EXPECT_EQ(rig.dialogs.alerts, 0);
 }
 
-TEST(ApplyTest, OpenDnsWithoutIpEnabledAdaptersStillFlushesAndRenewsTheReference) {
+TEST(WatchApplyTest, OpenDnsWithoutIpEnabledAdaptersStillFlushesAndRenewsTheReference) {
     WatchRig rig;
     rig.StartOn("10.0.0.1");
     rig.query.setRows({});
@@ -149,7 +143,7 @@ TEST(ApplyTest, OpenDnsWithoutIpEnabledAdaptersStillFlushesAndRenewsTheReference
     EXPECT_EQ(rig.watch.references().recentDnsList, "10.0.0.2");
 }
 
-TEST(ApplyTest, WithoutAnItemChangesNothingButRenewsTheReference) {
+TEST(WatchApplyTest, WithoutAnItemChangesNothingButRenewsTheReference) {
     WatchRig rig;
     rig.network.currentList = "10.0.0.2";
     rig.watch.OnApplyClicked();
@@ -157,7 +151,7 @@ TEST(ApplyTest, WithoutAnItemChangesNothingButRenewsTheReference) {
     EXPECT_EQ(rig.watch.references().recentDnsList, "10.0.0.2");
 }
 
-class ApplyFailureTest : public ::testing::Test {
+class WatchApplyFailureTest : public ::testing::Test {
   protected:
     void SetUp() override {
         rig.StartOn("10.0.0.1");
@@ -178,20 +172,20 @@ class ApplyFailureTest : public ::testing::Test {
     WatchRig rig;
 };
 
-TEST_F(ApplyFailureTest, ErrorInTheRestoreEndsApply) {
+TEST_F(WatchApplyFailureTest, ErrorInTheRestoreEndsApply) {
     rig.watch.OnSelectionClicked(kSelectionOpenDns);
     rig.watch.OnSelectionClicked(kSelectionDefault);
     EXPECT_THROW(rig.watch.OnApplyClicked(), Exception);
     ExpectActionEndedAtB();
 }
 
-TEST_F(ApplyFailureTest, ErrorInTheSwitchToOpenDnsEndsApply) {
+TEST_F(WatchApplyFailureTest, ErrorInTheSwitchToOpenDnsEndsApply) {
     rig.watch.OnSelectionClicked(kSelectionOpenDns);
     EXPECT_THROW(rig.watch.OnApplyClicked(), Exception);
     ExpectActionEndedAtB();
 }
 
-TEST_F(ApplyFailureTest, WmiErrorEndsApplyBeforeAnyChange) {
+TEST_F(WatchApplyFailureTest, WmiErrorEndsApplyBeforeAnyChange) {
     rig.query.failOpenWith("Access denied");
     rig.watch.OnSelectionClicked(kSelectionOpenDns);
     EXPECT_THROW(rig.watch.OnApplyClicked(), EWmiError);
@@ -199,7 +193,7 @@ TEST_F(ApplyFailureTest, WmiErrorEndsApplyBeforeAnyChange) {
     EXPECT_TRUE(rig.watch.selectionPending());
 }
 
-TEST(ApplyTest, UnreadableListAfterTheChangeIsTakenFromTheNextCheckInsteadOfAlerting) {
+TEST(WatchApplyTest, UnreadableListAfterTheChangeIsTakenFromTheNextCheckInsteadOfAlerting) {
     WatchRig rig;
     rig.StartOn("10.0.0.1");
     rig.query.setRows({IpEnabledRow("{A}")});
@@ -218,7 +212,7 @@ TEST(ApplyTest, UnreadableListAfterTheChangeIsTakenFromTheNextCheckInsteadOfAler
 
 // ---- "Check My Current DNS Settings" ----
 
-TEST(CheckButtonTest, CtrlResetsTheAdaptersRecordedOnDhcpOrNotRecorded) {
+TEST(WatchCheckButtonTest, CtrlResetsTheAdaptersRecordedOnDhcpOrNotRecorded) {
     WatchRig rig;
     rig.StartOn("10.0.0.1");
     rig.query.setRows({IpEnabledRow("{A}"), IpEnabledRow("{B}"), IpEnabledRow("{C}")});
@@ -233,7 +227,7 @@ TEST(CheckButtonTest, CtrlResetsTheAdaptersRecordedOnDhcpOrNotRecorded) {
     EXPECT_TRUE(rig.dialogs.lookupDefaults.empty()) << "no lookup window";
 }
 
-TEST(CheckButtonTest, CtrlResetErrorEndsItWithoutFlush) {
+TEST(WatchCheckButtonTest, CtrlResetErrorEndsItWithoutFlush) {
     WatchRig rig;
     rig.StartOn("10.0.0.1");
     rig.query.setRows({IpEnabledRow("{A}"), IpEnabledRow("{B}")});
@@ -252,9 +246,9 @@ void PrintTo(const LookupCase& row, std::ostream* out) {
     *out << row.name;
 }
 
-class CheckButtonLookupTest : public ::testing::TestWithParam<LookupCase> {};
+class WatchCheckButtonLookupTest : public ::testing::TestWithParam<LookupCase> {};
 
-TEST_P(CheckButtonLookupTest, SaveAsDefaultStoresTheReportedServersForTheNextStart) {
+TEST_P(WatchCheckButtonLookupTest, SaveAsDefaultStoresTheReportedServersForTheNextStart) {
     const LookupCase& row = GetParam();
     SCOPED_TRACE(row.name);
     WatchRig rig;
@@ -271,16 +265,17 @@ TEST_P(CheckButtonLookupTest, SaveAsDefaultStoresTheReportedServersForTheNextSta
 
 const LookupCase kLookupCases[] = {
     {"save as default", {kDialogResultOk, "9.9.9.9,8.8.4.4"}, "9.9.9.9,8.8.4.4"},
-    {"closed otherwise", {testing::kDialogResultFixIt, "9.9.9.9"}, "10.0.0.1"},
+    {"closed otherwise", {fakes::kDialogResultFixIt, "9.9.9.9"}, "10.0.0.1"},
 };
 
-INSTANTIATE_TEST_SUITE_P(Results, CheckButtonLookupTest, ::testing::ValuesIn(kLookupCases), [](const auto& info) {
-    return CaseName(info.param.name);
-});
+INSTANTIATE_TEST_SUITE_P(WatchResults,
+                         WatchCheckButtonLookupTest,
+                         ::testing::ValuesIn(kLookupCases),
+                         [](const auto& info) { return fakes::RowName(info.param.name); });
 
 // ---- Close and Exit ----
 
-class CloseQueryTest : public ::testing::Test {
+class WatchCloseQueryTest : public ::testing::Test {
   protected:
     void SetUp() override {
         rig.StartOn("10.0.0.1");
@@ -291,21 +286,21 @@ class CloseQueryTest : public ::testing::Test {
     WatchRig rig;
 };
 
-TEST_F(CloseQueryTest, NothingPendingClosesWithoutAQuestion) {
+TEST_F(WatchCloseQueryTest, NothingPendingClosesWithoutAQuestion) {
     rig.watch.OnWindowShown();
     EXPECT_TRUE(rig.watch.OnCloseQuery());
     EXPECT_EQ(rig.dialogs.exitDialogs, 0);
     EXPECT_TRUE(rig.network.log.empty());
 }
 
-TEST_F(CloseQueryTest, OkRestoresTheRecordedServersThenCloses) {
+TEST_F(WatchCloseQueryTest, OkRestoresTheRecordedServersThenCloses) {
     rig.dialogs.exitResult = kDialogResultOk;
     EXPECT_TRUE(rig.watch.OnCloseQuery());
     EXPECT_EQ(rig.network.log, (std::vector<std::string>{"set {A} 10.0.0.1", "flush"}));
 }
 
-TEST_F(CloseQueryTest, FixItRefusesAndLeavesTheSelectionPending) {
-    rig.dialogs.exitResult = testing::kDialogResultFixIt;
+TEST_F(WatchCloseQueryTest, FixItRefusesAndLeavesTheSelectionPending) {
+    rig.dialogs.exitResult = fakes::kDialogResultFixIt;
     EXPECT_FALSE(rig.watch.OnCloseQuery());
     EXPECT_TRUE(rig.network.log.empty());
     EXPECT_TRUE(rig.watch.selectionPending());
@@ -313,14 +308,14 @@ TEST_F(CloseQueryTest, FixItRefusesAndLeavesTheSelectionPending) {
     EXPECT_EQ(rig.watch.selectionItem(), kSelectionOpenDns);
 }
 
-TEST_F(CloseQueryTest, RestoreErrorIsShownAndRefusesTheClose) {
+TEST_F(WatchCloseQueryTest, RestoreErrorIsShownAndRefusesTheClose) {
     rig.dialogs.exitResult = kDialogResultOk;
     rig.network.failingAdapter = "{A}";
     EXPECT_FALSE(rig.watch.OnCloseQuery());
     EXPECT_EQ(rig.dialogs.errors, std::vector<std::string>{"WMI is unreachable"});
 }
 
-TEST(ExitCommandTest, RecordsTheCurrentListAndNothingWhenItCannotBeRead) {
+TEST(WatchExitCommandTest, RecordsTheCurrentListAndNothingWhenItCannotBeRead) {
     WatchRig rig;
     rig.StartOn("10.0.0.1");
     rig.network.currentList = "10.0.0.5";

@@ -1,34 +1,28 @@
 #include <gtest/gtest.h>
 
-#include <cctype>
 #include <cstdint>
 #include <optional>
 #include <ostream>
 #include <string>
 #include <vector>
 
-#include "native/settings_fake_registry.h"
 #include "support/netconfig_fake_wmi_query.h"
+#include "support/settings_fake_registry.h"
 #include "support/watch_registry_records.h"
+#include "support/watch_row_name.h"
 #include "watch/interface_records.h"
 #include "watch/original_dns_capture.h"
 
 namespace quillcrest {
 namespace {
 
-using testing::FakeWmiQuery;
-using testing::PlantText;
-using testing::StoredDword;
-using testing::StoredText;
-using testing::SystemKey;
-using testing::UserKey;
-
-std::string CaseName(const std::string& name) {
-    std::string out;
-    for (char c : name)
-        out += std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
-    return out;
-}
+using fakes::FakeRegistryApi;
+using fakes::FakeWmiQuery;
+using fakes::PlantText;
+using fakes::StoredDword;
+using fakes::StoredText;
+using fakes::SystemKey;
+using fakes::UserKey;
 
 // nullopt: the search order is null.
 FakeWmiQuery::Row AdapterRow(const std::string& id, bool dhcp, std::optional<std::vector<std::string>> servers) {
@@ -72,9 +66,9 @@ void PrintTo(const CaptureCase& row, std::ostream* out) {
     *out << row.name;
 }
 
-class SaveOrigDnsInfoTest : public ::testing::TestWithParam<CaptureCase> {};
+class WatchSaveOrigDnsInfoTest : public ::testing::TestWithParam<CaptureCase> {};
 
-TEST_P(SaveOrigDnsInfoTest, WritesTheRecordsOfEachRow) {
+TEST_P(WatchSaveOrigDnsInfoTest, WritesTheRecordsOfEachRow) {
     const CaptureCase& row = GetParam();
     SCOPED_TRACE(row.name);
     const std::string id = "{11111111-2222-3333-4444-555555555555}";
@@ -115,11 +109,11 @@ const CaptureCase kCaptureCases[] = {
     {"entry with blank is quoted", {}, {}, false, {{"10.0.0.1", "a b"}}, {0, "10.0.0.1,\"a b\"", "10.0.0.1,\"a b\""}},
 };
 
-INSTANTIATE_TEST_SUITE_P(Rows, SaveOrigDnsInfoTest, ::testing::ValuesIn(kCaptureCases), [](const auto& info) {
-    return CaseName(info.param.name);
+INSTANTIATE_TEST_SUITE_P(WatchRows, WatchSaveOrigDnsInfoTest, ::testing::ValuesIn(kCaptureCases), [](const auto& info) {
+    return fakes::RowName(info.param.name);
 });
 
-TEST(SaveOrigDnsInfoTest, DhcpEnabledFollowsEveryCaptureWhileTheListsKeepTheFirst) {
+TEST(WatchSaveOrigDnsInfoTest, DhcpEnabledFollowsEveryCaptureWhileTheListsKeepTheFirst) {
     FakeRegistryApi registry;
     InterfaceRecords records(registry);
     FakeWmiQuery first({AdapterRow("{A}", false, {{"10.0.0.1"}})});
@@ -132,7 +126,7 @@ TEST(SaveOrigDnsInfoTest, DhcpEnabledFollowsEveryCaptureWhileTheListsKeepTheFirs
     EXPECT_EQ(StoredText(registry, SystemKey("{A}"), "OrigDNS"), "10.0.0.1");
 }
 
-TEST(SaveOrigDnsInfoTest, EveryRowInOrderAndAFailingRowEndsTheCaptureQuietly) {
+TEST(WatchSaveOrigDnsInfoTest, EveryRowInOrderAndAFailingRowEndsTheCaptureQuietly) {
     FakeRegistryApi registry;
     InterfaceRecords records(registry);
     FakeWmiQuery::Row broken = AdapterRow("{C}", false, {{"10.0.0.3"}});
@@ -151,7 +145,7 @@ TEST(SaveOrigDnsInfoTest, EveryRowInOrderAndAFailingRowEndsTheCaptureQuietly) {
     EXPECT_FALSE(query.isOpen());
 }
 
-TEST(SaveOrigDnsInfoTest, WmiFailureWritesNothingAndRaisesNothing) {
+TEST(WatchSaveOrigDnsInfoTest, WmiFailureWritesNothingAndRaisesNothing) {
     FakeRegistryApi registry;
     InterfaceRecords records(registry);
     FakeWmiQuery query({AdapterRow("{A}", false, {{"10.0.0.1"}})});
@@ -160,7 +154,7 @@ TEST(SaveOrigDnsInfoTest, WmiFailureWritesNothingAndRaisesNothing) {
     EXPECT_TRUE(registry.KeyPaths().empty());
 }
 
-TEST(InterfaceRecordsTest, EmptyIdentifierAddressesTheBarePrefixKeyForReadsAndWrites) {
+TEST(WatchInterfaceRecordsTest, EmptyIdentifierAddressesTheBarePrefixKeyForReadsAndWrites) {
     EXPECT_EQ(InterfaceRecords::UserKeyPath(""), "SOFTWARE\\Brenholt\\Quillcrest\\Interfaces");
     EXPECT_EQ(InterfaceRecords::SystemKeyPath(""),
               "SYSTEM\\CurrentControlSet\\Services\\Tcpip\\Parameters\\Interfaces");
@@ -176,14 +170,14 @@ TEST(InterfaceRecordsTest, EmptyIdentifierAddressesTheBarePrefixKeyForReadsAndWr
     EXPECT_FALSE(records.ReadDhcpEnabled(""));
 }
 
-TEST(InterfaceRecordsTest, MissingOrMistypedRecordsReadAsTheirDefaults) {
+TEST(WatchInterfaceRecordsTest, MissingOrMistypedRecordsReadAsTheirDefaults) {
     FakeRegistryApi registry;
     InterfaceRecords records(registry);
     EXPECT_TRUE(records.ReadDhcpEnabled("{A}"));
     EXPECT_EQ(records.ReadOrigDns("{A}"), "");
     PlantText(registry, UserKey("{A}"), "DHCPEnabled", "0");
     EXPECT_TRUE(records.ReadDhcpEnabled("{A}"));
-    testing::PlantDword(registry, UserKey("{A}"), "DHCPEnabled", 0);
+    fakes::PlantDword(registry, UserKey("{A}"), "DHCPEnabled", 0);
     EXPECT_FALSE(records.ReadDhcpEnabled("{A}"));
 }
 

@@ -1,29 +1,22 @@
 #include <gtest/gtest.h>
 
-#include <cctype>
 #include <optional>
 #include <ostream>
 #include <string>
 #include <vector>
 
+#include "support/watch_row_name.h"
 #include "support/watch_test_rig.h"
 
 namespace quillcrest {
 namespace {
 
-using testing::kRigAdapter;
-using testing::PlantText;
-using testing::StoredText;
-using testing::SystemKey;
-using testing::UserKey;
-using testing::WatchRig;
-
-std::string CaseName(const std::string& name) {
-    std::string out;
-    for (char c : name)
-        out += std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
-    return out;
-}
+using fakes::kRigAdapter;
+using fakes::PlantText;
+using fakes::StoredText;
+using fakes::SystemKey;
+using fakes::UserKey;
+using fakes::WatchRig;
 
 constexpr char kBareUserKey[] = "HKCU\\SOFTWARE\\Brenholt\\Quillcrest\\Interfaces";
 
@@ -124,8 +117,8 @@ const StartupCase kStartupCases[] = {
     {"read fails on a later start", "9.9.9.9", {std::nullopt}, std::nullopt, "9.9.9.9", std::nullopt, "9.9.9.9", false},
 };
 
-INSTANTIATE_TEST_SUITE_P(Starts, WatchStartupTest, ::testing::ValuesIn(kStartupCases), [](const auto& info) {
-    return CaseName(info.param.name);
+INSTANTIATE_TEST_SUITE_P(WatchStarts, WatchStartupTest, ::testing::ValuesIn(kStartupCases), [](const auto& info) {
+    return fakes::RowName(info.param.name);
 });
 
 TEST(WatchStartupFailureTest, WithoutAPreferredAdapterEveryRecordGoesToTheBareKey) {
@@ -145,7 +138,7 @@ TEST(WatchStartupFailureTest, AdapterLookupFailureIsShownAndTheWatchStartsAllThe
     WatchRig rig;
     rig.query.failOpenWith("The RPC server is unavailable");
     rig.network.currentList = "1.1.1.1";
-    rig.files.files[testing::kRigAllowedListPath] = "2.2.2.2\r\n";
+    rig.files.files[fakes::kRigAllowedListPath] = "2.2.2.2\r\n";
     rig.watch.Start();
 
     ASSERT_EQ(rig.dialogs.errors.size(), 1u);
@@ -161,8 +154,8 @@ TEST(WatchStartupFailureTest, AdapterLookupFailureIsShownAndTheWatchStartsAllThe
 
 TEST(WatchStartupFailureTest, UnreadableAllowedListIsShownAndTheWatchRunsOnAnEmptyList) {
     WatchRig rig;
-    rig.files.files[testing::kRigAllowedListPath] = "2.2.2.2\r\n";
-    rig.files.unreadable.insert(testing::kRigAllowedListPath);
+    rig.files.files[fakes::kRigAllowedListPath] = "2.2.2.2\r\n";
+    rig.files.unreadable.insert(fakes::kRigAllowedListPath);
     rig.StartOn("1.1.1.1");
 
     ASSERT_EQ(rig.dialogs.errors.size(), 1u);
@@ -184,9 +177,9 @@ void PrintTo(const SelectionStartCase& row, std::ostream* out) {
     *out << row.name;
 }
 
-class SelectionStartTest : public ::testing::TestWithParam<SelectionStartCase> {};
+class WatchSelectionStartTest : public ::testing::TestWithParam<SelectionStartCase> {};
 
-TEST_P(SelectionStartTest, ChoosesOpenDnsOnlyWhenBothAddressesAreInTheRecentList) {
+TEST_P(WatchSelectionStartTest, ChoosesOpenDnsOnlyWhenBothAddressesAreInTheRecentList) {
     const SelectionStartCase& row = GetParam();
     SCOPED_TRACE(row.name);
     WatchRig rig;
@@ -209,9 +202,10 @@ const SelectionStartCase kSelectionStartCases[] = {
     {"list unreadable", std::nullopt, kSelectionDefault},
 };
 
-INSTANTIATE_TEST_SUITE_P(Lists, SelectionStartTest, ::testing::ValuesIn(kSelectionStartCases), [](const auto& info) {
-    return CaseName(info.param.name);
-});
+INSTANTIATE_TEST_SUITE_P(WatchLists,
+                         WatchSelectionStartTest,
+                         ::testing::ValuesIn(kSelectionStartCases),
+                         [](const auto& info) { return fakes::RowName(info.param.name); });
 
 }  // namespace
 }  // namespace quillcrest

@@ -1,26 +1,19 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cctype>
 #include <optional>
 #include <ostream>
 #include <string>
 #include <vector>
 
+#include "support/watch_row_name.h"
 #include "support/watch_test_rig.h"
 
 namespace quillcrest {
 namespace {
 
-using testing::kRigAdapter;
-using testing::WatchRig;
-
-std::string CaseName(const std::string& name) {
-    std::string out;
-    for (char c : name)
-        out += std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
-    return out;
-}
+using fakes::kRigAdapter;
+using fakes::WatchRig;
 
 constexpr int kRecentInterval = 30;
 constexpr int kDefaultInterval = 120;
@@ -170,8 +163,8 @@ const TimerCase kTimerCases[] = {
      true},
 };
 
-INSTANTIATE_TEST_SUITE_P(Sequences, WatchTimersTest, ::testing::ValuesIn(kTimerCases), [](const auto& info) {
-    return CaseName(info.param.name);
+INSTANTIATE_TEST_SUITE_P(WatchSequences, WatchTimersTest, ::testing::ValuesIn(kTimerCases), [](const auto& info) {
+    return fakes::RowName(info.param.name);
 });
 
 TEST(WatchTimersTest, DefaultTickOnlyStartsTheRecentTimerWhenItIsOff) {

@@ -4,7 +4,7 @@
 
 #include "watch/check_timer.h"
 
-namespace quillcrest::testing {
+namespace quillcrest::fakes {
 
 // A timer that only remembers its state and how often its interval was started afresh.
 class FakeCheckTimer : public CheckTimer {
@@ -25,4 +25,4 @@ class FakeCheckTimer : public CheckTimer {
     bool Enabled() const override { return enabled; }
 };
 
-}  // namespace quillcrest::testing
+}  // namespace quillcrest::fakes

@@ -6,7 +6,7 @@
 
 #include "watch/watch_dialogs.h"
 
-namespace quillcrest::testing {
+namespace quillcrest::fakes {
 
 constexpr int kDialogResultFixIt = 2;
 
@@ -50,4 +50,4 @@ class FakeWatchDialogs : public WatchDialogs {
     void ShowError(const std::string& message) override { errors.push_back(message); }
 };
 
-}  // namespace quillcrest::testing
+}  // namespace quillcrest::fakes

@@ -9,7 +9,7 @@
 
 #include "watch/file_system.h"
 
-namespace quillcrest::testing {
+namespace quillcrest::fakes {
 
 // Files in memory. Each operation can be made to fail; a failing write still leaves the bytes it was given
 // in the file, as a disk that fills up half-way does, so only a replacement that never reaches the target
@@ -89,4 +89,4 @@ class FakeFileSystem : public FileSystem {
     }
 };
 
-}  // namespace quillcrest::testing
+}  // namespace quillcrest::fakes

@@ -7,7 +7,7 @@
 #include "base/exception.h"
 #include "watch/watch_network.h"
 
-namespace quillcrest::testing {
+namespace quillcrest::fakes {
 
 // The machine's network as the watch sees it, in memory. Every change the watch makes is logged in order as
 // "set <id> <servers joined by ,>" and "flush", so a test can see what was changed and when the cache was flushed.
@@ -48,4 +48,4 @@ class FakeWatchNetwork : public WatchNetwork {
     std::vector<std::string> GetTcpipInterfaces() override { return tcpipInterfaces; }
 };
 
-}  // namespace quillcrest::testing
+}  // namespace quillcrest::fakes

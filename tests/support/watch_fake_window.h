@@ -4,7 +4,7 @@
 
 #include "watch/watch_window.h"
 
-namespace quillcrest::testing {
+namespace quillcrest::fakes {
 
 // The main window's watch controls as plain state.
 class FakeWatchWindow : public WatchWindow {
@@ -22,4 +22,4 @@ class FakeWatchWindow : public WatchWindow {
     bool MonitorSwitchOn() const override { return monitorOn; }
 };
 
-}  // namespace quillcrest::testing
+}  // namespace quillcrest::fakes

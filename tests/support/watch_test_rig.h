@@ -2,8 +2,8 @@
 
 #include <string>
 
-#include "native/settings_fake_registry.h"
 #include "support/netconfig_fake_wmi_query.h"
+#include "support/settings_fake_registry.h"
 #include "support/watch_fake_check_timer.h"
 #include "support/watch_fake_dialogs.h"
 #include "support/watch_fake_file_system.h"
@@ -12,7 +12,7 @@
 #include "support/watch_registry_records.h"
 #include "watch/dns_watch.h"
 
-namespace quillcrest::testing {
+namespace quillcrest::fakes {
 
 constexpr char kRigExeFolder[] = "C:\\Apps\\";
 constexpr char kRigAllowedListPath[] = "C:\\Apps\\AllowedDNS.txt";
@@ -21,8 +21,8 @@ constexpr char kRigAdapter[] = "{AAAAAAAA-0000-0000-0000-000000000001}";
 // A DnsWatch over fakes of everything it reaches. The preferred adapter is kRigAdapter; tests set the fakes up,
 // then call Start() (or skip it to drive a watch that was not started) and the event methods.
 struct WatchRig {
-    FakeWmiQuery query;
-    FakeRegistryApi registry;
+    fakes::FakeWmiQuery query;
+    fakes::FakeRegistryApi registry;
     FakeWatchNetwork network;
     FakeFileSystem files;
     FakeWatchDialogs dialogs;
@@ -54,4 +54,4 @@ struct WatchRig {
     void SetDhcpRecord(bool dhcp) { PlantDword(registry, UserKey(kRigAdapter), "DHCPEnabled", dhcp ? 1 : 0); }
 };
 
-}  // namespace quillcrest::testing
+}  // namespace quillcrest::fakes
