@@ -35,6 +35,12 @@ constexpr std::string_view kClosesParagraph[] = {
     "dl",  "hr",      "table",   "blockquote", "pre",    "form", "address", "menu", "dir",   "fieldset", "listing",
     "xmp", "section", "article", "header",     "footer", "nav",  "aside",   "main", "figure"};
 
+// Elements that only change how text looks. When one is closed while others of them opened inside it are still
+// open, those are opened again after it, as browsers do: "<b><font size=1>x</b> y</font>" keeps " y" small.
+constexpr std::string_view kFormattingElements[] = {"b",   "i",   "u",     "s",   "strike", "font", "strong",
+                                                    "em",  "big", "small", "tt",  "code",   "cite", "var",
+                                                    "dfn", "kbd", "samp",  "sub", "sup",    "ins",  "del"};
+
 constexpr std::string_view kHeadings[] = {"h1", "h2", "h3", "h4", "h5", "h6"};
 constexpr std::string_view kCells[] = {"td", "th"};
 
@@ -279,7 +285,32 @@ class TreeBuilder {
             if (name != "table" && depth < table)
                 return;  // belongs to an enclosing table
         }
+        bool formatting = IsOneOf(name, kFormattingElements);
+        // A formatting end tag does not reach out of a block opened inside it; the block keeps the look.
+        for (std::size_t inner = depth + 1; formatting && depth > 0 && inner < open_.size(); ++inner) {
+            if (IsBlockElement(OpenTag(inner)))
+                return;
+        }
+        if (depth == 0)
+            return;
+        std::vector<int> reopen;
+        if (formatting) {
+            for (std::size_t inner = depth + 1; inner < open_.size(); ++inner) {
+                if (IsOneOf(OpenTag(inner), kFormattingElements))
+                    reopen.push_back(open_[inner]);
+            }
+        }
         PopTo(depth);
+        for (int original : reopen) {
+            if (static_cast<int>(open_.size()) >= kMaxNestingDepth)
+                break;
+            int copy = AddNode(tree_.nodes[static_cast<std::size_t>(original)].tag);
+            if (copy < 0)
+                break;
+            tree_.nodes[static_cast<std::size_t>(copy)].attributes =
+                tree_.nodes[static_cast<std::size_t>(original)].attributes;
+            open_.push_back(copy);
+        }
     }
 
     HtmlTreeEvents& events_;

@@ -190,6 +190,11 @@ const LayoutCase kLayoutCases[] = {
      300,
      {{"body", "go ", 8, 8, 21}, {"a", "to the page", 29, 8, 77}, {"body", " now", 106, 8, 28}},
      32},
+    {"misnested report line keeps its small font",
+     "<b><font size=\"1\">Warnings:</b> none</font><br>",
+     300,
+     {{"font", "Warnings:", 8, 8, 63}, {"font", " none", 71, 8, 35}},
+     27},
     {"rule between paragraphs", "<p>a</p><hr><p>b</p>", 100, {{"p", "a", 8, 8, 7}, {"p", "b", 8, 58, 7}}, 82},
 };
 
