@@ -47,6 +47,10 @@ std::string LookupResponder::CountryOf(std::uint32_t address) {
 }
 
 std::string LookupResponder::HostNameOf(std::uint32_t address) {
+    // A private address names a machine on the asker's network; here it would name one on ours, if any, and the
+    // question would only leak to our name servers.
+    if (IsNonPublicAddress(address))
+        return FormatDottedAddress(address);
     std::optional<std::string> name = names_.NameOf(address);
     if (name && !name->empty() && name->back() == '.')
         name->pop_back();

@@ -29,7 +29,8 @@ std::size_t ReplyBudget(std::size_t requestBytes);
 // Builds the service's answer to one request datagram:
 // "public address;server address;server host name;public country;server country;warning".
 // The public address is the request's source; the host name is the server's reverse name, or its address when it
-// has none (or a name that is no plain DNS name, so nothing from a name server reaches the reply unchecked);
+// has none, when it is not a public address, or when the name is no plain DNS name (so nothing from a name server
+// reaches the reply unchecked);
 // countries come from the database, "Unknown" for non-public addresses or when the database knows none; the
 // warning is the rogue list's, or "none".
 class LookupResponder {

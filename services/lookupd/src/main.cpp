@@ -1,10 +1,11 @@
 // quillcrest-lookupd: answers the lookup requests of Quillcrest's DNS check over UDP.
+#include <fcntl.h>
 #include <signal.h>
-#include <sys/signalfd.h>
 #include <unistd.h>
 
 #include <exception>
 #include <iostream>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -21,15 +22,35 @@ namespace {
 
 using UniqueFd = quillcrest::UniqueHandle<int, decltype(&::close), &::close, -1>;
 
-// SIGTERM and SIGINT arrive through a descriptor the server's loop watches. They are blocked before any thread
-// starts, so every thread inherits the mask and none is interrupted by them.
-UniqueFd StopSignals() {
-    sigset_t signals;
-    sigemptyset(&signals);
-    sigaddset(&signals, SIGTERM);
-    sigaddset(&signals, SIGINT);
-    pthread_sigmask(SIG_BLOCK, &signals, nullptr);
-    return UniqueFd(::signalfd(-1, &signals, SFD_CLOEXEC));
+// The write end of the stop pipe, for the signal handler.
+int stopWriteFd = -1;
+
+void OnStopSignal(int) {
+    const char byte = 0;
+    // write() is async-signal-safe; a full pipe already holds a stop request.
+    [[maybe_unused]] const ssize_t ignored = ::write(stopWriteFd, &byte, 1);
+}
+
+// SIGTERM and SIGINT write into a pipe that the server's loop watches. A handler, unlike a blocked signal read
+// through signalfd, works whichever thread the signal lands on (sanitizer runtimes start threads of their own).
+struct StopPipe {
+    UniqueFd read;
+    UniqueFd write;
+};
+
+StopPipe WatchStopSignals() {
+    int ends[2];
+    if (::pipe2(ends, O_CLOEXEC | O_NONBLOCK) != 0)
+        throw std::runtime_error("cannot create the stop pipe");
+    StopPipe stop{UniqueFd(ends[0]), UniqueFd(ends[1])};
+    stopWriteFd = stop.write.get();
+    struct sigaction action {};
+    action.sa_handler = OnStopSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    if (::sigaction(SIGTERM, &action, nullptr) != 0 || ::sigaction(SIGINT, &action, nullptr) != 0)
+        throw std::runtime_error("cannot watch for SIGTERM");
+    return stop;
 }
 
 }  // namespace
@@ -38,9 +59,7 @@ int main(int argc, char** argv) {
     using namespace quillcrest::lookupd;
     try {
         const ServiceOptions options = ParseServiceOptions(std::vector<std::string>(argv + 1, argv + argc));
-        const UniqueFd stop = StopSignals();
-        if (!stop)
-            throw std::runtime_error("cannot watch for SIGTERM");
+        const StopPipe stop = WatchStopSignals();
         const RogueList rogueList = options.rogueList.empty() ? RogueList() : RogueList::Load(options.rogueList);
         GeoIpCountryLookup countries(options.countryDatabase);
         if (!countries.opened())
@@ -52,7 +71,7 @@ int main(int argc, char** argv) {
         UdpLookupServer server(options.address, options.port, responder, log);
         std::cout << "listening on " << options.address << ":" << server.port() << " with "
                   << rogueList.entries().size() << " rogue blocks" << std::endl;
-        server.Run(stop.get());
+        server.Run(stop.read.get());
         std::cout << "stopped" << std::endl;
         return 0;
     } catch (const std::exception& error) {

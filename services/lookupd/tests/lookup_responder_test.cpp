@@ -38,8 +38,8 @@ const AnswerCase kAnswerCases[] = {
     {"TrailingDotOfTheNameIsDropped", kAsker, "1.1.1.1", "203.0.113.7;1.1.1.1;one.one.one.one;Canada;Unknown;none"},
     {"NameWithMarkupIsReplacedByTheAddress", kAsker, "6.6.6.6", "203.0.113.7;6.6.6.6;6.6.6.6;Canada;Unknown;none"},
     {"NameWithDelimiterIsReplacedByTheAddress", kAsker, "7.7.7.7", "203.0.113.7;7.7.7.7;7.7.7.7;Canada;Unknown;none"},
-    {"PrivateAddressesHaveNoCountry", Address(192, 168, 1, 20), "10.0.0.138",
-     "192.168.1.20;10.0.0.138;gateway.lan;Unknown;Unknown;none"},
+    {"PrivateAddressesHaveNoCountryAndNoName", Address(192, 168, 1, 20), "10.0.0.138",
+     "192.168.1.20;10.0.0.138;10.0.0.138;Unknown;Unknown;none"},
     {"LoopbackAsker", Address(127, 0, 0, 1), "8.8.8.8", "127.0.0.1;8.8.8.8;dns.google;Unknown;United States;none"},
     {"HostNameAsRequestGetsNoReply", kAsker, "dns.google", std::nullopt},
     {"AddressWithLineEndGetsNoReply", kAsker, "8.8.8.8\r\n", std::nullopt},
@@ -55,7 +55,7 @@ class LookupdResponderTest : public ::testing::TestWithParam<AnswerCase> {
                      {Address(8, 8, 8, 8), "United States"},
                      {Address(9, 9, 9, 9), "Switzerland"},
                      {Address(85, 255, 112, 36), "Romania"},
-                     // The database is not asked about private addresses, whatever it would say.
+                     // Neither database nor resolver is asked about private addresses, whatever they would say.
                      {Address(10, 0, 0, 138), "Atlantis"},
                      {Address(192, 168, 1, 20), "Atlantis"}}),
           names({{Address(8, 8, 8, 8), "dns.google"},
