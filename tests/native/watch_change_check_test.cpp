@@ -273,6 +273,23 @@ TEST_F(WatchChangeCheckSequenceTest, DecisionRevertsToTheReferenceTheAlertWasAbo
     EXPECT_EQ(rig.watch.references().recentDnsList, "10.0.0.5");
 }
 
+TEST(WatchDefaultCheckTest, ComparesWithAndRevertsToTheDefaultList) {
+    WatchRig rig;
+    rig.SetDhcpRecord(false);
+    fakes::PlantText(rig.registry, fakes::UserKey(kRigAdapter), "Default NameServers", "9.9.9.9,9.9.9.8");
+    rig.network.currentList = "10.0.0.1";
+    rig.watch.Start();
+    rig.window.monitorOn = true;
+
+    // The recent list would raise nothing; the default one does.
+    rig.dialogs.confirmAnswer = true;
+    rig.watch.OnDefaultCheckTick();
+
+    EXPECT_EQ(rig.dialogs.questions, std::vector<std::string>{"Revert to your default DNS settings?"});
+    EXPECT_EQ(rig.network.log, std::vector<std::string>{SetAdapter("9.9.9.9,9.9.9.8")});
+    EXPECT_TRUE(rig.recentCheckTimer.enabled);
+}
+
 // A reference that could not be read is taken from the first list a check reads.
 TEST(WatchChangeCheckUnknownReferenceTest, FirstSuccessfulReadBecomesTheReferenceWithoutAnAlert) {
     WatchRig rig;
