@@ -2,7 +2,7 @@
 # Throughput of the web page client against curl on the same pages in the same run (a benchmark, not a test).
 # Fetches an 8 MiB page with Content-Length (from nginx when it is installed, else from the scripted server),
 # and chunked and close-delimited from a fast scripted loopback server; prints each throughput (median of RUNS
-# fetches) and the ratio to curl. Goal: at least 0.9 x curl.
+# fetches, alternating client and curl) and the ratio to curl. Goal: at least 0.9 x curl.
 set -euo pipefail
 ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 OUT="$ROOT/build/bench-http"
@@ -45,22 +45,33 @@ median() {
     sort -g | awk '{ v[NR] = $1 } END { if (NR % 2) print v[(NR + 1) / 2]; else print (v[NR / 2] + v[NR / 2 + 1]) / 2 }'
 }
 
-# Prints the median seconds of RUNS fetches by our client; fails when a fetch is not a 200 of SIZE bytes.
-client_seconds() {  # url
-    "$OUT/fetch" "$1" "$RUNS" | awk -v size="$SIZE" '$1 != 200 || $2 != size { print "bad fetch: " $0 > "/dev/stderr"; exit 1 } { print $3 }' | median
+# One fetch by our client: "status size seconds".
+client_fetch() {  # url
+    "$OUT/fetch" "$1" 1
 }
 
-curl_seconds() {  # url
-    local i
-    for i in $(seq 1 "$RUNS"); do
-        curl -s -o /dev/null -w '%{http_code} %{size_download} %{time_total}\n' "$1"
-    done | awk -v size="$SIZE" '$1 != 200 || $2 != size { print "bad curl fetch: " $0 > "/dev/stderr"; exit 1 } { print $3 }' | median
+# One fetch by curl, same form.
+curl_fetch() {  # url
+    curl -s -o /dev/null -w '%{http_code} %{size_download} %{time_total}\n' "$1"
 }
 
+# Fetches RUNS times with each, alternating so that load from elsewhere hits both alike, and prints the
+# throughputs of the medians and their ratio. Fails when a fetch is not a 200 of SIZE bytes.
 report() {  # label url
+    local i
+    : >"$OUT/client.times"
+    : >"$OUT/curl.times"
+    for i in $(seq 1 "$RUNS"); do
+        client_fetch "$2" >>"$OUT/client.times"
+        curl_fetch "$2" >>"$OUT/curl.times"
+    done
+    local file
+    for file in "$OUT/client.times" "$OUT/curl.times"; do
+        awk -v size="$SIZE" '$1 != 200 || $2 != size { print "bad fetch: " $0 > "/dev/stderr"; exit 1 }' "$file"
+    done
     local ours theirs
-    ours=$(client_seconds "$2")
-    theirs=$(curl_seconds "$2")
+    ours=$(awk '{ print $3 }' "$OUT/client.times" | median)
+    theirs=$(awk '{ print $3 }' "$OUT/curl.times" | median)
     awk -v label="$1" -v ours="$ours" -v theirs="$theirs" -v size="$SIZE" 'BEGIN {
         mib = size / 1048576
         printf "%-34s client %8.1f MiB/s   curl %8.1f MiB/s   ratio %.2f x curl\n", label, mib / ours, mib / theirs, theirs / ours

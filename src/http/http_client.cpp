@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <memory>
+#include <optional>
 
 #include "base/exception.h"
 #include "http/http_header_lines.h"
@@ -77,7 +78,16 @@ void SendAll(TcpConnection& connection, const std::string& bytes, InactivityCoun
 void ReceiveResponse(TcpConnection& connection, HttpResponseReader& reader, InactivityCountdown& countdown) {
     std::string piece(kReceivePieceSize, '\0');
     while (!reader.Finished()) {
-        const auto received = connection.Receive(piece.data(), piece.size(), countdown.Remaining());
+        std::optional<std::size_t> received;
+        // Body bytes go straight into the body; lines go through the piece buffer.
+        if (auto space = reader.OpenBodySpace(kReceivePieceSize)) {
+            received = connection.Receive(space.data(), space.size(), countdown.Remaining());
+            space.Commit(received.value_or(0));
+        } else {
+            received = connection.Receive(piece.data(), piece.size(), countdown.Remaining());
+            if (received)
+                reader.Consume(piece.data(), *received);
+        }
         if (!received)
             throw Exception(kTimedOutMessage);
         if (*received == 0) {
@@ -85,7 +95,6 @@ void ReceiveResponse(TcpConnection& connection, HttpResponseReader& reader, Inac
             break;
         }
         countdown.Restart();
-        reader.Consume(piece.data(), *received);
     }
     if (reader.Failed())
         throw Exception(HttpReadErrorMessage(reader.Error()));

@@ -142,12 +142,56 @@ std::size_t HttpResponseReader::ConsumeBodyBytes(const char* data, std::size_t s
         return size;
     }
     body_.append(data, take);
+    AfterBodyBytes(take);
+    return take;
+}
+
+void HttpResponseReader::AfterBodyBytes(std::size_t count) {
     if (state_ == State::BodyToClose)
-        return take;
-    bytesLeft_ -= take;
+        return;
+    bytesLeft_ -= count;
     if (bytesLeft_ == 0)
         state_ = state_ == State::ChunkData ? State::ChunkDataEnd : State::Complete;
-    return take;
+}
+
+std::size_t HttpResponseReader::BodyRoom(std::size_t maxSize) const {
+    switch (state_) {
+        case State::ChunkData:
+        case State::LengthBody:
+            // The size was checked against the limit when it was announced.
+            return static_cast<std::size_t>(std::min<std::uint64_t>(maxSize, bytesLeft_));
+        case State::BodyToClose:
+            // A full body gets no room: Consume then sees the byte too many and fails.
+            return std::min(maxSize, kMaxBodySize - body_.size());
+        default:
+            return 0;
+    }
+}
+
+HttpResponseReader::BodySpace HttpResponseReader::OpenBodySpace(std::size_t maxSize) {
+    return BodySpace(*this, BodyRoom(maxSize));
+}
+
+HttpResponseReader::BodySpace::BodySpace(HttpResponseReader& reader, std::size_t size) : reader_(reader), size_(size) {
+    if (size_ == 0)
+        return;
+    const std::size_t start = reader_.body_.size();
+    reader_.body_.resize(start + size_);
+    data_ = reader_.body_.data() + start;
+}
+
+HttpResponseReader::BodySpace::~BodySpace() {
+    if (!committed_)
+        Commit(0);
+}
+
+void HttpResponseReader::BodySpace::Commit(std::size_t received) {
+    if (committed_ || size_ == 0)
+        return;
+    committed_ = true;
+    received = std::min(received, size_);
+    reader_.body_.resize(reader_.body_.size() - (size_ - received));
+    reader_.AfterBodyBytes(received);
 }
 
 void HttpResponseReader::OnLine(std::string line) {
