@@ -35,7 +35,7 @@ constexpr double kGoalRatio = 1.10;
 // The first buffer the watch offers; Wine always wants more, so the sized call always follows.
 constexpr ULONG kProbeSize = 584;
 // Ticks and pairs alternate in blocks this long, so a change of machine load during a round falls on both.
-constexpr int kBlock = 50;
+constexpr int kBlock = 10;
 
 [[noreturn]] void Fail(const char* what) {
     std::fprintf(stderr, "watch tick bench: %s\n", what);
