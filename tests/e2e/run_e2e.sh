@@ -6,6 +6,7 @@
 # ARTIFACT_DIR/screenshots. Ends with "e2e: N passed, M failed".
 set -uo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/../../scripts/environment.sh"
+source "$(dirname "${BASH_SOURCE[0]}")/../../scripts/lookup_service.sh"
 
 if [ $# -ne 2 ] || [ ! -f "$1/Quillcrest.exe" ] || [ ! -f "$1/qcdriver.exe" ]; then
     echo "usage: $0 WINDOWS_BUILD_DIR ARTIFACT_DIR (the build directory holds Quillcrest.exe and qcdriver.exe)" >&2
@@ -24,6 +25,7 @@ QC_XVFB_PID=""
 OWN_WINESERVER=0
 CLEANED=0
 XCOMPMGR_PID=""
+LOOKUP_PEER_PID=""
 
 # Ends every copy of the program this script started and what it started for them. Bounded in time, so an
 # interrupted run still ends promptly.
@@ -41,6 +43,8 @@ cleanup() {
     fi
     for pid in "${APP_PIDS[@]}"; do wait "$pid" 2>/dev/null; done
     [ -n "$XCOMPMGR_PID" ] && kill "$XCOMPMGR_PID" 2>/dev/null
+    stop_lookup_peer
+    qc_stop_lookupd
     qc_stop_xvfb
     rm -f "$APPDIR/Other.exe"
 }
@@ -133,6 +137,7 @@ reset_settings() {
     reg delete "$APP_DEFAULTS" /f
     reg delete "$RECORDS_KEY" /f
     rm -f "$APPDIR/AllowedDNS.txt"
+    forget_installations
     true
 }
 
@@ -196,19 +201,123 @@ open_tray_menu() {
     xdotool mousemove 600 600 mouseup 3
 }
 
-# Clicks item INDEX of the open tray menu (two items) with the mouse.
+# Clicks item INDEX of the open popup menu (the tray's and the Close button's have two items) with the mouse.
 click_menu_item() {
     local x y
     read -r x y < <(drive menu-item "$1" 2 | tr -d '\r') || return 1
     xdotool mousemove "$x" "$y" click 1
 }
 
+# Opens the Close button's drop-down menu with a real click on the button's arrow.
+open_close_menu() {
+    local main frame client left top right bottom cw ch
+    main=$(xdotool search --onlyvisible --name "^${MAIN_CAPTION}\$" 2>/dev/null | head -n 1)
+    [ -n "$main" ] || return 1
+    frame=$(drive info "$MAIN_CLASS" | tr -d '\r' | value_of frame)
+    client=$(drive info "$MAIN_CLASS" | tr -d '\r' | value_of client)
+    IFS=, read -r left top right bottom <<<"$frame"
+    IFS=x read -r cw ch <<<"$client"
+    local border=$(((right - left - cw) / 2))
+    local caption=$((bottom - top - ch - border))
+    # The arrow is the last few pixels of the Close button, which ends 12 pixels from the client's right edge
+    # and sits in the middle of the 44-pixel bottom panel.
+    xdotool mousemove --window "$main" $((border + cw - 20)) $((caption + ch - 22)) click 1
+    poll 5 eval 'drive menu-item 0 2 >/dev/null'
+}
+
 tick() { drive post "$MAIN_CLASS" $WM_TIMER "$1" 0 >/dev/null; }
 
+
+# --- helpers for Setup, its uninstaller and the portable zip -------------------------------------------------
+
+SETUP="$BUILD/Quillcrest-Setup.exe"
+PORTABLE_ZIP="$BUILD/Quillcrest-portable.zip"
+UNINSTALL_KEY='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Quillcrest'
+TCPIP_INTERFACES_KEY='HKLM\SYSTEM\CurrentControlSet\Services\Tcpip\Parameters\Interfaces'
+SETUP_CAPTION="Quillcrest Uninstall"
+# An interface key of the uninstaller cases' own, beside the prefix's real ones.
+TEST_INTERFACE='{0E2E5E70-0000-4000-8000-000000000001}'
+
+# A folder of the prefix's user as the environment names it (LOCALAPPDATA, APPDATA).
+win_env() { wine cmd /c echo "%$1%" 2>/dev/null | tr -d '\r'; }
+
+unix_path() { winepath -u "$1" 2>/dev/null | tr -d '\r' | sed 's:/$::'; }
+
+start_menu_dir() { unix_path "$(win_env APPDATA)\\Microsoft\\Windows\\Start Menu\\Programs"; }
+
+# Runs Setup or the uninstaller. Wine would turn each shortcut made into a menu entry of the Linux desktop,
+# outside the prefix: winemenubuilder stays off for them.
+setup_run() { WINEDLLOVERRIDES="$WINEDLLOVERRIDES;winemenubuilder.exe=d" timeout 120 wine "$@" >/dev/null 2>&1; }
+
+# True when a shortcut file names the Windows path (ANSI or UTF-16, letter case aside).
+link_names() {  # file windows-path
+    python3 - "$1" "$2" <<'EOF'
+import sys
+data = open(sys.argv[1], "rb").read().lower()
+path = sys.argv[2].lower()
+sys.exit(0 if path.encode("latin-1") in data or path.encode("utf-16-le") in data else 1)
+EOF
+}
+
+# Takes away whatever an earlier case installed: the default folder, the shortcut, the registration and the
+# test interface key.
+forget_installations() {
+    local dir
+    dir=$(unix_path "$(win_env LOCALAPPDATA)\\Programs\\Quillcrest")
+    [ -n "$dir" ] && rm -rf "$dir"
+    rm -rf "$ARTIFACTS/setup with blanks"
+    rm -f "$(start_menu_dir)/Quillcrest.lnk"
+    reg delete "$UNINSTALL_KEY" /f
+    reg delete "$TCPIP_INTERFACES_KEY\\$TEST_INTERFACE" /f
+    true
+}
+
+# Installs silently with the given arguments; sets INSTDIR_WIN (from the uninstall registration) and INSTDIR.
+# Setup takes "/D=FOLDER" only unquoted and last, even with blanks in it, while wine quotes every argument that
+# holds a blank: such a command line goes through cmd, started in the build folder.
+install_silently() {
+    [ -f "$SETUP" ] || fail "no $SETUP: the Windows build made no Setup (is makensis installed?)" || return 1
+    local status
+    if [[ "$*" == *" "* ]]; then
+        (cd "$BUILD" && setup_run cmd /c "Quillcrest-Setup.exe /S $*")
+    else
+        setup_run "$SETUP" /S "$@"
+    fi
+    status=$?
+    [ "$status" = 0 ] || fail "Setup /S $* ended with $status" || return 1
+    INSTDIR_WIN=$(reg_value "$UNINSTALL_KEY" InstallLocation)
+    [ -n "$INSTDIR_WIN" ] || fail "no InstallLocation in the uninstall registration" || return 1
+    INSTDIR=$(unix_path "$INSTDIR_WIN")
+}
+
+# The program's files are gone, and with them the uninstaller's copy has done its work up to the records.
+program_files_gone() { [ ! -e "$INSTDIR/Quillcrest.exe" ] && [ ! -e "$INSTDIR/Uninstall.exe" ]; }
+
+# The uninstaller copies itself to the temporary folder and ends at once; the copy does the work.
+uninstall_silently() {
+    setup_run "$INSTDIR/Uninstall.exe" /S || fail "Uninstall.exe /S failed" || return 1
+    poll 60 program_files_gone || fail "program files still there a minute after the uninstaller started" || return 1
+    # The folder itself goes last (unless the allowed list keeps it).
+    poll 10 eval '[ ! -d "$INSTDIR" ] || [ "$(ls -A "$INSTDIR")" = AllowedDNS.txt ]' ||
+        fail "folder holds: $(ls -A "$INSTDIR")" || return 1
+}
+
+# Records as the program leaves them: a user's DNS records, an interface's original servers, the allowed list.
+plant_records() {
+    reg add "$INTERFACES_KEY\\$TEST_INTERFACE" /v "Default NameServers" /d 127.0.0.5 /f
+    reg add "$TCPIP_INTERFACES_KEY\\$TEST_INTERFACE" /v OrigDNS /d 127.0.0.5 /f
+    printf '127.0.0.5\r\n' >"$INSTDIR/AllowedDNS.txt"
+}
+
+uninstall_registration_gone() { ! wine reg query "$UNINSTALL_KEY" >/dev/null 2>&1; }
+
+project_version() { sed -n 's/^CMAKE_PROJECT_VERSION:[A-Z]*=//p' "$BUILD/CMakeCache.txt"; }
 
 run_case() {
     local name=$1
     reset_settings
+    stop_lookup_peer
+    qc_stop_lookupd
     if "$name"; then
         PASSED=$((PASSED + 1))
         echo "PASS $name"
@@ -218,6 +327,44 @@ run_case() {
     fi
     stop_all
 }
+
+# --- helpers for the lookup tool -------------------------------------------------------------------------------
+
+WM_LBUTTONDOWN=0x0201
+WM_LBUTTONUP=0x0202
+VK_TAB=0x09
+VK_RETURN=0x0D
+BROWSER_LOG="$ARTIFACTS/browser.log"
+
+start_lookup_peer() {  # reply template ("{server}" stands for the asked address)
+    python3 "$QC_ROOT/tests/e2e/lookup_peer.py" 6066 "$1" >/dev/null 2>&1 &
+    LOOKUP_PEER_PID=$!
+    sleep 0.3
+}
+
+stop_lookup_peer() {
+    [ -n "$LOOKUP_PEER_PID" ] || return 0
+    kill "$LOOKUP_PEER_PID" 2>/dev/null
+    wait "$LOOKUP_PEER_PID" 2>/dev/null
+    LOOKUP_PEER_PID=""
+}
+
+# Wine hands web addresses to the programs named here instead of a browser: this one only writes them down.
+install_browser_hook() {
+    local hook="$ARTIFACTS/browser-hook.sh"
+    printf '#!/bin/sh\nprintf "%%s\\n" "$@" >>"%s"\n' "$BROWSER_LOG" >"$hook"
+    chmod +x "$hook"
+    rm -f "$BROWSER_LOG"
+    reg add 'HKCU\Software\Wine\WineBrowser' /v Browsers /d "$hook" /f
+}
+
+open_lookup_window() {
+    drive post-child "$MAIN_CLASS" check-dns $WM_LBUTTONDOWN 1 0 >/dev/null
+    drive post-child "$MAIN_CLASS" check-dns $WM_LBUTTONUP 0 0 >/dev/null
+    drive wait TDNSCheck "Quillcrest Lookup Tool" 10000 visible >/dev/null
+}
+
+report_text() { drive text TDNSCheck lookup-report | tr -d '\r'; }
 
 # --- cases -------------------------------------------------------------------------------------------------
 
@@ -417,14 +564,17 @@ close_menu_items_hide_to_tray_and_quit() {
     winpath=$(winepath -w "$APP" 2>/dev/null | tr -d '\r')
     reg add "$RUN_KEY" /v VORLANKE /d "$winpath" /f
     # "Close to System Tray" with the box not ticked hides the window and deletes the Run entry.
-    drive post "$MAIN_CLASS" $WM_COMMAND "$(drive id close-to-tray | tr -d '\r')" 0 >/dev/null
+    open_close_menu || fail "the Close button's arrow opened no menu" || return 1
+    screenshot close-menu "^${MAIN_CAPTION}\$"
+    click_menu_item 0 || fail "no \"Close to System Tray\" in the menu" || return 1
     poll 10 eval '! visible "$MAIN_CLASS"' || fail "Close to System Tray did not hide the window" || return 1
     poll 10 eval 'test -z "$(run_entry)"' || fail "Run entry kept although the box is not ticked" || return 1
     # The tray menu's "Open" brings it back.
     open_tray_menu || fail "the right button opened no tray menu" || return 1
     click_menu_item 0 || fail "no \"Open\" in the tray menu" || return 1
     poll 10 visible "$MAIN_CLASS" || fail "Open did not restore the window" || return 1
-    drive post "$MAIN_CLASS" $WM_COMMAND "$(drive id quit-program | tr -d '\r')" 0 >/dev/null
+    open_close_menu || fail "the Close button's arrow opened no menu" || return 1
+    click_menu_item 1 || fail "no \"Quit Program\" in the menu" || return 1
     wait_exit "$pid" 20
     [ "$EXIT_CODE" = 0 ] || fail "Quit Program ended with $EXIT_CODE" || return 1
     # The tray menu's "Exit" ends a copy that lives in the tray.
@@ -574,6 +724,202 @@ taskbar_created_brings_the_icon_back() {
     poll 10 tray_icon_is 1 || fail "icon not added again after TaskbarCreated" || return 1
 }
 
+setup_installs_for_the_user_and_its_program_runs() {
+    install_silently || return 1
+    local expected
+    expected="$(win_env LOCALAPPDATA)\\Programs\\Quillcrest"
+    [ "$INSTDIR_WIN" = "$expected" ] || fail "installed in '$INSTDIR_WIN', expected '$expected'" || return 1
+    local f
+    for f in Quillcrest.exe README.txt Uninstall.exe; do
+        [ -f "$INSTDIR/$f" ] || fail "$f not installed in $INSTDIR" || return 1
+    done
+    cmp -s "$INSTDIR/Quillcrest.exe" "$BUILD/Quillcrest.exe" || fail "the installed program differs from the built one" || return 1
+    local link
+    link="$(start_menu_dir)/Quillcrest.lnk"
+    [ -f "$link" ] || fail "no Start-menu shortcut at $link" || return 1
+    link_names "$link" "$INSTDIR_WIN\\Quillcrest.exe" || fail "the shortcut does not name the installed program" || return 1
+    local name value
+    for name in DisplayName DisplayVersion Publisher UninstallString QuietUninstallString; do
+        value=$(reg_value "$UNINSTALL_KEY" "$name")
+        case $name in
+        DisplayName) expected=Quillcrest ;;
+        DisplayVersion) expected=$(project_version) ;;
+        Publisher) expected=Brenholt ;;
+        UninstallString) expected="\"$INSTDIR_WIN\\Uninstall.exe\"" ;;
+        QuietUninstallString) expected="\"$INSTDIR_WIN\\Uninstall.exe\" /S" ;;
+        esac
+        [ "$value" = "$expected" ] || fail "uninstall registration $name: '$value', expected '$expected'" || return 1
+    done
+    [ -z "$(run_entry)" ] || fail "Run value written without the Start with Windows component: $(run_entry)" || return 1
+    # The installed program starts through its Windows path and shows its window.
+    start_app "$INSTDIR_WIN\\Quillcrest.exe"
+    local pid=$LAST_PID
+    drive wait "$MAIN_CLASS" "$MAIN_CAPTION" 30000 visible >/dev/null || fail "the installed program showed no window" || return 1
+    sleep 0.5
+    screenshot installed-main-window "^${MAIN_CAPTION}\$"
+    drive post "$MAIN_CLASS" $WM_CLOSE 0 0 >/dev/null
+    wait_exit "$pid" 20
+    [ "$EXIT_CODE" = 0 ] || fail "the installed program ended with $EXIT_CODE" || return 1
+}
+
+setup_start_with_windows_writes_the_run_value_the_program_writes() {
+    install_silently /StartWithWindows || return 1
+    local exe_win="$INSTDIR_WIN\\Quillcrest.exe"
+    [ "$(run_entry)" = "$exe_win" ] || fail "Run value '$(run_entry)', expected '$exe_win'" || return 1
+    # The program takes the value for its own: it starts with its window hidden.
+    start_app "$exe_win"
+    app_up || fail "the installed program created no main window" || return 1
+    sleep 2
+    ! visible "$MAIN_CLASS" || fail "window shown although the Run value names the installed program" || return 1
+    stop_all
+
+    # A folder with a blank gets the quoted value: the very text the program writes when its box is ticked.
+    local dir_win
+    mkdir -p "$ARTIFACTS/setup with blanks"
+    dir_win="$(winepath -w "$ARTIFACTS/setup with blanks" 2>/dev/null | tr -d '\r' | sed 's:\\$::')\\Quillcrest"
+    install_silently /StartWithWindows "/D=$dir_win" || return 1
+    [ "$INSTDIR_WIN" = "$dir_win" ] || fail "installed in '$INSTDIR_WIN', expected '$dir_win'" || return 1
+    local by_setup
+    by_setup=$(run_entry)
+    [ "$by_setup" = "\"$dir_win\\Quillcrest.exe\"" ] || fail "Run value '$by_setup', expected the quoted path" || return 1
+    reg delete "$RUN_KEY" /v VORLANKE /f
+    start_app "$dir_win\\Quillcrest.exe"
+    drive wait "$MAIN_CLASS" "$MAIN_CAPTION" 30000 visible >/dev/null || fail "the installed program showed no window" || return 1
+    drive click "$MAIN_CLASS" monitor-box >/dev/null || fail "no monitor check box" || return 1
+    poll 10 eval 'test -n "$(run_entry)"' || fail "the program wrote no Run value" || return 1
+    [ "$(run_entry)" = "$by_setup" ] || fail "the program writes '$(run_entry)', Setup wrote '$by_setup'" || return 1
+    stop_all
+    uninstall_silently || return 1
+    [ -z "$(run_entry)" ] || fail "the quoted Run value outlived the uninstallation: $(run_entry)" || return 1
+}
+
+silent_uninstall_removes_the_program_and_keeps_the_records() {
+    install_silently /StartWithWindows || return 1
+    [ -n "$(run_entry)" ] || fail "no Run value to remove" || return 1
+    plant_records
+    uninstall_silently || return 1
+    [ ! -e "$INSTDIR/README.txt" ] || fail "README.txt left behind" || return 1
+    [ ! -e "$(start_menu_dir)/Quillcrest.lnk" ] || fail "Start-menu shortcut left behind" || return 1
+    uninstall_registration_gone || fail "uninstall registration left behind" || return 1
+    [ -z "$(run_entry)" ] || fail "Run value left behind: $(run_entry)" || return 1
+    [ "$(reg_value "$INTERFACES_KEY\\$TEST_INTERFACE" "Default NameServers")" = 127.0.0.5 ] ||
+        fail "the silent uninstallation removed the user's DNS records" || return 1
+    [ "$(reg_value "$TCPIP_INTERFACES_KEY\\$TEST_INTERFACE" OrigDNS)" = 127.0.0.5 ] ||
+        fail "the silent uninstallation removed an interface's OrigDNS" || return 1
+    [ "$(cat "$INSTDIR/AllowedDNS.txt" 2>/dev/null)" = $'127.0.0.5\r' ] ||
+        fail "the silent uninstallation removed the allowed list" || return 1
+}
+
+uninstall_answered_no_removes_the_records_and_leaves_another_run_value() {
+    install_silently || return 1
+    reg add "$RUN_KEY" /v VORLANKE /d 'C:\Old\Quillcrest.exe' /f
+    plant_records
+    setup_run "$INSTDIR/Uninstall.exe" || fail "Uninstall.exe did not start" || return 1
+    drive wait '#32770' "$SETUP_CAPTION" 30000 visible >/dev/null || fail "no uninstaller window" || return 1
+    sleep 0.5
+    screenshot uninstall-confirm "^${SETUP_CAPTION}\$"
+    drive click-box "$SETUP_CAPTION" $IDOK >/dev/null || fail "no \"Uninstall\" button" || return 1
+    poll 30 eval 'drive box "$SETUP_CAPTION" 0 | tr -d "\r" | grep -q "^Keep the recorded DNS settings and the list of allowed DNS servers?"' ||
+        fail "the uninstaller did not ask about the records" || return 1
+    screenshot uninstall-question "^${SETUP_CAPTION}\$"
+    drive click-box "$SETUP_CAPTION" $IDNO >/dev/null
+    poll 30 program_files_gone || fail "program files still there" || return 1
+    poll 10 eval '[ ! -d "$INSTDIR" ]' || fail "folder left behind holding: $(ls -A "$INSTDIR")" || return 1
+    [ -z "$(reg_value "$INTERFACES_KEY\\$TEST_INTERFACE" "Default NameServers")" ] || fail "the user's DNS records kept" || return 1
+    [ -z "$(reg_value "$TCPIP_INTERFACES_KEY\\$TEST_INTERFACE" OrigDNS)" ] || fail "OrigDNS kept" || return 1
+    [ "$(run_entry)" = 'C:\Old\Quillcrest.exe' ] || fail "the Run value of another program changed: '$(run_entry)'" || return 1
+    uninstall_registration_gone || fail "uninstall registration left behind" || return 1
+    [ ! -e "$(start_menu_dir)/Quillcrest.lnk" ] || fail "Start-menu shortcut left behind" || return 1
+    # "Close" on the last page ends the uninstaller.
+    drive click-box "$SETUP_CAPTION" $IDOK >/dev/null
+    poll 20 eval '[ "$(drive count "#32770" | tr -d "\r")" = 0 ]' || fail "the uninstaller window stayed" || return 1
+}
+
+portable_zip_runs_from_a_folder_of_its_own() {
+    [ -f "$PORTABLE_ZIP" ] || fail "no $PORTABLE_ZIP" || return 1
+    local dir="$ARTIFACTS/portable" names
+    rm -rf "$dir"
+    mkdir -p "$dir"
+    names=$(python3 - "$PORTABLE_ZIP" "$dir" <<'EOF'
+import sys, zipfile
+with zipfile.ZipFile(sys.argv[1]) as z:
+    z.extractall(sys.argv[2])
+    print(" ".join(sorted(n for n in z.namelist() if not n.endswith("/"))))
+EOF
+    ) || fail "the zip could not be unpacked" || return 1
+    [ "$names" = "Quillcrest/Quillcrest.exe Quillcrest/README.txt" ] || fail "the zip holds: $names" || return 1
+    cmp -s "$dir/Quillcrest/Quillcrest.exe" "$BUILD/Quillcrest.exe" || fail "the zip's program differs from the built one" || return 1
+    cmp -s "$dir/Quillcrest/README.txt" "$QC_ROOT/installer/README-portable.txt" || fail "the zip's read-me is not the portable one" || return 1
+    start_app "$dir/Quillcrest/Quillcrest.exe"
+    local pid=$LAST_PID
+    drive wait "$MAIN_CLASS" "$MAIN_CAPTION" 30000 visible >/dev/null || fail "the unpacked program showed no window" || return 1
+    sleep 0.5
+    screenshot portable-main-window "^${MAIN_CAPTION}\$"
+    drive post "$MAIN_CLASS" $WM_CLOSE 0 0 >/dev/null
+    wait_exit "$pid" 20
+    [ "$EXIT_CODE" = 0 ] || fail "the unpacked program ended with $EXIT_CODE" || return 1
+}
+
+lookup_tool_reports_what_the_reference_service_answers() {
+    qc_start_lookupd 6066 || fail "reference lookup service did not start" || return 1
+    start_with_a_changed_default || fail "could not prepare the start" || return 1
+    reg delete "$RUN_KEY" /v VORLANKE /f
+    stop_all
+    start_app "$APP"
+    drive wait "$MAIN_CLASS" "$MAIN_CAPTION" 30000 visible >/dev/null || fail "main window never shown" || return 1
+    open_lookup_window || fail "the check button opened no lookup window" || return 1
+    [ "$(drive children TDNSCheck | tr -d '\r' | grep -c '|Save as Default|1$')" = 0 ] || fail "Save as Default shown before a run" || return 1
+    drive click TDNSCheck lookup-check >/dev/null
+    drive wait TDNSokDlg Information 30000 visible >/dev/null || fail "no information dialog after a clean run" || return 1
+    sleep 0.3
+    screenshot lookup-ok '^Information$'
+    local text
+    text=$(report_text)
+    grep -qF "Results for DNS Server 1" <<<"$text" || fail "report: $text" || return 1
+    grep -qF "IP Address: ${CURRENT%%,*}" <<<"$text" || fail "report lacks the server: $text" || return 1
+    grep -qF "NOT an OpenDNS server" <<<"$text" || fail "report lacks the OpenDNS line: $text" || return 1
+    drive click TDNSokDlg $NOTICE_FIRST_BUTTON >/dev/null
+    sleep 0.5
+    screenshot lookup-report '^Quillcrest Lookup Tool$'
+    # The stored default differs from what the service reported: Save as Default is offered and stores it.
+    drive children TDNSCheck | tr -d '\r' | grep -q '|Save as Default|1$' || fail "Save as Default not offered" || return 1
+    drive click TDNSCheck lookup-save >/dev/null
+    poll 10 eval '! visible TDNSCheck' || fail "Save as Default did not close the window" || return 1
+    poll 10 eval 'test "$(reg_value "$PREFERRED" "Default NameServers")" = "$CURRENT"' ||
+        fail "Default NameServers: $(reg_value "$PREFERRED" "Default NameServers")" || return 1
+    grep -q 'answered' "$QC_BUILD/lookupd/requests.log" || fail "the service logged no request" || return 1
+}
+
+lookup_tool_warns_and_opens_only_web_links() {
+    install_browser_hook
+    # A public server address: for private ones the report shows no warning, whatever the service says.
+    start_lookup_peer '127.0.0.1;85.255.112.5;rogue.example.invalid;Romania;Romania;<a href="file:///C:/windows/system32/notepad.exe">local file</a> and <a href="http://127.0.0.1:9/rogue-help">help</a>'
+    start_app "$APP"
+    drive wait "$MAIN_CLASS" "$MAIN_CAPTION" 30000 visible >/dev/null || fail "main window never shown" || return 1
+    open_lookup_window || fail "the check button opened no lookup window" || return 1
+    drive click TDNSCheck lookup-check >/dev/null
+    local text
+    text=$(drive box Quillcrest 30000 | tr -d '\r') || fail "no warning box" || return 1
+    [[ "$text" == 'Warnings found: 1\r\n\r\nIf your results indicate'* ]] || fail "warning box: $text" || return 1
+    grep -qF "please click on the link shown for more information." <<<"$text" || fail "warning box: $text" || return 1
+    screenshot lookup-warning '^Quillcrest$'
+    drive click-box Quillcrest $IDOK >/dev/null
+    sleep 0.5
+    screenshot lookup-warning-report '^Quillcrest Lookup Tool$'
+    grep -qF "Warnings: local file and help" <<<"$(report_text)" || fail "report: $(report_text)" || return 1
+    # Tab reaches the links in order and Enter follows them: the file: address opens nothing, the web one does.
+    local view_id
+    view_id=$(drive id lookup-report | tr -d '\r')
+    drive post-child TDNSCheck lookup-report $WM_KEYDOWN $VK_TAB 0 >/dev/null
+    drive post-child TDNSCheck lookup-report $WM_KEYDOWN $VK_RETURN 0 >/dev/null
+    sleep 2
+    [ ! -s "$BROWSER_LOG" ] || fail "a file: link reached the shell: $(cat "$BROWSER_LOG")" || return 1
+    drive post-child TDNSCheck lookup-report $WM_KEYDOWN $VK_TAB 0 >/dev/null
+    drive post-child TDNSCheck lookup-report $WM_KEYDOWN $VK_RETURN 0 >/dev/null
+    poll 10 eval 'grep -qF "http://127.0.0.1:9/rogue-help" "$BROWSER_LOG" 2>/dev/null' || fail "the web link never reached the browser" || return 1
+    [ "$(grep -c . "$BROWSER_LOG")" = 1 ] || fail "browser got: $(cat "$BROWSER_LOG")" || return 1
+}
+
 for case in main_window_shows_centred_with_its_controls second_copy_exits_at_once_without_a_window \
     renamed_copy_runs_beside_and_both_close_with_code_0 run_entry_in_other_case_keeps_window_hidden \
     monitor_box_click_writes_and_deletes_the_run_entry \
@@ -583,7 +929,11 @@ for case in main_window_shows_centred_with_its_controls second_copy_exits_at_onc
     close_menu_items_hide_to_tray_and_quit run_entry_holding_another_path_is_left_alone \
     run_entry_is_quoted_for_a_path_with_blanks closing_with_a_pending_selection_asks_the_exit_dialog \
     taskbar_created_brings_the_icon_back fix_it_asks_and_no_changes_nothing \
-    changed_servers_raise_the_alert_at_the_first_tick_and_ok_allows_them; do
+    changed_servers_raise_the_alert_at_the_first_tick_and_ok_allows_them \
+    lookup_tool_reports_what_the_reference_service_answers lookup_tool_warns_and_opens_only_web_links \
+    setup_installs_for_the_user_and_its_program_runs setup_start_with_windows_writes_the_run_value_the_program_writes \
+    silent_uninstall_removes_the_program_and_keeps_the_records \
+    uninstall_answered_no_removes_the_records_and_leaves_another_run_value portable_zip_runs_from_a_folder_of_its_own; do
     # QC_E2E_ONLY names the cases to run while working on a few of them.
     [ -n "${QC_E2E_ONLY:-}" ] && [[ " $QC_E2E_ONLY " != *" $case "* ]] && continue
     run_case "$case"
