@@ -3,11 +3,13 @@
 
 QC_LOOKUPD_PID=""
 
-# The service binary of the native build, built when missing.
+# The service binary of a native build (QC_LOOKUPD_BUILD_DIR, by default the test command's), built when missing.
 qc_lookupd_binary() {
-    local binary="$QC_BUILD/native/services/lookupd/quillcrest-lookupd"
+    local dir=${QC_LOOKUPD_BUILD_DIR:-$QC_BUILD/native}
+    local binary="$dir/services/lookupd/quillcrest-lookupd"
     if [ ! -x "$binary" ]; then
-        cmake --preset native >/dev/null 2>&1 && cmake --build --preset native --target quillcrest-lookupd >/dev/null 2>&1
+        cmake -S "$QC_ROOT" -B "$dir" -DCMAKE_BUILD_TYPE=Debug >/dev/null 2>&1 &&
+            cmake --build "$dir" --target quillcrest-lookupd -j "$(nproc)" >/dev/null 2>&1
     fi
     [ -x "$binary" ] && echo "$binary"
 }

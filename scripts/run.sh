@@ -5,6 +5,7 @@
 # its own, so it can run while the test command runs.
 set -uo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/environment.sh"
+source "$(dirname "${BASH_SOURCE[0]}")/lookup_service.sh"
 cd "$QC_ROOT"
 export WINEPREFIX="${QC_RUN_WINEPREFIX:-$QC_RUN_PREFIX}"
 
@@ -16,6 +17,7 @@ APP_PID=""
 cleanup() {
     [ -n "$APP_PID" ] && kill "$APP_PID" 2>/dev/null
     [ -n "$SHOOTER_PID" ] && kill "$SHOOTER_PID" 2>/dev/null
+    qc_stop_lookupd
     qc_stop_wineserver
     qc_stop_xvfb
     wait 2>/dev/null
@@ -46,7 +48,11 @@ if [ -z "${DISPLAY:-}" ]; then
     SHOOTER_PID=$!
 fi
 
-qc_log "starting Quillcrest.exe under Wine (Ctrl+C ends it)"
+# The reference lookup service that "Check My Current DNS Settings" asks, on loopback as the build expects it.
+qc_log "starting the reference lookup service on 127.0.0.1:6066"
+QC_LOOKUPD_BUILD_DIR="$QC_BUILD/native-run" qc_start_lookupd 6066 || qc_log "the lookup tool will report no answers"
+
+qc_log "starting Quillcrest.exe under Wine (Ctrl+C ends it); after 5 s it also lives in the notification area"
 wine "$QC_BUILD/windows-run/Quillcrest.exe" &
 APP_PID=$!
 wait "$APP_PID"
