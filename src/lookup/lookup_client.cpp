@@ -1,6 +1,5 @@
 #include "lookup/lookup_client.h"
 
-#include <exception>
 #include <optional>
 #include <utility>
 
@@ -18,7 +17,7 @@ LookupQueryReply LookupClient::QueryLookupService(const std::string& serverAddre
         return {};
     try {
         return {true, TrimReply(Exchange(serverAddress))};
-    } catch (const std::exception&) {
+    } catch (...) {
         // A failed exchange is an outcome for the report, not an error for the user.
         return {};
     }
@@ -30,12 +29,19 @@ std::string LookupClient::Exchange(const std::string& serverAddress) {
         socket_ = openSocket_();
     // Connecting makes the system drop datagrams from anyone but the service, and discarding what already waits
     // keeps a reply that came after an earlier exchange timed out from passing for this request's reply.
-    socket_->Connect(service);
-    socket_->DiscardPending();
-    socket_->Send(serverAddress);
-    // A datagram longer than the buffer comes back cut to the buffer's size; the report then shows what fits.
-    std::optional<std::string> reply = socket_->Receive(settings_.receiveBufferBytes, settings_.receiveTimeout);
-    return reply ? std::move(*reply) : std::string();
+    try {
+        socket_->Connect(service);
+        socket_->DiscardPending();
+        socket_->Send(serverAddress);
+        // A datagram longer than the buffer comes back cut to the buffer's size; the report then shows what fits.
+        std::optional<std::string> reply = socket_->Receive(settings_.receiveBufferBytes, settings_.receiveTimeout);
+        return reply ? std::move(*reply) : std::string();
+    } catch (...) {
+        // A socket that reported an error is not trusted with the next exchange: under Wine, one that was told
+        // "port unreachable" never signals an arriving datagram again. The next exchange opens a fresh one.
+        socket_.reset();
+        throw;
+    }
 }
 
 }  // namespace quillcrest

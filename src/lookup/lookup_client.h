@@ -29,7 +29,8 @@ struct LookupQueryReply {
 };
 
 // The program's one client of the lookup service. Its socket is opened at the first exchange and kept until the
-// client goes; the host is resolved again for every request.
+// client goes, unless it fails: a socket that reported an error is replaced at the next exchange. The host is
+// resolved again for every request.
 class LookupClient {
   public:
     using SocketOpener = std::function<std::unique_ptr<DatagramSocket>()>;

@@ -80,9 +80,20 @@ std::optional<std::string> UdpSocket::Receive(std::size_t maxBytes, std::chrono:
         const auto left =
             std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
         if (left.count() <= 0 || !wait_(readiness_.get(), left))
-            return std::nullopt;
+            return LastChance(buffer);
         ThrowRecordedError();
     }
+}
+
+std::optional<std::string> UdpSocket::LastChance(std::string& buffer) {
+    const int got = ::recv(socket_.get(), buffer.data(), static_cast<int>(buffer.size()), 0);
+    if (got != SOCKET_ERROR) {
+        buffer.resize(static_cast<std::size_t>(got));
+        return buffer;
+    }
+    if (::WSAGetLastError() == WSAEMSGSIZE)
+        return buffer;
+    return std::nullopt;
 }
 
 void UdpSocket::ThrowRecordedError() {

@@ -32,6 +32,9 @@ class UdpSocket final : public DatagramSocket {
     std::optional<std::string> Receive(std::size_t maxBytes, std::chrono::milliseconds timeout) override;
 
   private:
+    // One more look when the wait ended without a signal: Wine stops signalling arriving datagrams once it has
+    // reported "port unreachable" on the socket, so the event alone cannot be trusted to tell.
+    std::optional<std::string> LastChance(std::string& buffer);
     // Takes the events the socket recorded (resetting the event) and throws the error of a failed one.
     void ThrowRecordedError();
 

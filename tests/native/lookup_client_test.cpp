@@ -240,6 +240,21 @@ TEST_F(LookupClientExchangeTest, ALateReplyIsNotTakenForTheNextRequest) {
     EXPECT_EQ(next.reply, second);
 }
 
+TEST(LookupClientRecoveryTest, AServiceThatComesBackIsReachedWithAFreshSocket) {
+    const std::uint16_t port = ClosedLoopbackPort();
+    ClientRig rig(port);
+    EXPECT_FALSE(rig.client.QueryLookupService("8.8.8.8").reached);
+
+    ScriptedUdpPeer peer(port);
+    peer.Script({PeerStep{std::string("203.0.113.7;8.8.8.8;dns.google;United States;United States;none")}});
+    const LookupQueryReply reply = rig.client.QueryLookupService("8.8.8.8");
+
+    EXPECT_TRUE(reply.reached);
+    EXPECT_EQ(reply.reply, "203.0.113.7;8.8.8.8;dns.google;United States;United States;none");
+    // The socket that saw the refusal was not used again.
+    EXPECT_EQ(rig.socketsOpened, 2);
+}
+
 TEST_F(LookupClientExchangeTest, OneSocketServesEveryExchangeAndTheHostIsResolvedEachTime) {
     const std::string answer = "203.0.113.7;8.8.8.8;dns.google;United States;United States;none";
     peer.Script({PeerStep{answer}, PeerStep{answer}, PeerStep{answer}});

@@ -36,7 +36,9 @@ struct PeerStep {
 // silent once the script is used up.
 class ScriptedUdpPeer {
   public:
-    ScriptedUdpPeer() : socket_(BoundLoopbackSocket()), stranger_(BoundLoopbackSocket()) {
+    // Port 0 takes any free port.
+    explicit ScriptedUdpPeer(std::uint16_t port = 0)
+        : socket_(BoundLoopbackSocket(port)), stranger_(BoundLoopbackSocket(0)) {
         timeval tick{0, 20000};
         ::setsockopt(socket_.get(), SOL_SOCKET, SO_RCVTIMEO, &tick, sizeof tick);
         sockaddr_in address{};
@@ -73,9 +75,9 @@ class ScriptedUdpPeer {
     }
 
   private:
-    static UniqueFd BoundLoopbackSocket() {
+    static UniqueFd BoundLoopbackSocket(std::uint16_t port) {
         UniqueFd fd(::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0));
-        const sockaddr_in address = ToSockaddr({INADDR_LOOPBACK, 0});
+        const sockaddr_in address = ToSockaddr({INADDR_LOOPBACK, port});
         if (!fd || ::bind(fd.get(), reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0)
             throw SocketError("bind", errno);
         return fd;

@@ -23,11 +23,12 @@ using std::chrono::milliseconds;
 constexpr std::uint32_t kLoopback = 0x7F000001;
 constexpr milliseconds kShortTimeout{400};
 
-UniqueSocket BoundLoopbackSocket() {
+UniqueSocket BoundLoopbackSocket(std::uint16_t port = 0) {
     UniqueSocket socket(::socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP));
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_addr.s_addr = htonl(kLoopback);
+    address.sin_port = htons(port);
     EXPECT_EQ(::bind(socket.get(), reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
     return socket;
 }
@@ -45,8 +46,10 @@ class LoopbackPeer {
     // Before each reply, a datagram from another port of the same host reaches the asker.
     static constexpr bool kStrangerSpeaksFirst = true;
 
-    explicit LoopbackPeer(std::vector<std::optional<std::string>> replies, bool strangerSpeaksFirst = false)
-        : socket_(BoundLoopbackSocket()),
+    explicit LoopbackPeer(std::vector<std::optional<std::string>> replies,
+                          bool strangerSpeaksFirst = false,
+                          std::uint16_t port = 0)
+        : socket_(BoundLoopbackSocket(port)),
           stranger_(BoundLoopbackSocket()),
           replies_(std::move(replies)),
           strangerSpeaksFirst_(strangerSpeaksFirst) {
@@ -187,6 +190,22 @@ TEST_F(LookupUdpSocketTest, APortThatIsNotListeningIsReportedAsAnError) {
     }
     EXPECT_GE(refusals, 1);
     EXPECT_TRUE(lastRefused);
+}
+
+TEST_F(LookupUdpSocketTest, AServiceThatComesBackIsReachedAfterRefusals) {
+    UniqueSocket closed = BoundLoopbackSocket();
+    const std::uint16_t port = LocalPort(closed.get());
+    closed.reset();
+    WinsockLookupClient lookup(LookupClientSettings{port, kShortTimeout, kLookupReceiveBufferBytes});
+    lookup.client().SetHost("127.0.0.1");
+    lookup.client().QueryLookupService("8.8.8.8");
+    EXPECT_FALSE(lookup.client().QueryLookupService("8.8.8.8").reached);
+
+    LoopbackPeer peer({std::string("back again")}, false, port);
+    const LookupQueryReply query = lookup.client().QueryLookupService("8.8.8.8");
+
+    EXPECT_TRUE(query.reached);
+    EXPECT_EQ(query.reply, "back again");
 }
 
 TEST_F(LookupUdpSocketTest, WindowMessagesAreDispatchedWhileWaiting) {
