@@ -310,8 +310,8 @@ void StoreForeignDefault() {
     InterfaceRecords(registry).WriteUserText(adapter, InterfaceRecords::kDefaultNameServers, kForeignServer);
     // An accepted list beside the program would silence the alert.
     ::DeleteFileA((GetExeDir() + "AllowedDNS.txt").c_str());
-    std::printf("preferred adapter %s: machine list \"%s\", stored default \"%s\"\n", adapter.c_str(),
-                current->c_str(), kForeignServer);
+    std::printf("preferred adapter %s: machine list \"%s\", stored default \"%s\"\n", adapter.c_str(), current->c_str(),
+                kForeignServer);
 }
 
 double Now() {
@@ -403,16 +403,17 @@ int Run(int cycles, int ticksPerCycle) {
 
     std::printf("%d alert cycles (%d alerts, %d confirmations answered No), %d ticks without a change, in %.1f s\n",
                 cycles, g_alerts, g_confirms, cycles * ticksPerCycle, seconds);
-    std::printf("GDI objects counted %s; USER objects counted %s; handles counted %s\n",
-                g_gdiFromTable ? "in the process's GDI handle table (GetGuiResources answers 0 here)"
-                               : "by GetGuiResources",
-                g_userFromWindows ? "as the process's windows (GetGuiResources answers 0 here)" : "by GetGuiResources",
-                g_handlesByProbing ? "by probing handle values (GetProcessHandleCount answers 0 here)"
-                                   : "by GetProcessHandleCount");
-    std::printf("growth from cycle %d to %d (the second half alone): working set %+.0f KiB, private %+.0f KiB, "
-                "handles %+ld, GDI %+ld, USER %+ld\n",
-                halfCycles, cycles, last.workingSetKiB - half.workingSetKiB, last.privateKiB - half.privateKiB,
-                last.handles - half.handles, last.gdi - half.gdi, last.user - half.user);
+    std::printf(
+        "GDI objects counted %s; USER objects counted %s; handles counted %s\n",
+        g_gdiFromTable ? "in the process's GDI handle table (GetGuiResources answers 0 here)" : "by GetGuiResources",
+        g_userFromWindows ? "as the process's windows (GetGuiResources answers 0 here)" : "by GetGuiResources",
+        g_handlesByProbing ? "by probing handle values (GetProcessHandleCount answers 0 here)"
+                           : "by GetProcessHandleCount");
+    std::printf(
+        "growth from cycle %d to %d (the second half alone): working set %+.0f KiB, private %+.0f KiB, "
+        "handles %+ld, GDI %+ld, USER %+ld\n",
+        halfCycles, cycles, last.workingSetKiB - half.workingSetKiB, last.privateKiB - half.privateKiB,
+        last.handles - half.handles, last.gdi - half.gdi, last.user - half.user);
     if (g_otherBoxes || g_reportedErrors)
         std::printf("unexpected: %d other message boxes, %d handler errors\n", g_otherBoxes, g_reportedErrors);
 

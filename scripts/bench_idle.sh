@@ -8,6 +8,7 @@
 # Usage: bench_idle.sh [SECONDS] [WINDOWS_BUILD_DIR]   (default 600 s; build dir default build/bench-win)
 # Goal: at most 50 ms of CPU over 10 minutes, scaled in proportion to SECONDS. Uses DISPLAY and a running
 # wineserver of the prefix when there are; otherwise starts its own and stops them again.
+# QC_BENCH_IDLE_DIR: where the copy of the program runs (default build/bench-idle).
 # Prints "BENCH|..." result lines for scripts/bench.sh.
 set -uo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/environment.sh"
@@ -16,7 +17,7 @@ SECONDS_TO_RUN=${1:-600}
 BUILD=${2:-$QC_BUILD/bench-win}
 SETTLE=10
 GOAL_MS_PER_10MIN=50
-OUT="$QC_BUILD/bench-idle"
+OUT=${QC_BENCH_IDLE_DIR:-$QC_BUILD/bench-idle}
 APPDIR="$OUT/app"
 RUN_KEY='HKLM\Software\Microsoft\Windows\CurrentVersion\Run'
 RECORDS_KEY='HKCU\Software\Brenholt\Quillcrest'
@@ -65,7 +66,7 @@ STARTED=$SECONDS
 find_program_pid() {
     local pid cmd
     for pid in "$APP_PID" $(ls /proc | grep -E '^[0-9]+$'); do
-        cmd=$(tr '\0' ' ' <"/proc/$pid/cmdline" 2>/dev/null) || continue
+        cmd=$(tr "\\0" " " 2>/dev/null <"/proc/$pid/cmdline") || continue
         case "$cmd" in
             "$WINPATH"* | "$APP"*) echo "$pid"; return 0 ;;
         esac
