@@ -234,7 +234,9 @@ SETUP="$BUILD/Quillcrest-Setup.exe"
 PORTABLE_ZIP="$BUILD/Quillcrest-portable.zip"
 UNINSTALL_KEY='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Quillcrest'
 TCPIP_INTERFACES_KEY='HKLM\SYSTEM\CurrentControlSet\Services\Tcpip\Parameters\Interfaces'
-SETUP_CAPTION="Quillcrest Uninstall"
+# The uninstaller's window title ends in the blank of its pages' sub-captions; its message boxes' does not.
+UNINSTALL_WINDOW="Quillcrest Uninstall "
+UNINSTALL_BOX="Quillcrest Uninstall"
 # An interface key of the uninstaller cases' own, beside the prefix's real ones.
 TEST_INTERFACE='{0E2E5E70-0000-4000-8000-000000000001}'
 
@@ -269,6 +271,8 @@ forget_installations() {
     rm -f "$(start_menu_dir)/Quillcrest.lnk"
     reg delete "$UNINSTALL_KEY" /f
     reg delete "$TCPIP_INTERFACES_KEY\\$TEST_INTERFACE" /f
+    # An uninstaller a failed case left open (its copy in the temporary folder is named Un.exe).
+    wine taskkill /f /im Un.exe >/dev/null 2>&1
     true
 }
 
@@ -815,14 +819,15 @@ uninstall_answered_no_removes_the_records_and_leaves_another_run_value() {
     reg add "$RUN_KEY" /v VORLANKE /d 'C:\Old\Quillcrest.exe' /f
     plant_records
     setup_run "$INSTDIR/Uninstall.exe" || fail "Uninstall.exe did not start" || return 1
-    drive wait '#32770' "$SETUP_CAPTION" 30000 visible >/dev/null || fail "no uninstaller window" || return 1
+    drive wait '#32770' "$UNINSTALL_WINDOW" 30000 visible >/dev/null || fail "no uninstaller window" || return 1
     sleep 0.5
-    screenshot uninstall-confirm "^${SETUP_CAPTION}\$"
-    drive click-box "$SETUP_CAPTION" $IDOK >/dev/null || fail "no \"Uninstall\" button" || return 1
-    poll 30 eval 'drive box "$SETUP_CAPTION" 0 | tr -d "\r" | grep -q "^Keep the recorded DNS settings and the list of allowed DNS servers?"' ||
-        fail "the uninstaller did not ask about the records" || return 1
-    screenshot uninstall-question "^${SETUP_CAPTION}\$"
-    drive click-box "$SETUP_CAPTION" $IDNO >/dev/null
+    screenshot uninstall-confirm "^${UNINSTALL_WINDOW}\$"
+    drive click-box "$UNINSTALL_WINDOW" $IDOK >/dev/null || fail "no \"Uninstall\" button" || return 1
+    local text
+    text=$(drive box "$UNINSTALL_BOX" 30000 | tr -d '\r') || fail "the uninstaller did not ask about the records" || return 1
+    [[ "$text" == "Keep the recorded DNS settings and the list of allowed DNS servers?"* ]] || fail "question: $text" || return 1
+    screenshot uninstall-question "^${UNINSTALL_BOX}\$"
+    drive click-box "$UNINSTALL_BOX" $IDNO >/dev/null
     poll 30 program_files_gone || fail "program files still there" || return 1
     poll 10 eval '[ ! -d "$INSTDIR" ]' || fail "folder left behind holding: $(ls -A "$INSTDIR")" || return 1
     [ -z "$(reg_value "$INTERFACES_KEY\\$TEST_INTERFACE" "Default NameServers")" ] || fail "the user's DNS records kept" || return 1
@@ -831,7 +836,7 @@ uninstall_answered_no_removes_the_records_and_leaves_another_run_value() {
     uninstall_registration_gone || fail "uninstall registration left behind" || return 1
     [ ! -e "$(start_menu_dir)/Quillcrest.lnk" ] || fail "Start-menu shortcut left behind" || return 1
     # "Close" on the last page ends the uninstaller.
-    drive click-box "$SETUP_CAPTION" $IDOK >/dev/null
+    drive click-box "$UNINSTALL_WINDOW" $IDOK >/dev/null
     poll 20 eval '[ "$(drive count "#32770" | tr -d "\r")" = 0 ]' || fail "the uninstaller window stayed" || return 1
 }
 
