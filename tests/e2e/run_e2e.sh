@@ -261,9 +261,13 @@ sys.exit(0 if path.encode("latin-1") in data or path.encode("utf-16-le") in data
 EOF
 }
 
-# Takes away whatever an earlier case installed: the default folder, the shortcut, the registration and the
-# test interface key.
+# Takes away whatever an earlier case installed: the default folder, the shortcut, the registration, the test
+# interface key and an uninstaller a failed case left open (its copy in the temporary folder is Un.exe). Only
+# when a case may have installed something since the last time, or on the first call (an earlier run in this
+# prefix may have left an installation).
+SETUP_DIRTY=1
 forget_installations() {
+    [ "$SETUP_DIRTY" -eq 1 ] || return 0
     local dir
     dir=$(unix_path "$(win_env LOCALAPPDATA)\\Programs\\Quillcrest")
     [ -n "$dir" ] && rm -rf "$dir"
@@ -271,8 +275,8 @@ forget_installations() {
     rm -f "$(start_menu_dir)/Quillcrest.lnk"
     reg delete "$UNINSTALL_KEY" /f
     reg delete "$TCPIP_INTERFACES_KEY\\$TEST_INTERFACE" /f
-    # An uninstaller a failed case left open (its copy in the temporary folder is named Un.exe).
     wine taskkill /f /im Un.exe >/dev/null 2>&1
+    SETUP_DIRTY=0
     true
 }
 
@@ -281,6 +285,7 @@ forget_installations() {
 # holds a blank: such a command line goes through cmd, started in the build folder.
 install_silently() {
     [ -f "$SETUP" ] || fail "no $SETUP: the Windows build made no Setup (is makensis installed?)" || return 1
+    SETUP_DIRTY=1
     local status
     if [[ "$*" == *" "* ]]; then
         (cd "$BUILD" && setup_run cmd /c "Quillcrest-Setup.exe /S $*")
