@@ -156,9 +156,9 @@ Section /o "Start with Windows" SecStartWithWindows
 SectionEnd
 
 !insertmacro MUI_FUNCTION_DESCRIPTION_BEGIN
-  !insertmacro MUI_DESCRIPTION_TEXT ${SecProgram} "The program, a read-me, a Start-menu shortcut and the uninstaller."
+  !insertmacro MUI_DESCRIPTION_TEXT ${SecProgram} "The program, a read-me, a Start-menu shortcut, the uninstaller."
   !insertmacro MUI_DESCRIPTION_TEXT ${SecStartWithWindows} \
-      "Start ${PRODUCT} in the notification area at logon and monitor the DNS settings (needs administrator rights)."
+      "Start at logon and monitor the DNS settings. Needs administrator rights."
 !insertmacro MUI_FUNCTION_DESCRIPTION_END
 
 Function .onInit
