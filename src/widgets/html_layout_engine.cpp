@@ -485,6 +485,10 @@ void HtmlLayoutEngine::OpenLine(Line& line, Flow& flow) {
     flow.atTop = false;
     line.open = true;
     line.y = flow.y;
+    // Nothing is placed above the flow's position any more, so floats that end there no longer narrow anything.
+    flow.floats.erase(std::remove_if(flow.floats.begin(), flow.floats.end(),
+                                     [&](const Float& placed) { return placed.rect.Bottom() <= flow.y; }),
+                      flow.floats.end());
 }
 
 void HtmlLayoutEngine::EndLine(Line& line, Flow& flow) {
@@ -674,7 +678,12 @@ void HtmlLayoutEngine::LayOutPicture(const HtmlNode& node, const HtmlStyle& styl
         piece.align = PictureAlign::Bottom;  // also for values the view does not know, such as "bpttom"
 
     FlushWord(line, flow);
-    if (piece.align == PictureAlign::Left || piece.align == PictureAlign::Right) {
+    bool floats = piece.align == PictureAlign::Left || piece.align == PictureAlign::Right;
+    if (floats && flow.floats.size() + line.deferredFloats.size() >= kMaxLiveFloats) {
+        piece.align = PictureAlign::Bottom;
+        floats = false;
+    }
+    if (floats) {
         if (line.open && !line.pieces.empty() && line.width + piece.width > right - left) {
             line.deferredFloats.push_back(std::move(piece));
             return;
@@ -691,13 +700,27 @@ void HtmlLayoutEngine::LayOutPicture(const HtmlNode& node, const HtmlStyle& styl
 }
 
 void HtmlLayoutEngine::PlaceFloat(const Piece& piece, int y, Line& line, Flow& flow) {
+    y = std::max(y, flow.lastFloatTop);
     auto [left, right] = Edges(flow, y, line.left, line.right);
+    // A float that does not fit beside the floats already there goes down below the first of them to end.
+    while (right - left < piece.width) {
+        int next = y;
+        for (const Float& placed : flow.floats) {
+            if (placed.rect.y <= y && placed.rect.Bottom() > y)
+                next = next == y ? placed.rect.Bottom() : std::min(next, placed.rect.Bottom());
+        }
+        if (next == y)
+            break;
+        y = next;
+        std::tie(left, right) = Edges(flow, y, line.left, line.right);
+    }
     bool onLeft = piece.align == PictureAlign::Left;
     int x = onLeft ? left : std::max(left, right - piece.width);
     Float placed;
     placed.left = onLeft;
     placed.rect = {x, y, piece.width, piece.height};
     flow.floats.push_back(placed);
+    flow.lastFloatTop = y;
     flow.floatsBottom = std::max(flow.floatsBottom, placed.rect.Bottom());
     flow.extentRight = std::max(flow.extentRight, placed.rect.Right());
     EmitPicture(piece, x, y);

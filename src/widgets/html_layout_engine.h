@@ -21,6 +21,9 @@ constexpr int kMaxCellSpacing = 256;
 constexpr int kMaxTableColumns = 64;
 constexpr int kMaxRuleThickness = 64;
 constexpr int kMaxPictureSpacing = 256;
+// Floating pictures that still narrow the lines of one flow; a picture asking to float beyond this stays in its
+// line, so edge look-ups stay cheap whatever the page holds.
+constexpr std::size_t kMaxLiveFloats = 64;
 // Lines measured for their natural width run up to this edge, and no measured width exceeds it.
 constexpr int kUnboundedWidth = 1 << 22;
 
@@ -90,6 +93,7 @@ class HtmlLayoutEngine {
         bool atTop = true;  // no content yet: leading margins are dropped
         std::vector<Float> floats;
         int floatsBottom = 0;
+        int lastFloatTop = 0;  // no float goes above an earlier one
         int extentRight = 0;
         std::optional<Marker> marker;
     };

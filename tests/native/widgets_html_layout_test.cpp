@@ -6,6 +6,7 @@
 #include "support/http_row_name.h"
 #include "support/widgets_fake_html_container.h"
 #include "widgets/html_document.h"
+#include "widgets/html_layout_engine.h"
 #include "widgets/html_table_columns.h"
 
 namespace quillcrest {
@@ -134,6 +135,11 @@ const LayoutCase kLayoutCases[] = {
      100,
      {{"img", "a.gif", 76, 8, 16}, {"body", "abcd", 8, 8, 28}},
      32},
+    {"floats that do not fit beside earlier ones go below them",
+     "<img src=a.gif align=left><img src=a.gif align=left><img src=a.gif align=left>",
+     60,
+     {{"img", "a.gif", 8, 8, 16}, {"img", "a.gif", 24, 8, 16}, {"img", "a.gif", 8, 24, 16}},
+     48},
     {"missing picture without size takes no room", "a<img src=none.gif>b", 300, {{"body", "ab", 8, 8, 14}}, 32},
     {"bulleted and numbered lists",
      "<ul><li>a<li>b</ul><ol start=4><li>c</ol>",
@@ -232,6 +238,21 @@ TEST(WidgetsHtmlLayoutMarginsTest, PageWithoutMarginsStartsAtTheCorner) {
     EXPECT_EQ(document.LaidOut().items[0].rect, (HtmlRect{0, 0, 35, 16}));
     EXPECT_EQ(document.Height(), 16);
     EXPECT_EQ(document.Width(), 100);
+}
+
+TEST(WidgetsHtmlLayoutFloatCapTest, PictureAskingToFloatBeyondTheCapStaysInItsLine) {
+    FakeHtmlContainer container;
+    container.pictures["a.gif"] = {16, 16};
+    std::string source;
+    for (std::size_t i = 0; i < kMaxLiveFloats; ++i)
+        source += "<img src=a.gif align=left>";
+    source += "<img src=a.gif align=right>";
+    HtmlDocument document(source, container);
+    document.Layout(4000);
+    const HtmlDisplayItem& last = document.LaidOut().items.back();
+    // Floating, it would sit at the right edge; in the line it follows the floats on the left.
+    EXPECT_EQ(last.rect.x, 8 + static_cast<int>(kMaxLiveFloats) * 16);
+    EXPECT_EQ(last.rect.y, 8);
 }
 
 TEST(WidgetsHtmlLayoutNestedTableTest, InnerTableWidthCountsInTheOuterColumn) {
