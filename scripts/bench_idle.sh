@@ -127,8 +127,10 @@ awk -v t0="$T0" -v t1="$T1" -v hz="$TICK_HZ" -v ns0="$NS0" -v ns1="$NS1" -v sw0=
     precise = (ns1 - ns0) / 1e6
     goal = goal10 * s / 600
     printf "idle run of %d s (from 10 s after the start): utime+stime %.0f ms (clock ticks of %.0f ms), %.1f ms on a CPU by the threads'"'"' schedstat\n", s, ms, 1000 / hz, precise
-    printf "goal %.1f ms (%d ms per 10 minutes, scaled to %d s): ratio %.2f\n", goal, goal10, s, ms / goal
+    # The two readings measure the same time at different resolutions; the larger one decides.
+    used = ms > precise ? ms : precise
+    printf "goal %.1f ms (%d ms per 10 minutes, scaled to %d s): ratio %.3f (of the larger reading, %.1f ms)\n", goal, goal10, s, used / goal, used
     printf "context switches %d; seconds with a wake-up %d; timer ticks expected in that time %d\n", sw1 - sw0, wake, ticks
-    printf "BENCH|idle CPU (%d s, hidden in the tray)|%.0f ms (schedstat %.1f ms)|<= %.1f ms (%d ms per 10 min, scaled)|%.2f x|%s\n", s, ms, precise, goal, goal10, ms / goal, ms <= goal ? "met" : "NOT met"
+    printf "BENCH|idle CPU (%d s, hidden in the tray)|%.0f ms utime+stime, %.1f ms schedstat|<= %.1f ms (%d ms per 10 min, scaled)|%.3f x|%s\n", s, ms, precise, goal, goal10, used / goal, used <= goal ? "met" : "NOT met"
     printf "BENCH|idle wake-ups (%d s)|%d seconds with activity, %d context switches|only at the %d timer ticks|-|%s\n", s, wake, sw1 - sw0, ticks, wake <= ticks ? "met" : "NOT met"
 }'
