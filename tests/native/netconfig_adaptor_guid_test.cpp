@@ -11,7 +11,7 @@
 namespace quillcrest {
 namespace {
 
-using testing::FakeWmiQuery;
+using fakes::FakeWmiQuery;
 
 struct AdapterRow {
     const char* id;
@@ -19,13 +19,18 @@ struct AdapterRow {
     const char* index;
 };
 
-FakeWmiQuery::Row MakeRow(const AdapterRow& adapter) {
+// Property names as WMI spells them, or in other letter case: WMI matches them whatever their case.
+enum class NameCase { AsDeclared, Other };
+
+FakeWmiQuery::Row MakeRow(const AdapterRow& adapter, NameCase names = NameCase::AsDeclared) {
+    const bool other = names == NameCase::Other;
     // Integers reach the reader as integer values, just as WMI delivers uint32 properties.
     return {
-        {"Description", WmiValue::Text(std::string("Adapter ") + adapter.id)},
-        {"IPConnectionMetric", adapter.metric ? WmiValue::Integer(std::stoll(adapter.metric)) : WmiValue::Null()},
-        {"SettingID", WmiValue::Text(adapter.id)},
-        {"Index", WmiValue::Integer(std::stoll(adapter.index))},
+        {other ? "DESCRIPTION" : "Description", WmiValue::Text(std::string("Adapter ") + adapter.id)},
+        {other ? "ipconnectionmetric" : "IPConnectionMetric",
+         adapter.metric ? WmiValue::Integer(std::stoll(adapter.metric)) : WmiValue::Null()},
+        {other ? "settingId" : "SettingID", WmiValue::Text(adapter.id)},
+        {other ? "INDEX" : "Index", WmiValue::Integer(std::stoll(adapter.index))},
     };
 }
 
@@ -33,6 +38,7 @@ struct ChoiceCase {
     const char* name;
     std::vector<AdapterRow> rows;
     const char* expected;
+    NameCase names = NameCase::AsDeclared;
 };
 
 class GetAdaptorGuidChoiceTest : public ::testing::TestWithParam<ChoiceCase> {};
@@ -48,7 +54,7 @@ TEST_P(GetAdaptorGuidChoiceTest, ChoosesLowestMetricThenLowestIndexInAnyRowOrder
         std::vector<FakeWmiQuery::Row> rows;
         std::string orderText;
         for (std::size_t i : order) {
-            rows.push_back(MakeRow(row.rows[i]));
+            rows.push_back(MakeRow(row.rows[i], row.names));
             orderText += std::string(row.rows[i].id) + " ";
         }
         SCOPED_TRACE("row order: " + orderText);
@@ -76,6 +82,10 @@ const ChoiceCase kChoiceCases[] = {
     {"tie among lowest with higher metrics around",
      {{"{A}", "50", "1"}, {"{B}", "10", "12"}, {"{C}", "10", "11"}, {"{D}", "11", "0"}},
      "{C}"},
+    {"property names in other letter case",
+     {{"{A}", "20", "1"}, {"{B}", "10", "2"}, {"{C}", "10", "3"}},
+     "{B}",
+     NameCase::Other},
 };
 
 INSTANTIATE_TEST_SUITE_P(Table, GetAdaptorGuidChoiceTest, ::testing::ValuesIn(kChoiceCases));

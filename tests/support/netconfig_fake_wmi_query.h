@@ -1,5 +1,7 @@
 #pragma once
 
+#include <algorithm>
+#include <cctype>
 #include <cstddef>
 #include <map>
 #include <optional>
@@ -10,10 +12,10 @@
 #include "netconfig/wmi_error.h"
 #include "netconfig/wmi_query.h"
 
-namespace quillcrest::testing {
+namespace quillcrest::fakes {
 
-// An in-memory WmiQuery: rows of named values, with the strict and lenient lookups of the real one and a
-// record of how it was driven.
+// An in-memory WmiQuery: rows of named values, with the strict and lenient lookups of the real one (property
+// names in any letter case) and a record of how it was driven.
 class FakeWmiQuery : public WmiQuery {
   public:
     using Row = std::map<std::string, WmiValue>;
@@ -55,8 +57,12 @@ class FakeWmiQuery : public WmiQuery {
     WmiValue findField(const std::string& name) const override {
         if (eof())
             throw EWmiError("No current row");
-        const auto it = rows_[position_].find(name);
-        return it == rows_[position_].end() ? WmiValue() : it->second;
+        // WMI matches property names whatever their letter case.
+        for (const auto& [property, value] : rows_[position_]) {
+            if (EqualIgnoringCase(property, name))
+                return value;
+        }
+        return WmiValue();
     }
     void next() override {
         requireOpen();
@@ -71,6 +77,10 @@ class FakeWmiQuery : public WmiQuery {
     }
 
   private:
+    static bool EqualIgnoringCase(const std::string& a, const std::string& b) {
+        return std::equal(a.begin(), a.end(), b.begin(), b.end(),
+                          [](unsigned char x, unsigned char y) { return std::tolower(x) == std::tolower(y); });
+    }
     void requireOpen() const {
         if (!open_)
             throw EWmiError("Query is not open");
@@ -85,4 +95,4 @@ class FakeWmiQuery : public WmiQuery {
     int closes_ = 0;
 };
 
-}  // namespace quillcrest::testing
+}  // namespace quillcrest::fakes

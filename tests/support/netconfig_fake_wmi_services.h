@@ -4,13 +4,13 @@
 // ExecQuery, the result set with _NewEnum, its enumerator, and adapter objects with SetDNSServerSearchOrder.
 // Every object counts its references, so a test can see that nothing is left held.
 
-#include <oaidl.h>
 #include <windows.h>
+#include <oaidl.h>
 
 #include <string>
 #include <vector>
 
-namespace quillcrest::testing {
+namespace quillcrest::fakes {
 
 inline std::string NarrowForTest(const wchar_t* text) {
     std::string out;
@@ -95,7 +95,7 @@ struct ReceivedCall {
     std::vector<std::string> elements;
 };
 
-class FakeAdapter : public FakeDispatch {
+class FakeWmiAdapter : public FakeDispatch {
   public:
     HRESULT STDMETHODCALLTYPE Invoke(DISPID id,
                                      REFIID,
@@ -152,7 +152,7 @@ class FakeAdapter : public FakeDispatch {
     const wchar_t* methodName() const override { return L"SetDNSServerSearchOrder"; }
 };
 
-class FakeAdapterEnum : public CountedObject<IEnumVARIANT> {
+class FakeWmiAdapterEnum : public CountedObject<IEnumVARIANT> {
   public:
     HRESULT STDMETHODCALLTYPE Next(ULONG count, VARIANT* items, ULONG* fetched) override {
         if (fetched)
@@ -183,7 +183,7 @@ class FakeAdapterEnum : public CountedObject<IEnumVARIANT> {
     std::size_t position_ = 0;
 };
 
-class FakeAdapterSet : public FakeDispatch {
+class FakeWmiAdapterSet : public FakeDispatch {
   public:
     HRESULT STDMETHODCALLTYPE
     Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS*, VARIANT* result, EXCEPINFO*, UINT*) override {
@@ -199,7 +199,7 @@ class FakeAdapterSet : public FakeDispatch {
         return S_OK;
     }
 
-    FakeAdapterEnum enumerator;
+    FakeWmiAdapterEnum enumerator;
     std::vector<WORD> newEnumFlags;
     HRESULT newEnumResult = S_OK;
 
@@ -235,7 +235,7 @@ class FakeWmiServices : public FakeDispatch {
         return S_OK;
     }
 
-    FakeAdapterSet adapterSet;
+    FakeWmiAdapterSet adapterSet;
     std::vector<std::string> queries;
     std::vector<WORD> queryFlags;
     HRESULT execQueryResult = S_OK;
@@ -245,4 +245,4 @@ class FakeWmiServices : public FakeDispatch {
     const wchar_t* methodName() const override { return L"ExecQuery"; }
 };
 
-}  // namespace quillcrest::testing
+}  // namespace quillcrest::fakes

@@ -19,7 +19,7 @@ inline std::string SystemKey(const std::string& id) {
 }
 
 // The text of a REG_SZ value; nullopt when it is absent or of another type.
-inline std::optional<std::string> StoredText(const fakes::FakeRegistryApi& registry,
+inline std::optional<std::string> StoredText(const FakeRegistryApi& registry,
                                              const std::string& key,
                                              const std::string& name) {
     const auto value = registry.GetValue(key, name);
@@ -29,7 +29,7 @@ inline std::optional<std::string> StoredText(const fakes::FakeRegistryApi& regis
 }
 
 // The number of a REG_DWORD value; nullopt when it is absent or of another type.
-inline std::optional<std::uint32_t> StoredDword(const fakes::FakeRegistryApi& registry,
+inline std::optional<std::uint32_t> StoredDword(const FakeRegistryApi& registry,
                                                 const std::string& key,
                                                 const std::string& name) {
     const auto value = registry.GetValue(key, name);
@@ -39,7 +39,7 @@ inline std::optional<std::uint32_t> StoredDword(const fakes::FakeRegistryApi& re
                                       static_cast<std::uint32_t>(value->data[3]) << 24);
 }
 
-inline void PlantText(fakes::FakeRegistryApi& registry,
+inline void PlantText(FakeRegistryApi& registry,
                       const std::string& key,
                       const std::string& name,
                       const std::string& text) {
@@ -48,10 +48,7 @@ inline void PlantText(fakes::FakeRegistryApi& registry,
     registry.PutValue(key, name, kRegSz, data);
 }
 
-inline void PlantDword(fakes::FakeRegistryApi& registry,
-                       const std::string& key,
-                       const std::string& name,
-                       std::uint32_t n) {
+inline void PlantDword(FakeRegistryApi& registry, const std::string& key, const std::string& name, std::uint32_t n) {
     registry.PutValue(key, name, kRegDword,
                       {static_cast<std::uint8_t>(n), static_cast<std::uint8_t>(n >> 8),
                        static_cast<std::uint8_t>(n >> 16), static_cast<std::uint8_t>(n >> 24)});

@@ -21,8 +21,8 @@ constexpr char kRigAdapter[] = "{AAAAAAAA-0000-0000-0000-000000000001}";
 // A DnsWatch over fakes of everything it reaches. The preferred adapter is kRigAdapter; tests set the fakes up,
 // then call Start() (or skip it to drive a watch that was not started) and the event methods.
 struct WatchRig {
-    fakes::FakeWmiQuery query;
-    fakes::FakeRegistryApi registry;
+    FakeWmiQuery query;
+    FakeRegistryApi registry;
     FakeWatchNetwork network;
     FakeFileSystem files;
     FakeWatchDialogs dialogs;

@@ -13,9 +13,9 @@
 namespace quillcrest {
 namespace {
 
-using testing::FakeAdapter;
-using testing::FakeWmiServices;
-using testing::ReceivedCall;
+using fakes::FakeWmiAdapter;
+using fakes::FakeWmiServices;
+using fakes::ReceivedCall;
 
 constexpr const char* kId = "{4D36E972-E325-11CE-BFC1-08002BE10318}";
 constexpr const char* kExpectedQuery =
@@ -29,13 +29,13 @@ class SetAdaptorDnsTest : public ::testing::Test {
         EXPECT_EQ(services_.references(), 0u);
         EXPECT_EQ(services_.adapterSet.references(), 0u);
         EXPECT_EQ(services_.adapterSet.enumerator.references(), 0u);
-        for (const FakeAdapter& adapter : adapters_)
+        for (const FakeWmiAdapter& adapter : adapters_)
             EXPECT_EQ(adapter.references(), 0u);
     }
 
     void matchAdapters(std::size_t count) {
-        adapters_ = std::vector<FakeAdapter>(count);
-        for (FakeAdapter& adapter : adapters_)
+        adapters_ = std::vector<FakeWmiAdapter>(count);
+        for (FakeWmiAdapter& adapter : adapters_)
             services_.adapterSet.enumerator.adapters.push_back(&adapter);
     }
 
@@ -46,7 +46,7 @@ class SetAdaptorDnsTest : public ::testing::Test {
     void run(const std::vector<std::string>& servers) { SetAdaptorDNS(kId, servers, binder()); }
 
     FakeWmiServices services_;
-    std::vector<FakeAdapter> adapters_;
+    std::vector<FakeWmiAdapter> adapters_;
 };
 
 struct ServersCase {
@@ -99,7 +99,7 @@ TEST_F(SetAdaptorDnsTest, NoServersOmitsTheArgument) {
 TEST_F(SetAdaptorDnsTest, EveryMatchedAdapterIsCalled) {
     matchAdapters(3);
     run({"10.0.0.1", "10.0.0.2"});
-    for (const FakeAdapter& adapter : adapters_) {
+    for (const FakeWmiAdapter& adapter : adapters_) {
         ASSERT_EQ(adapter.calls.size(), 1u);
         EXPECT_EQ(adapter.calls[0].elements, (std::vector<std::string>{"10.0.0.1", "10.0.0.2"}));
     }

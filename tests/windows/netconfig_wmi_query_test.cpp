@@ -77,6 +77,19 @@ TEST_F(WbemQueryTest, MissingPropertyIsStrictOrLenient) {
     EXPECT_FALSE(query_.findField("SettingID").isNone());
 }
 
+// The fake query in the portable tests matches names the same way; this is the behaviour it copies.
+TEST_F(WbemQueryTest, PropertyNamesMatchInAnyLetterCase) {
+    query_.setWql(kAllAdapters);
+    query_.open();
+    ASSERT_FALSE(query_.eof());
+    const std::string id = query_.fieldByName("SettingID").asText();
+    for (const char* spelling : {"settingid", "SETTINGID", "settingId"}) {
+        SCOPED_TRACE(spelling);
+        EXPECT_EQ(query_.fieldByName(spelling).asText(), id);
+        EXPECT_EQ(query_.findField(spelling).asText(), id);
+    }
+}
+
 TEST_F(WbemQueryTest, OpenNeedsTextAndConnection) {
     for (const char* blank : {"", "   ", "\t\r\n"}) {
         query_.setWql(blank);
