@@ -141,22 +141,35 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "watch tick bench: note: the first buffer was big enough in %ld of 200 calls\n",
                      200 - pair.pairs());
 
-    // Each block of ticks is compared with the block of bare pairs right after it, which ran under the same
-    // machine load; the median of these block ratios is the figure, so a burst of other work on the machine
+    // Each block of ticks is compared with the block of bare pairs next to it, which ran under the same machine
+    // load; the median of these block ratios is the figure, so a burst of other work on the machine
     // shifts single blocks but not the result.
     std::vector<double> tickMicros, pairMicros, blockRatios;
     for (int round = 0; round < rounds; ++round) {
         std::vector<double> roundRatios;
         double tickSeconds = 0, pairSeconds = 0;
         for (int done = 0; done < perRound; done += kBlock) {
-            double start = Now();
-            for (int i = 0; i < kBlock; ++i)
-                watch.OnRecentCheckTick();
-            const double ticks = Now() - start;
-            start = Now();
-            for (int i = 0; i < kBlock; ++i)
-                pair.Run();
-            const double pairs = Now() - start;
+            auto timeTicks = [&watch] {
+                const double start = Now();
+                for (int i = 0; i < kBlock; ++i)
+                    watch.OnRecentCheckTick();
+                return Now() - start;
+            };
+            auto timePairs = [&pair] {
+                const double start = Now();
+                for (int i = 0; i < kBlock; ++i)
+                    pair.Run();
+                return Now() - start;
+            };
+            // Which side goes first alternates, so neither gains from its place in the pair of blocks.
+            double ticks, pairs;
+            if ((done / kBlock) % 2 == 0) {
+                ticks = timeTicks();
+                pairs = timePairs();
+            } else {
+                pairs = timePairs();
+                ticks = timeTicks();
+            }
             tickSeconds += ticks;
             pairSeconds += pairs;
             tickMicros.push_back(ticks / kBlock * 1e6);
