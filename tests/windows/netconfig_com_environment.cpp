@@ -1,40 +1,157 @@
 #include <gtest/gtest.h>
 
+#include <windows.h>
+
+#include <objbase.h>
+
+#include <cstring>
 #include <functional>
 #include <memory>
 #include <thread>
-
-#include <objbase.h>
+#include <vector>
 
 #include "base/com_setup_win.h"
 
 namespace quillcrest {
 namespace {
 
-// The tests run on one thread, like the program's user interface, inside the same COM set-up.
+// The tests run on one thread, like the program's user interface, inside the same COM set-up. It is the first
+// COM act of the test program, so it is the one that chooses the process's security.
 class ComEnvironment : public ::testing::Environment {
   public:
     void SetUp() override { com_ = std::make_unique<ComSetup>(); }
     void TearDown() override { com_.reset(); }
+    const ComSetup* setup() const { return com_.get(); }
 
   private:
     std::unique_ptr<ComSetup> com_;
 };
 
-::testing::Environment* const kComEnvironment = ::testing::AddGlobalTestEnvironment(new ComEnvironment);
+ComEnvironment* const kComEnvironment =
+    static_cast<ComEnvironment*>(::testing::AddGlobalTestEnvironment(new ComEnvironment));
 
 // Each case runs on a thread of its own, so that the apartment the tests share is left alone.
 void OnFreshThread(const std::function<void()>& body) {
     std::thread(body).join();
 }
 
+// One CoInitializeSecurity call as it left the program, and what the platform answered.
+struct SecurityCall {
+    PSECURITY_DESCRIPTOR descriptor;
+    LONG authenticationServices;
+    DWORD authenticationLevel;
+    DWORD impersonationLevel;
+    DWORD capabilities;
+    HRESULT answer;
+};
+
+using CoInitializeSecurityFunction = decltype(&::CoInitializeSecurity);
+
+// Wine keeps no process-wide COM security: CoInitializeSecurity answers S_OK to every call and no blanket
+// reports the level chosen. What the program asks the platform for is therefore watched where it leaves the
+// program: its import of ole32's CoInitializeSecurity is pointed at a recorder that passes every call on.
+class SecurityCallRecorder {
+  public:
+    SecurityCallRecorder() {
+        slot_ = FindImportSlot("ole32.dll", "CoInitializeSecurity");
+        if (!slot_)
+            return;
+        original_ = reinterpret_cast<CoInitializeSecurityFunction>(*slot_);
+        calls_.clear();
+        Redirect(reinterpret_cast<ULONG_PTR>(&Record));
+    }
+    ~SecurityCallRecorder() {
+        if (slot_)
+            Redirect(reinterpret_cast<ULONG_PTR>(original_));
+    }
+    SecurityCallRecorder(const SecurityCallRecorder&) = delete;
+    SecurityCallRecorder& operator=(const SecurityCallRecorder&) = delete;
+
+    bool installed() const { return slot_ != nullptr; }
+    const std::vector<SecurityCall>& calls() const { return calls_; }
+
+  private:
+    static ULONG_PTR* FindImportSlot(const char* library, const char* function) {
+        auto* const base = reinterpret_cast<BYTE*>(::GetModuleHandleA(nullptr));
+        const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(base);
+        const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
+        const IMAGE_DATA_DIRECTORY& imports = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
+        for (auto* entry = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(base + imports.VirtualAddress); entry->Name;
+             ++entry) {
+            if (::lstrcmpiA(reinterpret_cast<const char*>(base + entry->Name), library) != 0)
+                continue;
+            auto* names = reinterpret_cast<IMAGE_THUNK_DATA*>(base + entry->OriginalFirstThunk);
+            auto* slots = reinterpret_cast<IMAGE_THUNK_DATA*>(base + entry->FirstThunk);
+            for (; names->u1.AddressOfData != 0; ++names, ++slots) {
+                if (IMAGE_SNAP_BY_ORDINAL(names->u1.Ordinal))
+                    continue;
+                const auto* byName = reinterpret_cast<const IMAGE_IMPORT_BY_NAME*>(base + names->u1.AddressOfData);
+                if (std::strcmp(reinterpret_cast<const char*>(byName->Name), function) == 0)
+                    return reinterpret_cast<ULONG_PTR*>(&slots->u1.Function);
+            }
+        }
+        return nullptr;
+    }
+
+    void Redirect(ULONG_PTR target) {
+        DWORD protection = 0;
+        ::VirtualProtect(slot_, sizeof *slot_, PAGE_READWRITE, &protection);
+        *slot_ = target;
+        ::VirtualProtect(slot_, sizeof *slot_, protection, &protection);
+    }
+
+    static HRESULT WINAPI Record(PSECURITY_DESCRIPTOR descriptor,
+                                 LONG authenticationServices,
+                                 SOLE_AUTHENTICATION_SERVICE* services,
+                                 void* reserved1,
+                                 DWORD authenticationLevel,
+                                 DWORD impersonationLevel,
+                                 void* authenticationList,
+                                 DWORD capabilities,
+                                 void* reserved3) {
+        const HRESULT answer = original_(descriptor, authenticationServices, services, reserved1, authenticationLevel,
+                                         impersonationLevel, authenticationList, capabilities, reserved3);
+        calls_.push_back(
+            {descriptor, authenticationServices, authenticationLevel, impersonationLevel, capabilities, answer});
+        return answer;
+    }
+
+    ULONG_PTR* slot_ = nullptr;
+    static inline CoInitializeSecurityFunction original_ = nullptr;
+    static inline std::vector<SecurityCall> calls_;
+};
+
+TEST(ComSetupTest, FirstSetUpOfTheProcessChoosesItsSecurity) {
+    const ComSetup* first = kComEnvironment->setup();
+    ASSERT_NE(first, nullptr);
+    EXPECT_EQ(first->apartmentResult(), S_OK);
+    EXPECT_EQ(first->securityResult(), S_OK);
+}
+
+// Without impersonation WMI may read the network configuration but refuses to change it.
+TEST(ComSetupTest, AsksForImpersonationWithDefaultAuthentication) {
+    OnFreshThread([] {
+        const SecurityCallRecorder recorder;
+        ASSERT_TRUE(recorder.installed()) << "the test program does not import CoInitializeSecurity";
+        const ComSetup setup;
+        ASSERT_EQ(recorder.calls().size(), 1u);
+        const SecurityCall& call = recorder.calls().front();
+        EXPECT_EQ(call.impersonationLevel, static_cast<DWORD>(RPC_C_IMP_LEVEL_IMPERSONATE));
+        EXPECT_EQ(call.authenticationLevel, static_cast<DWORD>(RPC_C_AUTHN_LEVEL_DEFAULT));
+        EXPECT_EQ(call.authenticationServices, -1);
+        EXPECT_EQ(call.capabilities, static_cast<DWORD>(EOAC_NONE));
+        EXPECT_EQ(call.descriptor, nullptr);
+        // Security was chosen already by the first set-up (Windows answers RPC_E_TOO_LATE; Wine answers S_OK):
+        // the set-up reports the platform's answer as it came.
+        EXPECT_EQ(setup.securityResult(), call.answer);
+    });
+}
+
 TEST(ComSetupTest, EntersApartmentAndLeavesItAgain) {
-    ASSERT_NE(kComEnvironment, nullptr);
     OnFreshThread([] {
         {
             ComSetup setup;
             EXPECT_EQ(setup.apartmentResult(), S_OK);
-            EXPECT_TRUE(SUCCEEDED(setup.securityResult()) || setup.securityResult() == RPC_E_TOO_LATE);
             // The thread is single-threaded now: it cannot switch to the multithreaded kind.
             EXPECT_EQ(CoInitializeEx(nullptr, COINIT_MULTITHREADED), RPC_E_CHANGED_MODE);
         }
