@@ -175,3 +175,72 @@ qc_start_wineserver() {
 qc_stop_wineserver() {
     wineserver -k >/dev/null 2>&1 || true
 }
+
+# The pages of site/ served with nginx on the message server's and the web server's loopback addresses, as the
+# program's build defaults name them (QUILLCREST_MESSAGE_HOST and QUILLCREST_WEB_HOST override them). nginx runs
+# in the foreground as a child of the calling script, as the invoking user, from a configuration written under
+# DIR, which also holds its pid, logs and temporary files. Sets QC_NGINX_PID.
+QC_NGINX_PID=""
+
+qc_start_pages_server() {  # dir
+    local dir=$1 message=${QUILLCREST_MESSAGE_HOST:-127.0.0.1:8071} web=${QUILLCREST_WEB_HOST:-127.0.0.1:8070}
+    local conf="$dir/nginx.conf" listen addr user_line=""
+    mkdir -p "$dir/temp" || return 1
+    rm -f "$dir/nginx.pid"
+    # Run as root, nginx would hand its workers to "nobody"; keep them the invoking user's.
+    [ "$(id -u)" -eq 0 ] && user_line="user $(id -un);"
+    listen=""
+    for addr in $(printf '%s\n' "$message" "$web" | sort -u); do
+        [[ "$addr" == *:* ]] || addr="$addr:80"
+        listen+="    server { listen $addr; root $QC_ROOT/site; }"$'\n'
+    done
+    cat >"$conf" <<CONF
+$user_line
+daemon off;
+worker_processes 1;
+pid $dir/nginx.pid;
+error_log $dir/error.log;
+events { worker_connections 64; }
+http {
+    access_log $dir/access.log;
+    client_body_temp_path $dir/temp/client_body;
+    proxy_temp_path $dir/temp/proxy;
+    fastcgi_temp_path $dir/temp/fastcgi;
+    uwsgi_temp_path $dir/temp/uwsgi;
+    scgi_temp_path $dir/temp/scgi;
+    types { text/html html; image/gif gif; image/png png; }
+    default_type application/octet-stream;
+$listen}
+CONF
+    nginx -c "$conf" -p "$dir" -e "$dir/error.log" >/dev/null 2>&1 &
+    QC_NGINX_PID=$!
+    local i
+    for i in $(seq 1 50); do
+        if ! kill -0 "$QC_NGINX_PID" 2>/dev/null; then
+            wait "$QC_NGINX_PID" 2>/dev/null
+            QC_NGINX_PID=""
+            qc_log "nginx did not start (is $message or $web taken?); see $dir/error.log:"
+            tail -n 5 "$dir/error.log" >&2 2>/dev/null
+            return 1
+        fi
+        curl -sf -o /dev/null "http://$web/quillcrestinfo.html" && curl -sf -o /dev/null "http://$message/odnsad.html" &&
+            return 0
+        sleep 0.1
+    done
+    qc_log "nginx started but does not answer on $message and $web"
+    qc_stop_pages_server
+    return 1
+}
+
+qc_stop_pages_server() {
+    [ -n "$QC_NGINX_PID" ] || return 0
+    kill -QUIT "$QC_NGINX_PID" 2>/dev/null
+    local i
+    for i in $(seq 1 50); do
+        kill -0 "$QC_NGINX_PID" 2>/dev/null || break
+        sleep 0.1
+    done
+    kill -0 "$QC_NGINX_PID" 2>/dev/null && kill -TERM "$QC_NGINX_PID" 2>/dev/null
+    wait "$QC_NGINX_PID" 2>/dev/null
+    QC_NGINX_PID=""
+}

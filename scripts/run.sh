@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Builds Quillcrest.exe and runs it under Wine in the project's run prefix, in the foreground until it ends
 # (Ctrl+C ends both). Without a DISPLAY it starts Xvfb and keeps writing screenshots of the screen to a file it
-# names, so the program can be watched on a headless machine. Its build directory, Wine prefix and display are
-# its own, so it can run while the test command runs.
+# names, so the program can be watched on a headless machine. It serves the message and information pages of
+# site/ with nginx on their loopback addresses for as long as the program runs. Its build directory, Wine prefix
+# and display are its own, so it can run while the test command runs.
 set -uo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/environment.sh"
 source "$(dirname "${BASH_SOURCE[0]}")/lookup_service.sh"
@@ -17,6 +18,7 @@ APP_PID=""
 cleanup() {
     [ -n "$APP_PID" ] && kill "$APP_PID" 2>/dev/null
     [ -n "$SHOOTER_PID" ] && kill "$SHOOTER_PID" 2>/dev/null
+    qc_stop_pages_server
     qc_stop_lookupd
     qc_stop_wineserver
     qc_stop_xvfb
@@ -51,6 +53,10 @@ fi
 # The reference lookup service that "Check My Current DNS Settings" asks, on loopback as the build expects it.
 qc_log "starting the reference lookup service on 127.0.0.1:6066"
 QC_LOOKUPD_BUILD_DIR="$QC_BUILD/native-run" qc_start_lookupd 6066 || qc_log "the lookup tool will report no answers"
+
+# The message and information pages, on the loopback addresses the build names for them.
+qc_log "serving site/ on ${QUILLCREST_MESSAGE_HOST:-127.0.0.1:8071} and ${QUILLCREST_WEB_HOST:-127.0.0.1:8070}"
+qc_start_pages_server "$QC_BUILD/run-pages-server" || qc_log "the message and information windows will find no pages"
 
 qc_log "starting Quillcrest.exe under Wine (Ctrl+C ends it); after 5 s it also lives in the notification area"
 wine "$QC_BUILD/windows-run/Quillcrest.exe" &

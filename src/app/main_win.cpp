@@ -9,13 +9,15 @@
 #include "app/error_boxes_win.h"
 #include "app/error_report.h"
 #include "app/main_window_win.h"
+#include "app/resources/resource_ids.h"
 #include "app/single_instance_win.h"
-#include "app/window_shell_win.h"
 #include "base/com_setup_win.h"
 #include "build_config.h"
 #include "lookup/lookup_client_win.h"
 #include "lookup/lookup_window_win.h"
 #include "lookup/report_picture_resources_win.h"
+#include "pages/information_window_win.h"
+#include "pages/message_window_win.h"
 #include "watch/watch_dialogs_win.h"
 #include "widgets/notice_dialog_win.h"
 
@@ -23,14 +25,29 @@ using namespace quillcrest;
 
 namespace {
 
+// How many general error reports are on screen; the message window stacks none of its own on them.
+int openErrorReports = 0;
+
+void ShowCountedErrorReport(const std::exception& error) {
+    struct Counted {
+        Counted() { ++openErrorReports; }
+        ~Counted() { --openErrorReports; }
+    } counted;
+    ShowGeneralErrorReport(error);
+}
+
 // Every window of the program, created in this order and destroyed in the reverse one.
 struct ProgramWindows {
     explicit ProgramWindows(Application& application)
         : mainWindow(application),
           alertDialog(AlertDialogDesign(), application.hwnd()),
           lookupWindow(application.hwnd(), lookupClient.client(), build_config::kLookupHost, LoadReportPictures()),
-          informationWindow("TAbout", "Information", 520, 400),
-          messageWindow("TAd", "Quillcrest Message", 400, 300),
+          informationWindow(application.hwnd(),
+                            build_config::kWebHost,
+                            ::LoadIconA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_APPICON))),
+          messageWindow(application.hwnd(),
+                        {build_config::kMessageHost, build_config::kMessageDomain},
+                        [] { return openErrorReports > 0; }),
           exitDialog(ExitDialogDesign(), application.hwnd()) {
         mainWindow.AttachPartners({&alertDialog, &lookupWindow, &informationWindow, &messageWindow, &exitDialog});
     }
@@ -40,8 +57,8 @@ struct ProgramWindows {
     MainWindow mainWindow;
     NoticeDialog alertDialog;
     LookupWindow lookupWindow;  // with its information dialog "TDNSokDlg"
-    WindowShell informationWindow;
-    WindowShell messageWindow;
+    InformationWindow informationWindow;
+    MessageWindow messageWindow;
     NoticeDialog exitDialog;
 };
 
@@ -59,7 +76,7 @@ int RunProgram() {
         ActivateFirstCopy(application.hwnd());
         return 0;
     }
-    SetExceptionReporter([](const std::exception& error) { ShowGeneralErrorReport(error); });
+    SetExceptionReporter(ShowCountedErrorReport);
     application.PutMainWindowOnTaskbar();
     application.SetTitle(kApplicationTitle);
 

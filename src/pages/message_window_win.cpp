@@ -1,0 +1,136 @@
+#include "pages/message_window_win.h"
+
+#include <utility>
+#include <vector>
+
+#include "pages/pages_window_ids.h"
+#include "widgets/link_opener_win.h"
+#include "widgets/modal_window_win.h"
+#include "widgets/ui_font_win.h"
+
+namespace quillcrest {
+
+namespace ids = pages_window_ids;
+
+namespace {
+
+constexpr int kMargin = 8;
+constexpr int kButtonWidth = 90;
+constexpr int kButtonHeight = 25;
+constexpr int kClientWidth = MessageWindow::kViewWidth;
+constexpr int kClientHeight = MessageWindow::kViewHeight + 2 * kMargin + kButtonHeight;
+constexpr DWORD kStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
+constexpr DWORD kExStyle = WS_EX_TOOLWINDOW | WS_EX_TOPMOST | WS_EX_CONTROLPARENT;
+
+}  // namespace
+
+MessageWindow::MessageWindow(HWND owner, MessageServer server, std::function<bool()> errorReportOnScreen)
+    : errorReportOnScreen_(std::move(errorReportOnScreen)),
+      schedule_(*this, fetcher_, registry_, clock_, std::move(server), UserDecimalSeparator()),
+      font_(CreateUiFont()) {
+    RECT frame = {0, 0, kClientWidth, kClientHeight};
+    ::AdjustWindowRectEx(&frame, kStyle, FALSE, kExStyle);
+    Create(kClassName, kCaption, kStyle, kExStyle, 0, 0, frame.right - frame.left, frame.bottom - frame.top, owner);
+    HWND self = hwnd();
+
+    HtmlViewCallbacks callbacks;
+    callbacks.onMetaTag = [this](const std::string& name, const std::string& content) {
+        schedule_.OnMetaTag(name, content);
+    };
+    callbacks.onPictureRequest = [this](const std::string& source) -> std::optional<std::vector<std::uint8_t>> {
+        std::optional<std::string> picture = schedule_.OnPictureRequest(source);
+        if (!picture)
+            return std::nullopt;
+        return std::vector<std::uint8_t>(picture->begin(), picture->end());
+    };
+    callbacks.onParseEnd = [this] { schedule_.OnPageLoaded(); };
+    callbacks.onLinkClick = [this](const std::string& address) { OpenLinkInBrowser(hwnd(), address); };
+    HtmlViewOptions options;
+    options.scrollBars = false;
+    options.margins = false;
+    view_ = std::make_unique<HtmlView>(self, ids::kMessageView, 0, 0, kViewWidth, kViewHeight, callbacks, options);
+
+    const int buttonTop = kViewHeight + kMargin;
+    const int buttonLeft = (kClientWidth - kButtonWidth) / 2;
+    HWND thanks =
+        CreateControl(self, "BUTTON", "Thanks", WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON, ids::kThanksButton,
+                      {buttonLeft, buttonTop, buttonLeft + kButtonWidth, buttonTop + kButtonHeight});
+    ::SendMessageA(thanks, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
+
+    CentreWindow(self, nullptr);
+    // The hide timer runs from creation to the end, never stopped.
+    ::SetTimer(self, kHideTimerId, MessageSchedule::kHideIntervalMs, nullptr);
+    schedule_.Start();
+}
+
+MessageWindow::~MessageWindow() {
+    if (hwnd()) {
+        ::KillTimer(hwnd(), kFetchTimerId);
+        ::KillTimer(hwnd(), kHideTimerId);
+    }
+}
+
+void MessageWindow::StartFetchTimer(unsigned intervalMs) {
+    // Setting a running timer again restarts it with the new interval.
+    ::SetTimer(hwnd(), kFetchTimerId, intervalMs, nullptr);
+}
+
+void MessageWindow::StopFetchTimer() {
+    ::KillTimer(hwnd(), kFetchTimerId);
+}
+
+void MessageWindow::LoadPage(const std::string& body) {
+    view_->LoadText(body);
+}
+
+bool MessageWindow::IsShowing() const {
+    return ::IsWindowVisible(hwnd()) != FALSE;
+}
+
+void MessageWindow::ShowInFront() {
+    ::ShowWindow(hwnd(), SW_SHOW);
+    ::BringWindowToTop(hwnd());
+}
+
+void MessageWindow::Hide() {
+    ::ShowWindow(hwnd(), SW_HIDE);
+}
+
+bool MessageWindow::ErrorReportOnScreen() const {
+    return errorReportOnScreen_ && errorReportOnScreen_();
+}
+
+void MessageWindow::ReportError(const std::exception& error) {
+    ReportException(error);
+}
+
+LRESULT MessageWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_TIMER:
+            if (wParam == kFetchTimerId) {
+                RunHandler([this] { schedule_.OnFetchTick(); });
+                return 0;
+            }
+            if (wParam == kHideTimerId) {
+                RunHandler([this] { schedule_.OnHideTick(); });
+                return 0;
+            }
+            break;
+        case WM_COMMAND:
+            if (LOWORD(wParam) == ids::kThanksButton && HIWORD(wParam) == BN_CLICKED) {
+                RunHandler([this] { schedule_.OnThanks(); });
+                return 0;
+            }
+            break;
+        case WM_CLOSE:
+            // The window lives for the whole run: closing only hides it.
+            Hide();
+            return 0;
+        case WM_CTLCOLORSTATIC:
+            ::SetBkColor(reinterpret_cast<HDC>(wParam), ::GetSysColor(COLOR_BTNFACE));
+            return reinterpret_cast<LRESULT>(::GetSysColorBrush(COLOR_BTNFACE));
+    }
+    return DefaultHandling(message, wParam, lParam);
+}
+
+}  // namespace quillcrest
