@@ -223,7 +223,7 @@ void HtmlLayoutEngine::LayOutElement(int index, const HtmlStyle& style, Line& li
         LayOutTable(index, style, line.left, line.right, flow, depth);
     } else if (tag == "hr") {
         EndLine(line, flow);
-        LayOutRule(node, style, line.left, line.right, flow);
+        LayOutRule(node, line.left, line.right, flow);
     } else if (IsBlockElement(tag)) {
         EndLine(line, flow);
         LayOutBlock(index, style, line, flow, depth);
@@ -285,7 +285,7 @@ void HtmlLayoutEngine::LayOutBlock(int index, const HtmlStyle& parent, const Lin
         lists_.pop_back();
 }
 
-void HtmlLayoutEngine::LayOutRule(const HtmlNode& node, const HtmlStyle& style, int left, int right, Flow& flow) {
+void HtmlLayoutEngine::LayOutRule(const HtmlNode& node, int left, int right, Flow& flow) {
     AddMargin(flow, kRuleMargin);
     int top = OpenBlockArea(flow);
     auto [edgeLeft, edgeRight] = Edges(flow, top, left, right);
@@ -317,7 +317,6 @@ void HtmlLayoutEngine::LayOutRule(const HtmlNode& node, const HtmlStyle& style, 
         Emit(HtmlDisplayItem::Kind::Fill, {x, top, width, 1}, element).color = kRuleShadow;
         Emit(HtmlDisplayItem::Kind::Fill, {x, top, 1, thickness}, element).color = kRuleShadow;
     }
-    (void)style;
     flow.y = top + thickness;
     flow.extentRight = std::max(flow.extentRight, x + width);
     AddMargin(flow, kRuleMargin);

@@ -150,7 +150,7 @@ class HtmlLayoutEngine {
     void LayOutChildren(int node, const HtmlStyle& style, Line& line, Flow& flow, int depth);
     void LayOutElement(int node, const HtmlStyle& style, Line& line, Flow& flow, int depth);
     void LayOutBlock(int node, const HtmlStyle& parent, const Line& outer, Flow& flow, int depth);
-    void LayOutRule(const HtmlNode& node, const HtmlStyle& style, int left, int right, Flow& flow);
+    void LayOutRule(const HtmlNode& node, int left, int right, Flow& flow);
     void AddMargin(Flow& flow, int margin);
     int OpenBlockArea(Flow& flow);
     std::pair<int, int> Edges(Flow& flow, int y, int left, int right);
