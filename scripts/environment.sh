@@ -179,11 +179,12 @@ qc_stop_wineserver() {
 # The pages of site/ served with nginx on the message server's and the web server's loopback addresses, as the
 # program's build defaults name them (QUILLCREST_MESSAGE_HOST and QUILLCREST_WEB_HOST override them). nginx runs
 # in the foreground as a child of the calling script, as the invoking user, from a configuration written under
-# DIR, which also holds its pid, logs and temporary files. Sets QC_NGINX_PID.
+# DIR, which also holds its pid, logs and temporary files. A test may serve another folder of pages in site/'s
+# place. Sets QC_NGINX_PID.
 QC_NGINX_PID=""
 
-qc_start_pages_server() {  # dir
-    local dir=$1 message=${QUILLCREST_MESSAGE_HOST:-127.0.0.1:8071} web=${QUILLCREST_WEB_HOST:-127.0.0.1:8070}
+qc_start_pages_server() {  # dir [pages-folder]
+    local dir=$1 root=${2:-$QC_ROOT/site} message=${QUILLCREST_MESSAGE_HOST:-127.0.0.1:8071} web=${QUILLCREST_WEB_HOST:-127.0.0.1:8070}
     local conf="$dir/nginx.conf" listen addr user_line=""
     mkdir -p "$dir/temp" || return 1
     rm -f "$dir/nginx.pid"
@@ -192,7 +193,7 @@ qc_start_pages_server() {  # dir
     listen=""
     for addr in $(printf '%s\n' "$message" "$web" | sort -u); do
         [[ "$addr" == *:* ]] || addr="$addr:80"
-        listen+="    server { listen $addr; root $QC_ROOT/site; }"$'\n'
+        listen+="    server { listen $addr; root $root; }"$'\n'
     done
     cat >"$conf" <<CONF
 $user_line

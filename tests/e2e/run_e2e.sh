@@ -45,6 +45,7 @@ cleanup() {
     [ -n "$XCOMPMGR_PID" ] && kill "$XCOMPMGR_PID" 2>/dev/null
     stop_lookup_peer
     qc_stop_lookupd
+    qc_stop_pages_server
     qc_stop_xvfb
     rm -f "$APPDIR/Other.exe"
 }
@@ -68,6 +69,10 @@ rm -rf "$SHOTS" "$APPDIR"
 mkdir -p "$SHOTS" "$APPDIR"
 cp "$BUILD/Quillcrest.exe" "$APPDIR/Quillcrest.exe"
 APP="$APPDIR/Quillcrest.exe"
+
+# The message and information pages on the loopback addresses the program fetches them from.
+source "$QC_ROOT/tests/e2e/pages_cases.sh"
+serve_quiet_pages || { echo "e2e: nginx cannot serve the pages"; echo "e2e: 0 passed, 1 failed"; exit 1; }
 
 MAIN_CLASS=TForm6
 MAIN_CAPTION="Quillcrest From Fernwhistle "
@@ -943,7 +948,9 @@ for case in main_window_shows_centred_with_its_controls second_copy_exits_at_onc
     lookup_tool_reports_what_the_reference_service_answers lookup_tool_warns_and_opens_only_web_links \
     setup_installs_for_the_user_and_its_program_runs setup_start_with_windows_writes_the_run_value_the_program_writes \
     silent_uninstall_removes_the_program_and_keeps_the_records \
-    uninstall_answered_no_removes_the_records_and_leaves_another_run_value portable_zip_runs_from_a_folder_of_its_own; do
+    uninstall_answered_no_removes_the_records_and_leaves_another_run_value portable_zip_runs_from_a_folder_of_its_own \
+    message_window_appears_after_20_seconds_and_thanks_counts_it information_window_shows_the_fetched_page \
+    information_window_without_server_reports_then_opens_empty; do
     # QC_E2E_ONLY names the cases to run while working on a few of them.
     [ -n "${QC_E2E_ONLY:-}" ] && [[ " $QC_E2E_ONLY " != *" $case "* ]] && continue
     run_case "$case"

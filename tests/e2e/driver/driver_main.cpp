@@ -12,6 +12,7 @@
 
 #include "app/main_window_ids.h"
 #include "lookup/lookup_window_ids.h"
+#include "pages/pages_window_ids.h"
 
 namespace {
 
@@ -36,6 +37,11 @@ constexpr NamedControl kNamedControls[] = {
     {"lookup-check", quillcrest::lookup_window_ids::kCheckButton},
     {"lookup-save", quillcrest::lookup_window_ids::kSaveAsDefaultButton},
     {"lookup-close", quillcrest::lookup_window_ids::kCloseButton},
+    {"message-view", quillcrest::pages_window_ids::kMessageView},
+    {"thanks", quillcrest::pages_window_ids::kThanksButton},
+    {"info-picture", quillcrest::pages_window_ids::kInformationPicture},
+    {"info-view", quillcrest::pages_window_ids::kInformationView},
+    {"info-ok", quillcrest::pages_window_ids::kInformationOkButton},
 };
 
 // A control named in kNamedControls, or a plain number.
