@@ -37,6 +37,42 @@ ctest_counts() {
     echo "$((total - failed - skipped)) $failed"
 }
 
+# The native build registers each GoogleTest binary as one ctest test, so the cases are counted from the XML
+# reports the binaries write (GTEST_OUTPUT): "P F" with skipped cases in neither. A binary that failed without a
+# report (a crash before it could write one) counts as one failure more; ctest's own failures as well.
+native_counts() {  # ctest-log results-dir
+    python3 - "$1" "$2" <<'PY'
+import glob, re, sys, xml.etree.ElementTree as ET
+log, folder = sys.argv[1], sys.argv[2]
+passed = failed = 0
+reported = set()
+for path in glob.glob(folder + "/*.xml"):
+    try:
+        root = ET.parse(path).getroot()
+    except ET.ParseError:
+        failed += 1
+        continue
+    reported.add(path.rsplit("/", 1)[-1][:-4])
+    for case in root.iter("testcase"):
+        if case.find("failure") is not None:
+            failed += 1
+        elif case.get("result") == "skipped" or case.get("status") == "notrun" or case.find("skipped") is not None:
+            pass
+        else:
+            passed += 1
+text = open(log, errors="replace").read()
+m = re.search(r"tests passed, (\d+) tests? failed out of (\d+)", text)
+if not m:
+    failed += 1
+else:
+    # Failed ctest entries that left no report behind (gtest binaries that crashed, or non-gtest tests).
+    for name in re.findall(r"\d+ - (\S+) \((?:Failed|SEGFAULT|Subprocess aborted|Timeout|Child aborted|Exception)", text):
+        if name not in reported:
+            failed += 1
+print(passed, failed)
+PY
+}
+
 record() {  # tier passed failed
     SUMMARY+=("$1: $2 passed, $3 failed")
     [ "$3" -ne 0 ] && FAILED=1
@@ -69,8 +105,12 @@ mkdir -p "$QC_BUILD"
 # Tier 1: native. ctest over the whole build directory, so every test the native build registers counts.
 tier_start native
 if build native; then
-    (cd "$QC_BUILD/native" && ASAN_OPTIONS=detect_leaks=1 ctest -j "$JOBS" --output-on-failure) | tee "$QC_BUILD/native-test.log"
-    read -r p f < <(ctest_counts "$QC_BUILD/native-test.log")
+    rm -rf "$QC_BUILD/native-results"
+    mkdir -p "$QC_BUILD/native-results"
+    (cd "$QC_BUILD/native" &&
+        GTEST_OUTPUT="xml:$QC_BUILD/native-results/" ASAN_OPTIONS=detect_leaks=1 ctest -j "$JOBS" --output-on-failure) |
+        tee "$QC_BUILD/native-test.log"
+    read -r p f < <(native_counts "$QC_BUILD/native-test.log" "$QC_BUILD/native-results")
 else
     show_build_failure native
     p=0 f=1
