@@ -2,13 +2,6 @@
 
 namespace quillcrest {
 
-void AsciiLowerCase(char* text, size_t length) {
-    for (size_t i = 0; i < length; ++i) {
-        if (text[i] >= 'A' && text[i] <= 'Z')
-            text[i] = static_cast<char>(text[i] + ('a' - 'A'));
-    }
-}
-
 std::string DefaultAppTitle(std::string_view exePath, const LowerCaseFn& lower) {
     const size_t slash = exePath.rfind('\\');
     std::string_view name = slash == std::string_view::npos ? exePath : exePath.substr(slash + 1);

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "settings/ascii_case.h"
 #include "watch/text_equality.h"
 
 namespace quillcrest {

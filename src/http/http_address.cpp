@@ -1,8 +1,7 @@
 #include "http/http_address.h"
 
-#include <cctype>
-
 #include "http/decimal_text.h"
+#include "settings/ascii_case.h"
 
 namespace quillcrest {
 namespace {
@@ -10,16 +9,6 @@ namespace {
 constexpr char kSchemePrefix[] = "http://";
 constexpr std::size_t kSchemePrefixLength = sizeof(kSchemePrefix) - 1;
 constexpr long long kMaxPort = 65535;
-
-bool StartsWithSchemePrefix(const std::string& url) {
-    if (url.size() < kSchemePrefixLength)
-        return false;
-    for (std::size_t i = 0; i < kSchemePrefixLength; ++i) {
-        if (std::tolower(static_cast<unsigned char>(url[i])) != kSchemePrefix[i])
-            return false;
-    }
-    return true;
-}
 
 // A port text that is no number, or one no TCP port can have, falls back to the default port instead of
 // wrapping round to some other server's port.
@@ -33,7 +22,7 @@ std::uint16_t PortFromText(const std::string& text) {
 }  // namespace
 
 HttpAddress ParseHttpUrl(const std::string& url) {
-    const std::string rest = StartsWithSchemePrefix(url) ? url.substr(kSchemePrefixLength) : url;
+    const std::string rest = StartsWithIgnoringAsciiCase(url, kSchemePrefix) ? url.substr(kSchemePrefixLength) : url;
     HttpAddress address;
     const std::size_t slash = rest.find('/');
     const std::string hostPart = rest.substr(0, slash);

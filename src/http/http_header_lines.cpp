@@ -4,6 +4,7 @@
 #include <climits>
 
 #include "http/decimal_text.h"
+#include "settings/ascii_case.h"
 
 namespace quillcrest {
 namespace {
@@ -12,12 +13,6 @@ constexpr int kNoStatusCode = -1;
 
 bool IsBlankOrControl(char c) {
     return static_cast<unsigned char>(c) <= 0x20;
-}
-
-bool StartsWithIgnoringCase(const std::string& text, const std::string& prefix) {
-    if (text.size() < prefix.size())
-        return false;
-    return AsciiLowerCase(text.substr(0, prefix.size())) == AsciiLowerCase(prefix);
 }
 
 }  // namespace
@@ -30,14 +25,6 @@ std::string TrimBlanksAndControls(const std::string& text) {
     while (end > begin && IsBlankOrControl(text[end - 1]))
         --end;
     return text.substr(begin, end - begin);
-}
-
-std::string AsciiLowerCase(std::string text) {
-    for (char& c : text) {
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-    }
-    return text;
 }
 
 int StatusCodeOf(const std::string& statusLine) {
@@ -57,7 +44,7 @@ std::string HeaderValue(const std::vector<std::string>& headerLines, std::string
         name += ':';
     for (std::size_t i = 0; i < headerLines.size(); ++i) {
         const std::string& line = headerLines[i];
-        if (!StartsWithIgnoringCase(line, name))
+        if (!StartsWithIgnoringAsciiCase(line, name))
             continue;
         // The character after the colon is taken for the separating blank, even when it is not one.
         const std::size_t valueStart = std::min(name.size() + 1, line.size());

@@ -18,7 +18,4 @@ std::string HeaderValue(const std::vector<std::string>& headerLines, std::string
 // The text without the blanks and control characters (bytes up to 0x20) at both ends.
 std::string TrimBlanksAndControls(const std::string& text);
 
-// The text with the ASCII letters A-Z made small.
-std::string AsciiLowerCase(std::string text);
-
 }  // namespace quillcrest

@@ -8,6 +8,7 @@
 #include "http/decimal_text.h"
 #include "http/http_header_lines.h"
 #include "http/socket_error.h"
+#include "settings/ascii_case.h"
 
 namespace quillcrest {
 namespace {

@@ -1,6 +1,6 @@
 #include "lookup/report_pictures.h"
 
-#include "lookup/lookup_ascii_case.h"
+#include "settings/ascii_case.h"
 
 namespace quillcrest {
 

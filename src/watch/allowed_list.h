@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "settings/ascii_case.h"
 #include "watch/file_system.h"
 #include "watch/text_equality.h"
 

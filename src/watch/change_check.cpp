@@ -2,8 +2,8 @@
 
 #include <vector>
 
+#include "settings/ascii_case.h"
 #include "settings/list_text.h"
-#include "watch/text_equality.h"
 
 namespace quillcrest {
 namespace {
