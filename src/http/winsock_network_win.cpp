@@ -4,10 +4,10 @@
 #include <chrono>
 #include <cstring>
 #include <limits>
+#include <utility>
 
 #include "base/win_handles_win.h"
 #include "http/socket_error.h"
-#include "http/socket_event_wait_win.h"
 
 namespace quillcrest {
 namespace {
@@ -23,7 +23,7 @@ std::chrono::milliseconds TimeLeft(Clock::time_point deadline) {
 // when it can connect, send or receive, or when the peer has closed.
 class WinsockConnection : public TcpConnection {
   public:
-    WinsockConnection() {
+    explicit WinsockConnection(EventWait wait) : wait_(std::move(wait)) {
         socket_.reset(::socket(AF_INET, SOCK_STREAM, IPPROTO_TCP));
         if (!socket_)
             throw SocketError(::WSAGetLastError());
@@ -47,7 +47,7 @@ class WinsockConnection : public TcpConnection {
             throw SocketError(started);
         const auto deadline = Clock::now() + maxWait;
         for (;;) {
-            if (!WaitForSocketEvent(readiness_.get(), TimeLeft(deadline)))
+            if (!wait_(readiness_.get(), TimeLeft(deadline)))
                 return false;
             const WSANETWORKEVENTS events = TakeNetworkEvents();
             if (events.lNetworkEvents & FD_CONNECT) {
@@ -59,40 +59,40 @@ class WinsockConnection : public TcpConnection {
     }
 
     std::optional<std::size_t> Send(const char* data, std::size_t size, std::chrono::milliseconds maxWait) override {
-        const auto deadline = Clock::now() + maxWait;
-        const int length = static_cast<int>(std::min<std::size_t>(size, std::numeric_limits<int>::max()));
-        for (;;) {
-            const int sent = ::send(socket_.get(), data, length, 0);
-            if (sent != SOCKET_ERROR)
-                return static_cast<std::size_t>(sent);
-            const int error = ::WSAGetLastError();
-            if (error != WSAEWOULDBLOCK)
-                throw SocketError(error);
-            if (!WaitForSocketEvent(readiness_.get(), TimeLeft(deadline)))
-                return std::nullopt;
-            TakeNetworkEvents();
-        }
+        const int length = ClampedLength(size);
+        return TransferWhenReady([&] { return ::send(socket_.get(), data, length, 0); }, maxWait);
     }
 
     std::optional<std::size_t> Receive(char* buffer, std::size_t capacity, std::chrono::milliseconds maxWait) override {
-        const auto deadline = Clock::now() + maxWait;
-        const int length = static_cast<int>(std::min<std::size_t>(capacity, std::numeric_limits<int>::max()));
-        for (;;) {
-            const int received = ::recv(socket_.get(), buffer, length, 0);
-            if (received != SOCKET_ERROR)
-                return static_cast<std::size_t>(received);
-            const int error = ::WSAGetLastError();
-            if (error != WSAEWOULDBLOCK)
-                throw SocketError(error);
-            if (!WaitForSocketEvent(readiness_.get(), TimeLeft(deadline)))
-                return std::nullopt;
-            TakeNetworkEvents();
-        }
+        const int length = ClampedLength(capacity);
+        return TransferWhenReady([&] { return ::recv(socket_.get(), buffer, length, 0); }, maxWait);
     }
 
     void ShutdownSending() noexcept override { ::shutdown(socket_.get(), SD_SEND); }
 
   private:
+    static int ClampedLength(std::size_t size) {
+        return static_cast<int>(std::min<std::size_t>(size, std::numeric_limits<int>::max()));
+    }
+
+    // Repeats transfer (one send or recv) until it moves bytes, fails, or maxWait passes while the socket would
+    // block: the count moved, or nothing when the time ran out.
+    template <typename Transfer>
+    std::optional<std::size_t> TransferWhenReady(Transfer transfer, std::chrono::milliseconds maxWait) {
+        const auto deadline = Clock::now() + maxWait;
+        for (;;) {
+            const int moved = transfer();
+            if (moved != SOCKET_ERROR)
+                return static_cast<std::size_t>(moved);
+            const int error = ::WSAGetLastError();
+            if (error != WSAEWOULDBLOCK)
+                throw SocketError(error);
+            if (!wait_(readiness_.get(), TimeLeft(deadline)))
+                return std::nullopt;
+            TakeNetworkEvents();
+        }
+    }
+
     // Reads and clears what happened on the socket; this also resets the event.
     WSANETWORKEVENTS TakeNetworkEvents() {
         WSANETWORKEVENTS events{};
@@ -104,12 +104,17 @@ class WinsockConnection : public TcpConnection {
     // Declared before the socket, so the socket is closed while its event still exists.
     UniqueKernelHandle readiness_;
     UniqueSocket socket_;
+    EventWait wait_;
 };
 
 }  // namespace
 
+bool WaitForPageDispatchingMessages(HANDLE event, std::chrono::milliseconds timeout) {
+    return WaitDispatchingMessages(event, timeout, QuitDuringWait::KeepWaitingForTheEvent);
+}
+
 std::unique_ptr<TcpConnection> WinsockNetwork::OpenConnection() {
-    return std::make_unique<WinsockConnection>();
+    return std::make_unique<WinsockConnection>(wait_);
 }
 
 Ipv4Address WinsockNetwork::ResolveHost(const std::string& host) {

@@ -3,26 +3,35 @@
 #include <windows.h>
 #include <winsock2.h>
 
+#include <chrono>
 #include <memory>
 #include <string>
+#include <utility>
 
+#include "base/message_dispatching_wait_win.h"
 #include "base/winsock_session_win.h"
 #include "http/tcp_network.h"
 
 namespace quillcrest {
 
+// The wait of a page fetch on the user-interface thread: window messages are dispatched meanwhile, so windows
+// repaint and timers tick. A quit request is held back until the socket is ready or the time is up, and then
+// posted again for the program's own message loop, so a fetch under way still finishes.
+bool WaitForPageDispatchingMessages(HANDLE event, std::chrono::milliseconds timeout);
+
 // The program's sockets: Winsock TCP connections whose waits keep the user interface alive (see
-// WaitForSocketEvent) and getaddrinfo name lookup. Holds Winsock started for as long as it lives; connections
-// it opened must go before it.
+// WaitForPageDispatchingMessages) and getaddrinfo name lookup. Holds Winsock started for as long as it lives;
+// connections it opened must go before it.
 class WinsockNetwork : public TcpNetwork {
   public:
-    WinsockNetwork() = default;
+    explicit WinsockNetwork(EventWait wait = WaitForPageDispatchingMessages) : wait_(std::move(wait)) {}
 
     std::unique_ptr<TcpConnection> OpenConnection() override;
     Ipv4Address ResolveHost(const std::string& host) override;
 
   private:
     WinsockSession session_;
+    EventWait wait_;
 };
 
 }  // namespace quillcrest

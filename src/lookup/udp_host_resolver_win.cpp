@@ -4,14 +4,9 @@
 #include <winsock2.h>
 #include <ws2tcpip.h>
 
-#include "base/unique_handle.h"
+#include "base/win_handles_win.h"
 
 namespace quillcrest {
-namespace {
-
-using UniqueAddressInfo = UniqueHandle<addrinfo*, decltype(&::freeaddrinfo), &::freeaddrinfo>;
-
-}  // namespace
 
 std::uint32_t UdpHostResolver::Resolve(const std::string& host) {
     addrinfo hints{};

@@ -21,7 +21,15 @@ sockaddr_in ToSockaddr(const Ipv4Endpoint& endpoint) {
 
 }  // namespace
 
-UdpSocket::UdpSocket(SocketEventWait wait)
+bool WaitForDatagramDispatchingMessages(HANDLE event, std::chrono::milliseconds timeout) {
+    try {
+        return WaitDispatchingMessages(event, timeout, QuitDuringWait::EndTheWait);
+    } catch (const MessageWaitError&) {
+        throw LookupTransportError("waiting for the lookup reply failed");
+    }
+}
+
+UdpSocket::UdpSocket(EventWait wait)
     : socket_(::socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP)),
       readiness_(::CreateEventA(nullptr, TRUE, FALSE, nullptr)),
       wait_(std::move(wait)) {

@@ -8,11 +8,16 @@
 #include <optional>
 #include <string>
 
+#include "base/message_dispatching_wait_win.h"
 #include "base/win_handles_win.h"
 #include "lookup/lookup_transport.h"
-#include "lookup/udp_event_wait_win.h"
 
 namespace quillcrest {
+
+// The wait of a lookup exchange on the user-interface thread: window messages are dispatched meanwhile, and a quit
+// request ends the wait at once, as if the time had run out, so the program is not held up by a silent service.
+// Throws LookupTransportError when the system cannot wait.
+bool WaitForDatagramDispatchingMessages(HANDLE event, std::chrono::milliseconds timeout);
 
 // The lookup client's datagram socket over Winsock. The socket reports readiness through an event
 // (WSAEventSelect), so the wait can sleep on the event and the message queue together. Needs a running
@@ -22,7 +27,7 @@ class UdpSocket final : public DatagramSocket {
     // A flood of stale datagrams must not keep the discard going for ever.
     static constexpr int kMaxDiscardedDatagrams = 256;
 
-    explicit UdpSocket(SocketEventWait wait = WaitDispatchingMessages);
+    explicit UdpSocket(EventWait wait = WaitForDatagramDispatchingMessages);
 
     void Connect(const Ipv4Endpoint& peer) override;
     void DiscardPending() override;
@@ -40,7 +45,7 @@ class UdpSocket final : public DatagramSocket {
 
     UniqueSocket socket_;
     UniqueKernelHandle readiness_;
-    SocketEventWait wait_;
+    EventWait wait_;
 };
 
 }  // namespace quillcrest
