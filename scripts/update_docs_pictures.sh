@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# Copies the windows' screenshots from the last end-to-end run (build/e2e/screenshots) to docs/, where the
+# read-me shows them. Run it after the test command.
+set -euo pipefail
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+shots="$root/build/e2e/screenshots"
+mkdir -p "$root/docs"
+# Menus are windows of their own, so those two pictures are cut from the whole screen (1024 x 768, the tray window
+# at the top left, the main window centred).
+crop() {  # name geometry
+    if [ -f "$shots/$1-screen.png" ]; then
+        convert "$shots/$1-screen.png" -crop "$2" +repage "$root/docs/$1.png"
+    else
+        echo "no screenshot $1-screen.png in $shots" >&2
+    fi
+}
+crop tray-menu 200x80+0+0
+crop close-menu 452x350+286+223
+for name in main-window tray-icon popup alert confirm exit-dialog lookup-report lookup-ok lookup-warning \
+    message-window information-window; do
+    if [ -f "$shots/$name.png" ]; then
+        cp "$shots/$name.png" "$root/docs/$name.png"
+    else
+        echo "no screenshot $name.png in $shots" >&2
+    fi
+done
