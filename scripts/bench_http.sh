@@ -22,7 +22,8 @@ cd "$ROOT"
 
 # The fetcher: the client's portable sources over POSIX sockets, optimised, without sanitizers.
 sources=()
-for f in src/http/*.cpp; do
+# The client and the text utilities it uses.
+for f in src/http/*.cpp src/settings/*.cpp; do
     case "$f" in *_win.cpp) ;; *) sources+=("$f") ;; esac
 done
 g++ -std=c++17 -O2 -DNDEBUG -I src -I tests scripts/bench_http_fetch.cpp "${sources[@]}" -o "$OUT/fetch"
