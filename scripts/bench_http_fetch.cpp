@@ -15,7 +15,7 @@ int main(int argc, char** argv) {
         return 2;
     }
     const int runs = argc > 2 ? std::atoi(argv[2]) : 1;
-    quillcrest::testing::PosixTcpNetwork network;
+    quillcrest::fakes::PosixTcpNetwork network;
     quillcrest::HttpClient client(network);
     client.SetUrl(argv[1]);
     for (int run = 0; run < runs; ++run) {

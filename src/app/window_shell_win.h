@@ -4,8 +4,8 @@
 
 namespace quillcrest {
 
-// A hidden top-level window of the program that has its class and caption but no contents yet. It holds the
-// window's place in the start-up order and can already be shown modally or on its own.
+// A hidden top-level window that has a class and a caption but no contents: a stand-in where a program window
+// must exist without its behaviour (the leak benchmark uses it for the page windows).
 class WindowShell : public ModalWindow {
   public:
     WindowShell(const char* className, const char* caption, int clientWidth, int clientHeight);

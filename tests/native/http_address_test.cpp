@@ -12,7 +12,7 @@
 namespace quillcrest {
 namespace {
 
-using testing::RowName;
+using fakes::RowName;
 
 struct UrlCase {
     const char* name;

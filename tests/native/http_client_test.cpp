@@ -21,18 +21,18 @@ namespace quillcrest {
 namespace {
 
 using namespace std::chrono_literals;
-using testing::AwaitClientEnd;
-using testing::EndSending;
-using testing::Pause;
-using testing::PosixMessageQueue;
-using testing::PosixTcpNetwork;
-using testing::Reset;
-using testing::RowName;
-using testing::ScriptedTcpServer;
-using testing::Send;
-using testing::SendBytewise;
-using testing::SendUntilRefused;
-using testing::ServerStep;
+using fakes::AwaitClientEnd;
+using fakes::EndSending;
+using fakes::Pause;
+using fakes::PosixMessageQueue;
+using fakes::PosixTcpNetwork;
+using fakes::Reset;
+using fakes::RowName;
+using fakes::ScriptedTcpServer;
+using fakes::Send;
+using fakes::SendBytewise;
+using fakes::SendUntilRefused;
+using fakes::ServerStep;
 
 std::string LoopbackUrl(const ScriptedTcpServer& server, const std::string& path) {
     return "http://127.0.0.1:" + std::to_string(server.port()) + path;

@@ -11,7 +11,7 @@
 namespace quillcrest {
 namespace {
 
-using testing::RowName;
+using fakes::RowName;
 
 enum class Expect { Complete, Failed, StillReading };
 

@@ -17,10 +17,10 @@ namespace quillcrest {
 namespace {
 
 using std::chrono::milliseconds;
-using testing::PeerStep;
-using testing::PosixHostResolver;
-using testing::PosixUdpSocket;
-using testing::ScriptedUdpPeer;
+using fakes::PeerStep;
+using fakes::PosixHostResolver;
+using fakes::PosixUdpSocket;
+using fakes::ScriptedUdpPeer;
 
 constexpr char kLoopback[] = "127.0.0.1";
 // Short enough to keep the silent cases quick, long enough for a loopback round trip on a busy machine.
@@ -58,8 +58,8 @@ struct ClientRig {
 
 // A port on which nothing listens: bound once, then released.
 std::uint16_t ClosedLoopbackPort() {
-    testing::UniqueFd fd(::socket(AF_INET, SOCK_DGRAM, 0));
-    const sockaddr_in address = testing::ToSockaddr({INADDR_LOOPBACK, 0});
+    fakes::UniqueFd fd(::socket(AF_INET, SOCK_DGRAM, 0));
+    const sockaddr_in address = fakes::ToSockaddr({INADDR_LOOPBACK, 0});
     ::bind(fd.get(), reinterpret_cast<const sockaddr*>(&address), sizeof address);
     sockaddr_in bound{};
     socklen_t length = sizeof bound;

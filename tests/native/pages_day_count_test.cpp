@@ -10,7 +10,7 @@
 namespace quillcrest {
 namespace {
 
-using testing::RowName;
+using fakes::RowName;
 
 struct CalendarRow {
     const char* name;

@@ -12,7 +12,7 @@ namespace quillcrest {
 namespace {
 
 using fakes::ScriptedPageFetcher;
-using testing::RowName;
+using fakes::RowName;
 
 constexpr char kInfo[] = "http://127.0.0.1:8070/quillcrestinfo.html";
 

@@ -13,7 +13,7 @@
 namespace quillcrest {
 namespace {
 
-using testing::RowName;
+using fakes::RowName;
 // The fake registry may live in quillcrest or in quillcrest::fakes.
 using namespace fakes;
 

@@ -11,7 +11,7 @@
 namespace quillcrest {
 namespace {
 
-using testing::RowName;
+using fakes::RowName;
 
 double At(int year, int month, int day, int hours = 0, int minutes = 0, int seconds = 0) {
     return *CalendarDayCount(year, month, day) + *TimeOfDayFraction(hours, minutes, seconds);

@@ -21,7 +21,7 @@ using fakes::FakeMessageWindowHost;
 using namespace fakes;
 using fakes::ScriptedPageFetcher;
 using Reply = ScriptedPageFetcher::Reply;
-using testing::RowName;
+using fakes::RowName;
 
 constexpr char kPage[] = "http://127.0.0.1:8071/odnsad.html";
 constexpr double kHour = 1.0 / 24;

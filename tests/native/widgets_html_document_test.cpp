@@ -10,7 +10,7 @@
 namespace quillcrest {
 namespace {
 
-using quillcrest::testing::RowName;
+using quillcrest::fakes::RowName;
 
 TEST(WidgetsHtmlDocumentLoadTest, ReportsMetaTagsAndPicturesInOrderThenTheEnd) {
     FakeHtmlContainer container;

@@ -12,7 +12,7 @@
 namespace quillcrest {
 namespace {
 
-using quillcrest::testing::RowName;
+using quillcrest::fakes::RowName;
 
 // One text or picture item of a golden layout: where the element's content lands.
 struct Placed {

@@ -11,7 +11,7 @@
 namespace quillcrest {
 namespace {
 
-using quillcrest::testing::RowName;
+using quillcrest::fakes::RowName;
 
 struct EntityCase {
     const char* name;

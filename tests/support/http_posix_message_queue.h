@@ -9,7 +9,7 @@
 #include <stdexcept>
 #include <utility>
 
-namespace quillcrest::testing {
+namespace quillcrest::fakes {
 
 // Stands in for a thread's window message queue in native tests: tasks posted from any thread run on the
 // waiting thread when its socket wait dispatches pending work. A pipe makes the queue wake a poll() the way
@@ -59,4 +59,4 @@ class PosixMessageQueue {
     std::deque<std::function<void()>> tasks_;
 };
 
-}  // namespace quillcrest::testing
+}  // namespace quillcrest::fakes

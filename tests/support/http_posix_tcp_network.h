@@ -23,7 +23,7 @@
 #include "http/tcp_network.h"
 #include "support/http_posix_message_queue.h"
 
-namespace quillcrest::testing {
+namespace quillcrest::fakes {
 
 // The Windows Sockets code for a POSIX error, so native runs raise the messages the program shows.
 inline int WinsockCodeOf(int posixError) {
@@ -185,4 +185,4 @@ class PosixTcpNetwork : public TcpNetwork {
     std::map<std::string, Ipv4Address> knownHosts_;
 };
 
-}  // namespace quillcrest::testing
+}  // namespace quillcrest::fakes

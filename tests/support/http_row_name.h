@@ -5,7 +5,7 @@
 #include <cctype>
 #include <string>
 
-namespace quillcrest::testing {
+namespace quillcrest::fakes {
 
 // Names a table row's test after the row's readable name, so test lists read "Cases/Capital_scheme".
 template <typename Row>
@@ -18,4 +18,4 @@ std::string RowName(const ::testing::TestParamInfo<Row>& info) {
     return out;
 }
 
-}  // namespace quillcrest::testing
+}  // namespace quillcrest::fakes

@@ -18,7 +18,7 @@
 #include <utility>
 #include <vector>
 
-namespace quillcrest::testing {
+namespace quillcrest::fakes {
 
 // One thing the scripted server does after it has read the request.
 struct ServerStep {
@@ -216,4 +216,4 @@ class ScriptedTcpServer {
     std::atomic<bool> accepted_{false};
 };
 
-}  // namespace quillcrest::testing
+}  // namespace quillcrest::fakes

@@ -17,7 +17,7 @@
 #include "base/unique_handle.h"
 #include "lookup/lookup_transport.h"
 
-namespace quillcrest::testing {
+namespace quillcrest::fakes {
 
 using UniqueFd = UniqueHandle<int, decltype(&::close), &::close, -1>;
 
@@ -109,4 +109,4 @@ class PosixHostResolver : public HostResolver {
     }
 };
 
-}  // namespace quillcrest::testing
+}  // namespace quillcrest::fakes

@@ -18,7 +18,7 @@
 
 #include "lookup_posix_udp_socket.h"
 
-namespace quillcrest::testing {
+namespace quillcrest::fakes {
 
 // What the peer does with one request.
 struct PeerStep {
@@ -132,4 +132,4 @@ class ScriptedUdpPeer {
     std::thread thread_;
 };
 
-}  // namespace quillcrest::testing
+}  // namespace quillcrest::fakes

@@ -685,12 +685,12 @@ inline const OperationRow kRegistryOperationRows[] = {
 // Runs every table of the contract on the backend of this test program; prefix names that backend.
 #define QUILLCREST_INSTANTIATE_REGISTRY_CONTRACT(prefix)                                                         \
     INSTANTIATE_TEST_SUITE_P(prefix, RegistryKindsContractTest, ::testing::ValuesIn(kRegistryKindRows),          \
-                             ::quillcrest::testing::RowName<KindRow>);                                           \
+                             ::quillcrest::fakes::RowName<KindRow>);                                           \
     INSTANTIATE_TEST_SUITE_P(prefix, RegistryUnwrittenContractTest, ::testing::ValuesIn(kRegistryUnwrittenRows), \
-                             ::quillcrest::testing::RowName<UnwrittenRow>);                                      \
+                             ::quillcrest::fakes::RowName<UnwrittenRow>);                                      \
     INSTANTIATE_TEST_SUITE_P(prefix, RegistryReadContractTest, ::testing::ValuesIn(kRegistryReadRows),           \
-                             ::quillcrest::testing::RowName<ReadRow>);                                           \
+                             ::quillcrest::fakes::RowName<ReadRow>);                                           \
     INSTANTIATE_TEST_SUITE_P(prefix, RegistryOperationContractTest, ::testing::ValuesIn(kRegistryOperationRows), \
-                             ::quillcrest::testing::RowName<OperationRow>)
+                             ::quillcrest::fakes::RowName<OperationRow>)
 
 }  // namespace quillcrest::contract
