@@ -6,6 +6,10 @@
 # prefix, Xvfb and wineserver of its own, and runs:
 #   - the watch tick against its bare IP Helper calls   (bench/watch_tick_bench_win.cpp)
 #   - the leak run through the main window               (bench/leak_run_win.cpp)
+#   - a lookup run over three loopback servers against its bare UDP round trips (bench/lookup_run_bench_win.cpp)
+#   - CPU time and timer ticks while the user-interface thread waits 5 s: the lookup client on a silent service
+#     (bench/lookup_wait_cpu_bench_win.cpp) and the web page client on a silent server
+#     (bench/http_wait_cpu_bench_win.cpp)
 #   - any other program in bench/ that prints result lines
 #   - every scripts/bench_*.sh: the web page client against curl, the idle CPU run, and those added later
 #
@@ -90,8 +94,13 @@ run_bench() {  # name command...
 
 run_bench watch_tick wine "$BUILD/bench/watch_tick_bench.exe"
 run_bench leak_run wine "$BUILD/bench/leak_run.exe"
+run_bench lookup_run wine "$BUILD/bench/lookup_run_bench.exe"
+run_bench lookup_wait_cpu wine "$BUILD/bench/lookup_wait_cpu_bench.exe"
+run_bench http_wait_cpu wine "$BUILD/bench/http_wait_cpu_bench.exe"
 for target in $BENCH_TARGETS; do
-    case "$target" in watch_tick_bench | leak_run) continue ;; esac
+    case "$target" in
+        watch_tick_bench | leak_run | lookup_run_bench | lookup_wait_cpu_bench | http_wait_cpu_bench) continue ;;
+    esac
     run_bench "$target" wine "$BUILD/bench/$target.exe"
 done
 for script in scripts/bench_*.sh; do
