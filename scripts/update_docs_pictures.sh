@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # Copies the windows' screenshots from the last end-to-end run (build/e2e/screenshots) to docs/, where the
-# read-me shows them. Run it after the test command.
+# read-me shows them. Run it after the test command (or name another screenshot folder as its argument).
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-shots="$root/build/e2e/screenshots"
+shots="${1:-$root/build/e2e/screenshots}"
 mkdir -p "$root/docs"
 # Menus are windows of their own, so those two pictures are cut from the whole screen (1024 x 768, the tray window
 # at the top left, the main window centred).
