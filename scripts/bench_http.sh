@@ -8,6 +8,7 @@ ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 OUT="$ROOT/build/bench-http"
 RUNS=${RUNS:-15}
 SIZE=$((8 * 1024 * 1024))
+source "$(dirname "${BASH_SOURCE[0]}")/environment.sh"
 PIDS=()
 
 cleanup() {
@@ -89,33 +90,14 @@ echo "8 MiB page, median of $RUNS fetches each"
 if command -v nginx >/dev/null 2>&1; then
     NGINX_DIR="$OUT/nginx"
     NGINX_PORT=$(free_port)
-    mkdir -p "$NGINX_DIR/www" "$NGINX_DIR/temp"
+    mkdir -p "$NGINX_DIR/www"
     python3 -c "import sys; sys.stdout.buffer.write(bytes((i * 7) & 0xFF for i in range(256)) * ($SIZE // 256))" >"$NGINX_DIR/www/page.bin"
-    # Run as root, nginx's workers run as nobody: the page must be world-readable.
-    chmod -R a+rX "$NGINX_DIR/www"
-    cat >"$NGINX_DIR/nginx.conf" <<CONF
-daemon off;
-worker_processes 1;
-pid $NGINX_DIR/nginx.pid;
-error_log $NGINX_DIR/error.log;
-events { worker_connections 64; }
-http {
-    access_log $NGINX_DIR/access.log;
-    client_body_temp_path $NGINX_DIR/temp/body;
-    proxy_temp_path $NGINX_DIR/temp/proxy;
-    fastcgi_temp_path $NGINX_DIR/temp/fastcgi;
-    uwsgi_temp_path $NGINX_DIR/temp/uwsgi;
-    scgi_temp_path $NGINX_DIR/temp/scgi;
-    sendfile on;
-    default_type application/octet-stream;
-    server {
-        listen 127.0.0.1:$NGINX_PORT;
-        root $NGINX_DIR/www;
-    }
-}
-CONF
-    nginx -c "$NGINX_DIR/nginx.conf" -p "$NGINX_DIR" &
-    PIDS+=($!)
+    # The same server set-up the run command and the end-to-end tests use, on a port of its own; its readiness
+    # probe asks for the two page names.
+    touch "$NGINX_DIR/www/quillcrestinfo.html" "$NGINX_DIR/www/odnsad.html"
+    QUILLCREST_MESSAGE_HOST="127.0.0.1:$NGINX_PORT" QUILLCREST_WEB_HOST="127.0.0.1:$NGINX_PORT" \
+        qc_start_pages_server "$NGINX_DIR" "$NGINX_DIR/www" || exit 1
+    PIDS+=("$QC_NGINX_PID")
     wait_for_port "$NGINX_PORT"
     report "Content-Length (nginx)" "http://127.0.0.1:$NGINX_PORT/page.bin"
 else
