@@ -41,8 +41,10 @@
 #include "watch/interface_records.h"
 #include "watch/watch_dialogs_win.h"
 #include "widgets/notice_dialog_win.h"
+#include "bench_clock_win.h"
 
 using namespace quillcrest;
+using bench::Now;
 
 namespace {
 
@@ -312,13 +314,6 @@ void StoreForeignDefault() {
     ::DeleteFileA((GetExeDir() + "AllowedDNS.txt").c_str());
     std::printf("preferred adapter %s: machine list \"%s\", stored default \"%s\"\n", adapter.c_str(), current->c_str(),
                 kForeignServer);
-}
-
-double Now() {
-    LARGE_INTEGER f, t;
-    ::QueryPerformanceFrequency(&f);
-    ::QueryPerformanceCounter(&t);
-    return static_cast<double>(t.QuadPart) / static_cast<double>(f.QuadPart);
 }
 
 // The goal is no growth from the first sample to the last. Growth that happened once and stopped (the second

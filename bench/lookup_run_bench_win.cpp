@@ -24,8 +24,10 @@
 #include "base/winsock_session_win.h"
 #include "lookup/lookup_client_win.h"
 #include "lookup/lookup_run.h"
+#include "bench_clock_win.h"
 
 using namespace quillcrest;
+using bench::Now;
 
 namespace {
 
@@ -42,17 +44,6 @@ constexpr DWORD kBareTimeoutMs = 2000;
     std::fprintf(stderr, "lookup run bench: %s\n", what);
     std::fflush(stderr);
     std::exit(2);
-}
-
-double Now() {
-    static const double frequency = [] {
-        LARGE_INTEGER f;
-        ::QueryPerformanceFrequency(&f);
-        return static_cast<double>(f.QuadPart);
-    }();
-    LARGE_INTEGER t;
-    ::QueryPerformanceCounter(&t);
-    return static_cast<double>(t.QuadPart) / frequency;
 }
 
 double Median(std::vector<double> values) {

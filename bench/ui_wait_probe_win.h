@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "bench_clock_win.h"
+
 namespace quillcrest::bench {
 
 constexpr UINT kTickMs = 100;
@@ -20,17 +22,6 @@ constexpr double kGoalCpuMs = 20.0;
     std::fprintf(stderr, "%s: %s\n", bench, what.c_str());
     std::fflush(stderr);
     std::exit(2);
-}
-
-inline double Now() {
-    static const double frequency = [] {
-        LARGE_INTEGER f;
-        ::QueryPerformanceFrequency(&f);
-        return static_cast<double>(f.QuadPart);
-    }();
-    LARGE_INTEGER t;
-    ::QueryPerformanceCounter(&t);
-    return static_cast<double>(t.QuadPart) / frequency;
 }
 
 // User and kernel time of every thread of the process, in milliseconds.

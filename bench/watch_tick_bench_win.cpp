@@ -26,8 +26,10 @@
 #include "watch/dns_watch.h"
 #include "watch/file_system_win.h"
 #include "watch/locale_text_equality_win.h"
+#include "bench_clock_win.h"
 
 using namespace quillcrest;
+using bench::Now;
 
 namespace {
 
@@ -68,17 +70,6 @@ class RunningTimer : public CheckTimer {
     bool Enabled() const override { return true; }
     void SetEnabled(bool) override {}
 };
-
-double Now() {
-    static const double frequency = [] {
-        LARGE_INTEGER f;
-        ::QueryPerformanceFrequency(&f);
-        return static_cast<double>(f.QuadPart);
-    }();
-    LARGE_INTEGER t;
-    ::QueryPerformanceCounter(&t);
-    return static_cast<double>(t.QuadPart) / frequency;
-}
 
 // The bare platform calls: the probe with the watch's first buffer size, then the call with the size asked for.
 class BarePair {

@@ -15,6 +15,7 @@
 #include "http/socket_error.h"
 #include "http/winsock_network_win.h"
 #include "widgets/window_win.h"
+#include "support/loopback_listener_win.h"
 
 namespace quillcrest {
 namespace {
@@ -33,16 +34,7 @@ class LoopbackPageServer {
     };
 
     LoopbackPageServer(std::vector<Piece> pieces, Ending ending) : pieces_(std::move(pieces)), ending_(ending) {
-        listener_.reset(::socket(AF_INET, SOCK_STREAM, IPPROTO_TCP));
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = ::htonl(INADDR_LOOPBACK);
-        int length = sizeof(address);
-        if (::bind(listener_.get(), reinterpret_cast<sockaddr*>(&address), sizeof(address)) != 0 ||
-            ::listen(listener_.get(), 4) != 0 ||
-            ::getsockname(listener_.get(), reinterpret_cast<sockaddr*>(&address), &length) != 0)
-            throw Exception("cannot listen on loopback");
-        port_ = ::ntohs(address.sin_port);
+        listener_ = fakes::ListenOnLoopback(4, port_);
         thread_ = std::thread([this] { Serve(); });
     }
     ~LoopbackPageServer() { Finish(); }
@@ -57,22 +49,14 @@ class LoopbackPageServer {
     bool clientEnded() const { return clientEnded_; }
 
   private:
-    bool Readable(SOCKET s, int milliseconds) {
-        fd_set set;
-        FD_ZERO(&set);
-        FD_SET(s, &set);
-        timeval wait{milliseconds / 1000, (milliseconds % 1000) * 1000};
-        return ::select(0, &set, nullptr, nullptr, &wait) > 0;
-    }
-
     void Serve() {
-        if (!Readable(listener_.get(), 15000))
+        if (!fakes::SocketReadable(listener_.get(), 15000))
             return;
         UniqueSocket connection(::accept(listener_.get(), nullptr, nullptr));
         if (!connection)
             return;
         char buffer[1024];
-        while (request_.find("\r\n\r\n") == std::string::npos && Readable(connection.get(), 15000)) {
+        while (request_.find("\r\n\r\n") == std::string::npos && fakes::SocketReadable(connection.get(), 15000)) {
             const int count = ::recv(connection.get(), buffer, sizeof(buffer), 0);
             if (count <= 0)
                 break;
@@ -86,7 +70,7 @@ class LoopbackPageServer {
             const linger abort{1, 0};
             ::setsockopt(connection.get(), SOL_SOCKET, SO_LINGER, reinterpret_cast<const char*>(&abort), sizeof(abort));
         } else if (ending_ == Ending::AwaitClient) {
-            while (Readable(connection.get(), 15000)) {
+            while (fakes::SocketReadable(connection.get(), 15000)) {
                 if (::recv(connection.get(), buffer, sizeof(buffer), 0) <= 0) {
                     clientEnded_ = true;
                     break;

@@ -23,6 +23,7 @@
 #include "settings/registry_api_win.h"
 #include "settings/registry_values.h"
 #include "widgets/window_win.h"
+#include "support/loopback_listener_win.h"
 
 namespace quillcrest {
 namespace {
@@ -34,16 +35,7 @@ namespace ids = pages_window_ids;
 class LoopbackSite {
   public:
     explicit LoopbackSite(std::map<std::string, std::string> responses) : responses_(std::move(responses)) {
-        listener_.reset(::socket(AF_INET, SOCK_STREAM, IPPROTO_TCP));
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = ::htonl(INADDR_LOOPBACK);
-        int length = sizeof(address);
-        if (::bind(listener_.get(), reinterpret_cast<sockaddr*>(&address), sizeof(address)) != 0 ||
-            ::listen(listener_.get(), 8) != 0 ||
-            ::getsockname(listener_.get(), reinterpret_cast<sockaddr*>(&address), &length) != 0)
-            throw Exception("cannot listen on loopback");
-        port_ = ::ntohs(address.sin_port);
+        listener_ = fakes::ListenOnLoopback(8, port_);
         thread_ = std::thread([this] { Serve(); });
     }
     ~LoopbackSite() {
@@ -63,24 +55,16 @@ class LoopbackSite {
     }
 
   private:
-    static bool Readable(SOCKET s, int milliseconds) {
-        fd_set set;
-        FD_ZERO(&set);
-        FD_SET(s, &set);
-        timeval wait{milliseconds / 1000, (milliseconds % 1000) * 1000};
-        return ::select(0, &set, nullptr, nullptr, &wait) > 0;
-    }
-
     void Serve() {
         while (!stop_) {
-            if (!Readable(listener_.get(), 50))
+            if (!fakes::SocketReadable(listener_.get(), 50))
                 continue;
             UniqueSocket connection(::accept(listener_.get(), nullptr, nullptr));
             if (!connection)
                 continue;
             std::string request;
             char buffer[1024];
-            while (request.find("\r\n\r\n") == std::string::npos && Readable(connection.get(), 5000)) {
+            while (request.find("\r\n\r\n") == std::string::npos && fakes::SocketReadable(connection.get(), 5000)) {
                 const int count = ::recv(connection.get(), buffer, sizeof(buffer), 0);
                 if (count <= 0)
                     break;
