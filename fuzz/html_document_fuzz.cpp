@@ -6,8 +6,8 @@
 #include <string>
 #include <string_view>
 
-#include "widgets/html_container.h"
-#include "widgets/html_document.h"
+#include "html/html_container.h"
+#include "html/html_document.h"
 
 namespace {
 

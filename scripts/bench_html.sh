@@ -16,8 +16,8 @@ cat > "$work/bench.cpp" <<'CPP'
 #include <string>
 #include <vector>
 
-#include "support/widgets_fake_html_container.h"
-#include "widgets/html_document.h"
+#include "support/html_fake_container.h"
+#include "html/html_document.h"
 
 namespace {
 
@@ -76,7 +76,7 @@ int main(int argc, char** argv) {
 }
 CPP
 
-sources=$(ls "$root"/src/widgets/html_*.cpp | grep -v '_win\.cpp$')
+sources=$(ls "$root"/src/html/html_*.cpp | grep -v '_win\.cpp$')
 g++ -std=c++17 -O2 -I "$root/src" -I "$root/tests" "$work/bench.cpp" $sources -o "$work/bench"
 if "$work/bench" "$runs"; then
     echo "within the 16 ms goal"

@@ -1,6 +1,6 @@
 #include "http/http_address.h"
 
-#include "http/decimal_text.h"
+#include "settings/decimal_text.h"
 #include "settings/ascii_case.h"
 
 namespace quillcrest {

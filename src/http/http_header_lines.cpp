@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <climits>
 
-#include "http/decimal_text.h"
+#include "settings/decimal_text.h"
 #include "settings/ascii_case.h"
 
 namespace quillcrest {

@@ -5,7 +5,7 @@
 #include <optional>
 #include <utility>
 
-#include "http/decimal_text.h"
+#include "settings/decimal_text.h"
 #include "http/http_header_lines.h"
 #include "http/socket_error.h"
 #include "settings/ascii_case.h"

@@ -9,8 +9,8 @@
 #include "lookup/lookup_client.h"
 #include "lookup/report_builder.h"
 #include "lookup/report_pictures.h"
-#include "netconfig/ip_config_win.h"
-#include "widgets/html_view_win.h"
+#include "netconfig/ip_config_snapshot_win.h"
+#include "html/html_view_win.h"
 #include "widgets/modal_window_win.h"
 #include "widgets/notice_dialog_win.h"
 
@@ -43,7 +43,7 @@ class LookupWindow : public ModalWindow {
     PictureContainer pictures_;
     std::string defaultDnsList_;
     std::string reportedServers_;
-    TconIPConfig snapshot_;
+    IpConfigSnapshot snapshot_;
     UniqueGdiObject font_;
     std::unique_ptr<HtmlView> reportView_;
     std::unique_ptr<NoticeDialog> okDialog_;

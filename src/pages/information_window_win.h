@@ -9,7 +9,7 @@
 #include "http/http_client.h"
 #include "http/winsock_network_win.h"
 #include "pages/page_fetcher.h"
-#include "widgets/html_view_win.h"
+#include "html/html_view_win.h"
 #include "widgets/modal_window_win.h"
 
 namespace quillcrest {

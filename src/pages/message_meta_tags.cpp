@@ -5,7 +5,7 @@
 #include <optional>
 #include <vector>
 
-#include "http/decimal_text.h"
+#include "settings/decimal_text.h"
 #include "pages/day_count.h"
 
 namespace quillcrest {

@@ -13,7 +13,7 @@
 #include "pages/message_schedule.h"
 #include "pages/page_fetcher.h"
 #include "settings/registry_api_win.h"
-#include "widgets/html_view_win.h"
+#include "html/html_view_win.h"
 #include "widgets/window_win.h"
 
 namespace quillcrest {

@@ -10,7 +10,7 @@
 #include "base/exception.h"
 #include "netconfig/ip_helper_answer.h"
 #include "support/fake_ip_helper_win.h"
-#include "netconfig/ip_config_win.h"
+#include "netconfig/ip_config_snapshot_win.h"
 
 namespace quillcrest {
 
@@ -63,7 +63,7 @@ struct SnapshotView {
     }
 };
 
-SnapshotView View(const TconIPConfig& config) {
+SnapshotView View(const IpConfigSnapshot& config) {
     SnapshotView view{config.HostName,    config.DomainName, config.NodeType,
                       config.ScopeID,     config.DNSServers, config.EnableRouting,
                       config.EnableProxy, config.EnableDNS,  {}};
@@ -97,7 +97,7 @@ class IpConfigSnapshotTest : public testing::Test {
     }
 
     FakeIpHelper fake;
-    TconIPConfig config{fake};
+    IpConfigSnapshot config{fake};
 };
 
 TEST_F(IpConfigSnapshotTest, CreationQueriesNothingAndStartsEmpty) {

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "netconfig/ip_config_win.h"
+#include "netconfig/ip_config_snapshot_win.h"
 
 namespace quillcrest {
 namespace {
@@ -26,7 +26,7 @@ std::vector<std::string> PlatformDnsServers() {
 }
 
 TEST(IpConfigSystemTest, RefreshReadsTheMachineConfiguration) {
-    TconIPConfig config;
+    IpConfigSnapshot config;
     ASSERT_NO_THROW(config.Refresh());
 
     EXPECT_FALSE(config.HostName.empty());

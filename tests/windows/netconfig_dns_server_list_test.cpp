@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "netconfig/dns_server_list_win.h"
-#include "netconfig/ip_config_win.h"
+#include "netconfig/ip_config_snapshot_win.h"
 #include "support/fake_ip_helper_win.h"
 
 namespace quillcrest {
@@ -151,7 +151,7 @@ TEST(DnsServerListLinkTest, RaisingPlatformIsAFailedReadAndTheTextFormEmpty) {
 TEST(DnsServerListRealTest, AgreesWithTheSnapshotOfTheRealMachine) {
     const std::optional<std::string> list = ReadDNSServerList();
     ASSERT_TRUE(list.has_value());
-    TconIPConfig snapshot;
+    IpConfigSnapshot snapshot;
     snapshot.Refresh();
     std::vector<std::string> servers;
     for (const std::string& server : snapshot.DNSServers)

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <map>
+#include <string>
+
+#include "html/html_container.h"
+#include "html/html_display_item.h"
+#include "html/html_tree.h"
+
+namespace quillcrest {
+
+// Largest width or height of a picture, whether decoded or asked for by the page.
+constexpr int kMaxPictureSide = 4096;
+
+// Space around the content of a page shown with margins.
+constexpr int kHtmlPageMargin = 8;
+
+// Natural sizes of the pictures that loaded, by source.
+using HtmlPictureSizes = std::map<std::string, HtmlSize>;
+
+// Lays the tree out for a view width into display items, measuring text through the container.
+HtmlLayout LayOutHtml(const HtmlTree& tree,
+                      const HtmlPictureSizes& pictures,
+                      HtmlContainer& container,
+                      int width,
+                      bool margins);
+
+}  // namespace quillcrest

@@ -1,0 +1,100 @@
+#pragma once
+
+#include <windows.h>
+#include <wincodec.h>
+#include <wrl/client.h>
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "html/html_document.h"
+#include "html/html_font_cache_win.h"
+#include "html/html_gdi_container_win.h"
+#include "html/html_view_callbacks.h"
+#include "widgets/window_win.h"
+
+namespace quillcrest {
+
+struct HtmlViewOptions {
+    bool scrollBars = true;  // a vertical scroll bar whenever the page is taller than the view
+    bool margins = true;     // keep the content away from the edges
+    bool border = false;     // a sunken edge around the view
+};
+
+// A child control that shows one HTML page. Loading reports meta tags and asks for pictures through the owner's
+// callbacks; a page that fails to load (a callback throwing) leaves the previous page in place. The window
+// answers WM_GETTEXT with the page's visible text; Tab and Shift+Tab move a focus rectangle through the links and
+// Enter follows the focused one; the wheel, the arrow and page keys and the scroll bar scroll.
+class HtmlView : public Window {
+  public:
+    static constexpr const char* kClassName = "TQuillcrestHtmlView";
+
+    HtmlView(HWND parent,
+             int id,
+             int x,
+             int y,
+             int width,
+             int height,
+             HtmlViewCallbacks callbacks,
+             HtmlViewOptions options = {});
+    ~HtmlView() override;
+
+    void LoadText(std::string_view text);
+    void LoadBytes(const std::vector<std::uint8_t>& bytes);
+    void Clear();
+
+    const std::string& VisibleText() const { return visibleText_; }
+    // The page shown, laid out for the view; null before the first load.
+    const HtmlDocument* Document() const;
+    int ScrollPosition() const { return scrollY_; }
+    int FocusedLink() const { return focusedLink_; }
+
+  protected:
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+  private:
+    // One loaded page with the host state that belongs to it (its pictures).
+    struct Page {
+        Page(HtmlFontCache& fonts, IWICImagingFactory* factory, const HtmlViewCallbacks& callbacks)
+            : container(fonts, factory, callbacks) {}
+        HtmlGdiContainer container;
+        std::unique_ptr<HtmlDocument> document;
+    };
+
+    IWICImagingFactory* PictureFactory();
+    void Relayout();
+    void ScrollTo(int y);
+    int PageHeight() const;
+    int MaxScroll() const;
+    void FocusLink(int link);
+    // The next link with an area, in document order, after (or before) from; -1 when none.
+    int NextFocusableLink(int from, bool backwards) const;
+
+    void OnPaint();
+    void OnVerticalScroll(WPARAM request);
+    void OnMouseWheel(WPARAM wParam);
+    void OnMouseMove(LPARAM position);
+    bool OnSetCursor(LPARAM hitTest);
+    void OnLeftButtonDown(LPARAM position);
+    void OnLeftButtonUp(LPARAM position);
+    bool OnKeyDown(WPARAM key);
+    LRESULT OnGetDialogCode(LPARAM message);
+    LRESULT OnGetText(WPARAM size, LPARAM buffer) const;
+
+    HtmlViewCallbacks callbacks_;
+    HtmlViewOptions options_;
+    HtmlFontCache fonts_;
+    Microsoft::WRL::ComPtr<IWICImagingFactory> pictureFactory_;
+    bool pictureFactoryTried_ = false;
+    std::unique_ptr<Page> page_;
+    std::string visibleText_;
+    int scrollY_ = 0;
+    int focusedLink_ = -1;
+    int pressedLink_ = -1;
+    bool inLayout_ = false;
+};
+
+}  // namespace quillcrest

@@ -1,0 +1,78 @@
+#include "netconfig/ip_config_snapshot_win.h"
+
+#include <utility>
+
+#include "netconfig/adapter_info_win.h"
+#include "netconfig/ip_config_address_list_win.h"
+#include "netconfig/ip_helper_answer.h"
+#include "netconfig/ip_config_text.h"
+
+namespace quillcrest {
+
+namespace {
+
+constexpr char kHostInfoProblem[] = "Problem getting Host info:\r";
+constexpr char kAdaptersInfoProblem[] = "Problem getting Adapters info:\r";
+
+}  // namespace
+
+IpConfigSnapshot::IpConfigSnapshot() : IpConfigSnapshot(SystemIpHelper()) {}
+
+IpConfigSnapshot::IpConfigSnapshot(IpHelperApi& api) : api_(api) {}
+
+void IpConfigSnapshot::Refresh() {
+    DWORD result = ReadNetworkParams();
+    if (result != ERROR_SUCCESS)
+        throw EconIPConfigError(kHostInfoProblem + api_.SystemMessage(result));
+    result = ReadAdapters();
+    if (result != ERROR_SUCCESS)
+        throw EconIPConfigError(kAdaptersInfoProblem + api_.SystemMessage(result));
+}
+
+DWORD IpConfigSnapshot::ReadNetworkParams() {
+    ULONG size = 0;
+    DWORD result = api_.GetNetworkParams(nullptr, &size);
+    if (result != ERROR_BUFFER_OVERFLOW)
+        return result;
+
+    if (size > kMaxAnswerSize)
+        return ERROR_NOT_ENOUGH_MEMORY;
+    IpHelperAnswer answer(size, sizeof(FIXED_INFO));
+    result = api_.GetNetworkParams(answer.as<FIXED_INFO>(), &size);
+    if (result != ERROR_SUCCESS)
+        return result;
+
+    const FIXED_INFO& info = *answer.as<FIXED_INFO>();
+    HostName = TrimText(FixedFieldText(info.HostName, sizeof info.HostName));
+    DomainName = TrimText(FixedFieldText(info.DomainName, sizeof info.DomainName));
+    ScopeID = TrimText(FixedFieldText(info.ScopeId, sizeof info.ScopeId));
+    NodeType = NodeTypeName(info.NodeType);
+    EnableRouting = info.EnableRouting != 0;
+    EnableProxy = info.EnableProxy != 0;
+    EnableDNS = info.EnableDns != 0;
+    DNSServers = IpAddressTexts(answer, info.DnsServerList);
+    return ERROR_SUCCESS;
+}
+
+DWORD IpConfigSnapshot::ReadAdapters() {
+    ULONG size = 0;
+    DWORD result = api_.GetAdaptersInfo(nullptr, &size);
+    if (result == ERROR_SUCCESS)
+        return result;
+
+    if (size > kMaxAnswerSize)
+        return ERROR_NOT_ENOUGH_MEMORY;
+    IpHelperAnswer answer(size, sizeof(IP_ADAPTER_INFO));
+    result = api_.GetAdaptersInfo(answer.as<IP_ADAPTER_INFO>(), &size);
+    if (result != ERROR_SUCCESS)
+        return result;
+
+    // Built aside and swapped in, so a failure half-way keeps the previous records whole.
+    std::vector<std::unique_ptr<TconAdapterInfo>> adapters;
+    WalkChain(answer, *answer.as<IP_ADAPTER_INFO>(),
+              [&](const IP_ADAPTER_INFO& entry) { adapters.push_back(ReadAdapterInfo(answer, entry, api_)); });
+    Adapters = std::move(adapters);
+    return ERROR_SUCCESS;
+}
+
+}  // namespace quillcrest
