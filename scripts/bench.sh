@@ -42,7 +42,8 @@ trap 'exit 130' INT TERM
 mkdir -p "$LOGS"
 : >"$RESULTS"
 
-qc_ensure_packages || { echo "package installation failed" >&2; exit 1; }
+# curl is the web page client's yardstick (bench_http.sh); only the benchmarks need it.
+qc_ensure_packages curl || { echo "package installation failed" >&2; exit 1; }
 qc_ensure_prefix || exit 1
 
 # --- build ------------------------------------------------------------------------------------------------------

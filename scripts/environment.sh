@@ -21,16 +21,38 @@ QC_PREFIX_MARKER=".quillcrest-ready"
 
 QC_PACKAGES=(cmake make g++ googletest libgtest-dev libgmock-dev mingw-w64 g++-mingw-w64-x86-64-posix
              wine wine64 xvfb xauth xdotool imagemagick fonts-wine fonts-crosextra-carlito xcompmgr trayer nsis
-             clang-14 libfuzzer-14-dev geoip-database libgeoip-dev nginx-light
-             util-linux procps python3)
+             clang-14 libclang-rt-14-dev libfuzzer-14-dev geoip-database libgeoip-dev nginx-light
+             util-linux mount procps python3)
+
+# Every command and file outside the shell that the run and test commands reach, and the package that brings it
+# ("command:package", or "/path:package"; a path may hold a glob). Checked after the installation, so a tool
+# that no package on the list brings is named at once, not met later as a tier's puzzling failure. A bare
+# Debian (debootstrap minbase) lacks all of these but coreutils, grep, sed, mawk, diffutils, util-linux and
+# mount, which the scripts also use.
+QC_REQUIRED=(cmake:cmake ctest:cmake make:make g++:g++ clang-14:clang-14 clang++-14:clang-14
+             x86_64-w64-mingw32-gcc-posix:gcc-mingw-w64-x86-64-posix
+             x86_64-w64-mingw32-g++-posix:g++-mingw-w64-x86-64-posix
+             x86_64-w64-mingw32-windres:binutils-mingw-w64-x86-64 makensis:nsis
+             wine:wine wineboot:wine winepath:wine wineserver:wine Xvfb:xvfb xdotool:xdotool import:imagemagick
+             xcompmgr:xcompmgr nginx:nginx-light python3:python3 unshare:util-linux flock:util-linux mount:mount
+             timeout:coreutils awk:mawk cmp:diffutils
+             /usr/src/googletest/CMakeLists.txt:googletest
+             '/usr/lib/llvm-14/lib/clang/*/lib/linux/libclang_rt.asan-x86_64.a:libclang-rt-14-dev'
+             '/usr/lib/llvm-14/lib/clang/*/lib/linux/libclang_rt.fuzzer-x86_64.a:libclang-rt-14-dev'
+             /usr/share/GeoIP/GeoIP.dat:geoip-database /usr/share/wine/fonts/tahoma.ttf:fonts-wine)
 
 qc_log() { printf '[quillcrest] %s\n' "$*" >&2; }
 
-# Installs the missing packages, as root or through sudo. Services that packages would start on installation
-# (nginx) stay stopped: the project starts its own instances on loopback ports.
-qc_ensure_packages() {
+# Installs the missing packages (QC_PACKAGES and any given), as root or through sudo, then checks that
+# everything QC_REQUIRED names is there. Services that packages would start on installation (nginx) stay
+# stopped: the project starts its own instances on loopback ports.
+qc_ensure_packages() {  # [extra-package...]
+    qc_install_packages "$@" && qc_check_required
+}
+
+qc_install_packages() {  # [extra-package...]
     local missing=() p
-    for p in "${QC_PACKAGES[@]}"; do
+    for p in "${QC_PACKAGES[@]}" "$@"; do
         dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
     done
     [ ${#missing[@]} -eq 0 ] && return 0
@@ -59,6 +81,25 @@ qc_ensure_packages() {
         qc_log "package installation failed (apt-get exit status $status)"
         return 1
     fi
+}
+
+# One line naming whatever QC_REQUIRED lists and this machine lacks, with the package to bring it.
+qc_check_required() {
+    local entry thing missing=()
+    for entry in "${QC_REQUIRED[@]}"; do
+        thing=${entry%:*}
+        if [[ "$thing" == /* ]]; then
+            compgen -G "$thing" >/dev/null && continue
+        else
+            command -v "$thing" >/dev/null 2>&1 && continue
+        fi
+        missing+=("$thing (package ${entry##*:})")
+    done
+    [ ${#missing[@]} -eq 0 ] && return 0
+    local list
+    list=$(printf '%s, ' "${missing[@]}")
+    qc_log "missing after the package installation: ${list%, }"
+    return 1
 }
 
 # The first line of a prefix's marker, "setup N": the set-up version it was made with.
@@ -181,12 +222,19 @@ qc_stop_wineserver() {
 # in the foreground as a child of the calling script, as the invoking user, from a configuration written under
 # DIR, which also holds its pid, logs and temporary files. A test may serve another folder of pages in site/'s
 # place. Sets QC_NGINX_PID.
+#
+# QC_PAGES_SERVER_PROBLEM is the one place that says whether the pages are served: empty while the server started
+# here answers, otherwise why it does not ("not started", "stopped", or what went wrong at its start). Whoever
+# needs the pages consults it rather than finding out from a failed fetch.
 QC_NGINX_PID=""
+QC_PAGES_SERVER_PROBLEM="not started"
+QC_PAGES_SERVER_READY_SECONDS=15
 
 qc_start_pages_server() {  # dir [pages-folder]
     local dir=$1 root=${2:-$QC_ROOT/site} message=${QUILLCREST_MESSAGE_HOST:-127.0.0.1:8071} web=${QUILLCREST_WEB_HOST:-127.0.0.1:8070}
     local conf="$dir/nginx.conf" listen addr user_line=""
-    mkdir -p "$dir/temp" || return 1
+    QC_PAGES_SERVER_PROBLEM="starting"
+    mkdir -p "$dir/temp" || { qc_pages_server_failed "could not create $dir/temp"; return 1; }
     rm -f "$dir/nginx.pid"
     # Run as root, nginx would hand its workers to "nobody"; keep them the invoking user's.
     [ "$(id -u)" -eq 0 ] && user_line="user $(id -un);"
@@ -213,28 +261,65 @@ http {
     default_type application/octet-stream;
 $listen}
 CONF
-    nginx -c "$conf" -p "$dir" -e "$dir/error.log" >/dev/null 2>&1 &
+    [ $? -eq 0 ] || { qc_pages_server_failed "could not write $conf"; return 1; }
+    rm -f "$dir/error.log"
+    nginx -c "$conf" -p "$dir" -e "$dir/error.log" >"$dir/nginx.out" 2>&1 &
     QC_NGINX_PID=$!
-    local i
-    for i in $(seq 1 50); do
+    local deadline=$((SECONDS + QC_PAGES_SERVER_READY_SECONDS)) problem
+    while :; do
         if ! kill -0 "$QC_NGINX_PID" 2>/dev/null; then
             wait "$QC_NGINX_PID" 2>/dev/null
             QC_NGINX_PID=""
-            qc_log "nginx did not start (is $message or $web taken?); see $dir/error.log:"
-            tail -n 5 "$dir/error.log" >&2 2>/dev/null
+            # The first complaint names the cause (a port taken, a bad setting); the last only sums up.
+            problem=$(cat "$dir/nginx.out" "$dir/error.log" 2>/dev/null | grep -m 1 .)
+            qc_pages_server_failed "nginx ended at its start: ${problem:-no message (see $dir)}"
             return 1
         fi
-        curl -sf -o /dev/null "http://$web/quillcrestinfo.html" && curl -sf -o /dev/null "http://$message/odnsad.html" &&
+        # nginx writes its pid file once it holds its ports: before that, an answer would come from another server.
+        if [ ! -s "$dir/nginx.pid" ]; then
+            problem="nginx has not taken its ports yet"
+        else
+            problem=$(qc_page_problem "$web" /quillcrestinfo.html)
+            [ -z "$problem" ] && problem=$(qc_page_problem "$message" /odnsad.html)
+        fi
+        if [ -z "$problem" ]; then
+            QC_PAGES_SERVER_PROBLEM=""
             return 0
+        fi
+        # An answer other than the page will not change by waiting.
+        [[ "$problem" == *" answered "* ]] || [ "$SECONDS" -ge "$deadline" ] && break
         sleep 0.1
     done
-    qc_log "nginx started but does not answer on $message and $web"
     qc_stop_pages_server
+    qc_pages_server_failed "nginx runs but does not serve the pages: $problem"
     return 1
 }
 
+qc_pages_server_failed() {  # why
+    QC_PAGES_SERVER_PROBLEM=$1
+    qc_log "page server not serving: $1"
+}
+
+# Asks host:port for a page with bash's own /dev/tcp, so that the probe needs no tool that could be missing and
+# its failures are the server's. Prints why the page is not served (no connection, no answer, the status line of
+# another answer); prints nothing for a 200 answer.
+qc_page_problem() {  # host:port path
+    local host=${1%:*} port=${1##*:}
+    [[ "$1" == *:* ]] || port=80
+    (
+        exec 2>/dev/null
+        exec 3<>"/dev/tcp/$host/$port" || { echo "could not connect to $1"; exit; }
+        printf 'GET %s HTTP/1.0\r\nHost: %s\r\n\r\n' "$2" "$1" >&3 || { echo "$1 closed the connection at once"; exit; }
+        IFS= read -r -t 5 line <&3 || { echo "$1 sent no answer to GET $2 within 5 s"; exit; }
+        line=${line%$'\r'}
+        [[ "$line" =~ ^HTTP/1\.[01]\ 200\  ]] || echo "$1 answered \"$line\" to GET $2"
+    )
+}
+
+# Ends the server started here, if any; the pages are no longer served.
 qc_stop_pages_server() {
     [ -n "$QC_NGINX_PID" ] || return 0
+    QC_PAGES_SERVER_PROBLEM="stopped"
     kill -QUIT "$QC_NGINX_PID" 2>/dev/null
     local i
     for i in $(seq 1 50); do

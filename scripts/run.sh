@@ -56,7 +56,8 @@ QC_LOOKUPD_BUILD_DIR="$QC_BUILD/native-run" qc_start_lookupd 6066 || qc_log "the
 
 # The message and information pages, on the loopback addresses the build names for them.
 qc_log "serving site/ on ${QUILLCREST_MESSAGE_HOST:-127.0.0.1:8071} and ${QUILLCREST_WEB_HOST:-127.0.0.1:8070}"
-qc_start_pages_server "$QC_BUILD/run-pages-server" || qc_log "the message and information windows will find no pages"
+qc_start_pages_server "$QC_BUILD/run-pages-server" ||
+    qc_log "the message and information windows will find no pages ($QC_PAGES_SERVER_PROBLEM)"
 
 qc_log "starting Quillcrest.exe under Wine (Ctrl+C ends it); after 5 s it also lives in the notification area"
 wine "$QC_BUILD/windows-run/Quillcrest.exe" &

@@ -25,8 +25,13 @@ serve_quiet_pages() {
 then_quiet_pages() {
     "$@"
     local status=$?
-    serve_quiet_pages || echo "    nginx did not start again with the quiet pages"
+    serve_quiet_pages || echo "    page server not serving the quiet pages again: $QC_PAGES_SERVER_PROBLEM"
     return "$status"
+}
+
+# A case that needs the pages stops here, naming the reason, when the server does not serve them.
+pages_served() {
+    [ -z "$QC_PAGES_SERVER_PROBLEM" ] || fail "page server not serving: $QC_PAGES_SERVER_PROBLEM"
 }
 
 serve_site_pages() {
@@ -38,7 +43,8 @@ serve_site_pages() {
 day_count_now() { python3 -c 'import datetime as d; n=d.datetime.now(); print((n-d.datetime(1899,12,30)).total_seconds()/86400)'; }
 
 check_message_window_appears_after_20_seconds_and_thanks_counts_it() {
-    serve_site_pages || fail "nginx did not start" || return 1
+    serve_site_pages
+    pages_served || return 1
     start_app "$APP"
     app_up || fail "main window never created" || return 1
     local started=$SECONDS
@@ -84,7 +90,8 @@ PY
 }
 
 check_information_window_shows_the_fetched_page() {
-    serve_quiet_pages || fail "nginx did not start" || return 1
+    serve_quiet_pages
+    pages_served || return 1
     start_app "$APP"
     drive wait "$MAIN_CLASS" "$MAIN_CAPTION" 30000 visible >/dev/null || fail "main window never shown" || return 1
     drive click "$MAIN_CLASS" info >/dev/null

@@ -72,8 +72,9 @@ APP="$APPDIR/Quillcrest.exe"
 
 # The message and information pages on the loopback addresses the program fetches them from.
 source "$QC_ROOT/tests/e2e/pages_cases.sh"
-# Another run holding the ports leaves the cases to its pages; only the cases of the pages need a server of ours.
-serve_quiet_pages || echo "e2e: nginx cannot serve the pages here; the message fetch may report its failure"
+# Without them only the cases of the pages fail (each names the reason); the others may see the failed message
+# fetch reported.
+serve_quiet_pages || echo "e2e: page server not serving: $QC_PAGES_SERVER_PROBLEM"
 
 MAIN_CLASS=TForm6
 MAIN_CAPTION="Quillcrest From Fernwhistle "
