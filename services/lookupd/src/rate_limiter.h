@@ -3,7 +3,8 @@
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
-#include <unordered_map>
+
+#include "recency_map.h"
 
 namespace quillcrest::lookupd {
 
@@ -13,9 +14,11 @@ struct RateLimits {
     std::size_t sources = 4096;  // sources tracked at once
 };
 
-// A token bucket per source address in a table of bounded size. When the table is full, sources whose bucket has
-// filled up again (quiet ones) make room; if there are none, a new source is refused until some are. So a flood
-// from many (forged) sources cannot reset the bucket of a source that is being flooded. Not thread-safe.
+// A token bucket per source address in a table of bounded size. When the table is full, a source that has been
+// quiet long enough for its bucket to fill up again makes room; the few sources seen least recently are the
+// candidates. If none of them is quiet, a new source is refused until one is. So a flood from many (forged)
+// sources cannot reset the bucket of a source that is being flooded, and a full table costs no more per request
+// than an empty one. Not thread-safe.
 class RateLimiter {
   public:
     using Clock = std::chrono::steady_clock;
@@ -34,10 +37,9 @@ class RateLimiter {
     };
 
     double Refilled(const Bucket& bucket, Clock::time_point now) const;
-    void ForgetQuietSources(Clock::time_point now);
 
     RateLimits limits_;
-    std::unordered_map<std::uint32_t, Bucket> buckets_;
+    RecencyMap<Bucket> buckets_;
 };
 
 }  // namespace quillcrest::lookupd
