@@ -7,12 +7,13 @@ namespace quillcrest::lookupd {
 GlobalReplyBudget::GlobalReplyBudget(std::size_t bytesPerSecond)
     : bytesPerSecond_(static_cast<double>(bytesPerSecond)), available_(bytesPerSecond_), updated_(Clock::now()) {}
 
-bool GlobalReplyBudget::Reserve(std::size_t bytes, Clock::time_point now) {
+bool GlobalReplyBudget::Reserve(std::size_t bytes, bool quietSource, Clock::time_point now) {
     std::lock_guard<std::mutex> lock(mutex_);
     const double seconds = std::max(0.0, std::chrono::duration<double>(now - updated_).count());
     available_ = std::min(bytesPerSecond_, available_ + seconds * bytesPerSecond_);
     updated_ = std::max(updated_, now);
-    if (available_ < static_cast<double>(bytes))
+    const double kept = quietSource ? 0.0 : kQuietShare * bytesPerSecond_;
+    if (available_ - kept < static_cast<double>(bytes))
         return false;
     available_ -= static_cast<double>(bytes);
     return true;

@@ -18,6 +18,11 @@ double RateLimiter::Refilled(const Bucket& bucket, Clock::time_point now) const 
     return std::min(limits_.burst, bucket.tokens + std::max(0.0, seconds) * limits_.perSecond);
 }
 
+bool RateLimiter::IsQuiet(std::uint32_t source, Clock::time_point now) {
+    const Bucket* bucket = buckets_.Find(source);
+    return bucket != nullptr && Refilled(*bucket, now) >= limits_.burst - 1;
+}
+
 bool RateLimiter::Allow(std::uint32_t source, Clock::time_point now) {
     Bucket* bucket = buckets_.Find(source);
     if (bucket == nullptr) {

@@ -9,9 +9,9 @@
 namespace quillcrest::lookupd {
 
 struct RateLimits {
-    double burst = 10;           // requests a quiet source may send at once
-    double perSecond = 2;        // requests a source may send each second in the long run
-    std::size_t sources = 4096;  // sources tracked at once
+    double burst = 10;            // requests a quiet source may send at once
+    double perSecond = 2;         // requests a source may send each second in the long run
+    std::size_t sources = 65536;  // sources tracked at once (about 100 bytes each)
 };
 
 // A token bucket per source address in a table of bounded size. When the table is full, a source that has been
@@ -27,6 +27,10 @@ class RateLimiter {
 
     // Whether a request from source may be answered now; takes one token when it may.
     bool Allow(std::uint32_t source, Clock::time_point now);
+
+    // Whether source is known here and has been quiet: its bucket, refilled to now, lacks at most one token. A
+    // client that asks now and then always is; a source that floods, or one never seen before, is not.
+    bool IsQuiet(std::uint32_t source, Clock::time_point now);
 
     std::size_t trackedSources() const { return buckets_.size(); }
 

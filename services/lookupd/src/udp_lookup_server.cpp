@@ -30,6 +30,10 @@ using UniqueFd = UniqueHandle<int, decltype(&::close), &::close, -1>;
 constexpr std::size_t kRequestBufferBytes = kLongestDottedAddress + 1;
 // Datagrams read in a row before the loop looks at the stop descriptor again.
 constexpr int kDatagramsPerPoll = 64;
+// Room for a few hundred milliseconds of a flood, so that a moment without CPU (another process, a page fault)
+// does not make the kernel drop the requests of well-behaved clients along with the flood. The kernel caps it
+// at net.core.rmem_max.
+constexpr int kReceiveBufferBytes = 4 << 20;
 
 struct Request {
     std::uint32_t source;
@@ -44,9 +48,8 @@ std::runtime_error SystemError(const std::string& what) {
     return std::runtime_error(what + ": " + std::strerror(errno));
 }
 
-void EnableOption(int socket, int level, int option, const char* name) {
-    const int on = 1;
-    if (::setsockopt(socket, level, option, &on, sizeof on) != 0)
+void SetOption(int socket, int level, int option, int value, const char* name) {
+    if (::setsockopt(socket, level, option, &value, sizeof value) != 0)
         throw SystemError(name);
 }
 
@@ -99,8 +102,9 @@ UdpLookupServer::UdpLookupServer(const std::string& address,
     state_->socket.reset(::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
     if (!state_->socket)
         throw SystemError("socket");
-    EnableOption(state_->socket.get(), SOL_SOCKET, SO_REUSEPORT, "SO_REUSEPORT");
-    EnableOption(state_->socket.get(), IPPROTO_IP, IP_PKTINFO, "IP_PKTINFO");
+    SetOption(state_->socket.get(), SOL_SOCKET, SO_REUSEPORT, 1, "SO_REUSEPORT");
+    SetOption(state_->socket.get(), IPPROTO_IP, IP_PKTINFO, 1, "IP_PKTINFO");
+    SetOption(state_->socket.get(), SOL_SOCKET, SO_RCVBUF, kReceiveBufferBytes, "SO_RCVBUF");
     if (::bind(state_->socket.get(), reinterpret_cast<const sockaddr*>(&local), sizeof local) != 0)
         throw SystemError("bind " + address + ":" + std::to_string(port));
 }
@@ -187,13 +191,20 @@ void UdpLookupServer::State::Take(Request request) {
         return;
     }
     const auto now = RateLimiter::Clock::now();
+    const bool quietSource = rateLimiter.IsQuiet(request.source, now);
     if (!rateLimiter.Allow(request.source, now)) {
         log.Count(RequestEvent::OverRateLimit);
         return;
     }
     request.reserved = WireBytesOfLargestReply(request.length);
-    if (!replyBudget.Reserve(request.reserved, now)) {
+    if (!replyBudget.Reserve(request.reserved, quietSource, now)) {
         log.Count(RequestEvent::OverReplyBudget);
+        return;
+    }
+    // Handing a request to a worker costs a wake-up and a context switch, more than answering it when nothing
+    // can make the answer wait.
+    if (responder.AnswersWithoutLookup(request.text)) {
+        Answer(request);
         return;
     }
     {
