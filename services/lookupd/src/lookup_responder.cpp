@@ -46,15 +46,20 @@ std::string LookupResponder::CountryOf(std::uint32_t address) {
     return countries_.CountryOf(address).value_or(kUnknownCountry);
 }
 
-std::string LookupResponder::HostNameOf(std::uint32_t address) {
+std::string LookupResponder::HostNameOf(std::uint32_t address, std::uint32_t asker) {
     // A private address names a machine on the asker's network; here it would name one on ours, if any, and the
     // question would only leak to our name servers.
     if (IsNonPublicAddress(address))
         return FormatDottedAddress(address);
-    std::optional<std::string> name = names_.NameOf(address);
+    std::optional<std::string> name = names_.NameOfFor(address, asker);
     if (name && !name->empty() && name->back() == '.')
         name->pop_back();
     return name && IsPlainHostName(*name) ? *name : FormatDottedAddress(address);
+}
+
+bool LookupResponder::AnswersWithoutLookup(std::string_view request) const {
+    const std::optional<std::uint32_t> server = ParseDottedAddress(request);
+    return !server || IsNonPublicAddress(*server);
 }
 
 std::optional<std::string> LookupResponder::Answer(std::uint32_t source, std::string_view request) {
@@ -69,7 +74,7 @@ std::optional<std::string> LookupResponder::Answer(std::uint32_t source, std::st
     const std::size_t budget = ReplyBudget(request.size());
 
     std::string reply =
-        Joined(publicAddress, serverAddress, HostNameOf(*server), publicCountry, serverCountry, warning);
+        Joined(publicAddress, serverAddress, HostNameOf(*server, source), publicCountry, serverCountry, warning);
     if (reply.size() <= budget)
         return reply;
     reply = Joined(publicAddress, serverAddress, serverAddress, publicCountry, serverCountry, warning);

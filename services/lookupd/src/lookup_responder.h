@@ -39,12 +39,16 @@ class LookupResponder {
     LookupResponder(const RogueList& rogueList, CountryLookup& countries, HostNameResolver& names);
 
     // Nothing for a datagram that is not exactly a dotted IPv4 address, and for an answer that would break the
-    // amplification rule even with the address in place of the host name.
+    // amplification rule even with the address in place of the host name. Lets ResolverStopped through.
     std::optional<std::string> Answer(std::uint32_t source, std::string_view request);
+
+    // Whether Answer would not ask the resolver (the request is no address, or the server address is not a
+    // public one): such a request can be answered at once, without a thread that may wait.
+    bool AnswersWithoutLookup(std::string_view request) const;
 
   private:
     std::string CountryOf(std::uint32_t address);
-    std::string HostNameOf(std::uint32_t address);
+    std::string HostNameOf(std::uint32_t address, std::uint32_t asker);
 
     const RogueList& rogueList_;
     CountryLookup& countries_;

@@ -20,6 +20,9 @@
 
 namespace {
 
+// Workers beyond those that may wait for a name.
+constexpr std::size_t kSpareWorkers = 8;
+
 using UniqueFd = quillcrest::UniqueHandle<int, decltype(&::close), &::close, -1>;
 
 // The write end of the stop pipe, for the signal handler.
@@ -64,15 +67,22 @@ int main(int argc, char** argv) {
         GeoIpCountryLookup countries(options.countryDatabase);
         if (!countries.opened())
             std::cerr << "no country database at " << options.countryDatabase << ": countries are Unknown\n";
-        SystemHostNameResolver systemNames;
-        DeadlineHostNameResolver names(systemNames);
+        // Static: a lookup stuck in the system's resolver may still be running in it when main returns.
+        static SystemHostNameResolver systemNames;
+        const ResolverPoolLimits poolLimits;
+        DeadlineHostNameResolver names(systemNames, poolLimits);
         LookupResponder responder(rogueList, countries, names);
         RequestLog log(std::cout);
-        UdpLookupServer server(options.address, options.port, responder, log);
-        std::cout << "listening on " << options.address << ":" << server.port() << " with "
-                  << rogueList.entries().size() << " rogue blocks" << std::endl;
-        server.Run(stop.read.get());
-        std::cout << "stopped" << std::endl;
+        ServerLimits serverLimits;
+        // Enough workers for every lookup the resolver holds and some to spare, so that requests that need no
+        // lookup (cached names, private addresses) find a worker even while every lookup slot is taken.
+        serverLimits.workers = poolLimits.threads + poolLimits.queued + kSpareWorkers;
+        serverLimits.replyBytesPerSecond = options.replyBytesPerSecond;
+        UdpLookupServer server(options.address, options.port, responder, log, RateLimits{}, serverLimits);
+        log.Note("listening on " + options.address + ":" + std::to_string(server.port()) + " with " +
+                 std::to_string(rogueList.entries().size()) + " rogue blocks");
+        server.Run(stop.read.get(), [&names] { names.Stop(); });
+        log.Note("stopped");
         return 0;
     } catch (const std::exception& error) {
         std::cerr << "quillcrest-lookupd: " << error.what() << "\n";

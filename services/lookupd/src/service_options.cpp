@@ -6,16 +6,20 @@ namespace quillcrest::lookupd {
 namespace {
 
 constexpr char kUsage[] =
-    "usage: quillcrest-lookupd [--address A] [--port P] [--rogue-list FILE] [--country-database FILE]";
+    "usage: quillcrest-lookupd [--address A] [--port P] [--rogue-list FILE] [--country-database FILE] "
+    "[--reply-budget BYTES_PER_SECOND]";
 constexpr unsigned long kLargestPort = 65535;
+// A gigabyte a second is far more than one process can answer; the limit only keeps the number sane.
+constexpr unsigned long kLargestReplyBudget = 1000000000;
+constexpr std::size_t kLongestNumber = 10;
 
-std::uint16_t ParsePort(const std::string& text) {
-    if (text.empty() || text.size() > 5 || text.find_first_not_of("0123456789") != std::string::npos)
+unsigned long ParseNumber(const std::string& text, unsigned long largest) {
+    if (text.empty() || text.size() > kLongestNumber || text.find_first_not_of("0123456789") != std::string::npos)
         throw std::invalid_argument(kUsage);
     const unsigned long value = std::stoul(text);
-    if (value > kLargestPort)
+    if (value > largest)
         throw std::invalid_argument(kUsage);
-    return static_cast<std::uint16_t>(value);
+    return value;
 }
 
 }  // namespace
@@ -30,11 +34,13 @@ ServiceOptions ParseServiceOptions(const std::vector<std::string>& arguments) {
         if (name == "--address")
             options.address = value;
         else if (name == "--port")
-            options.port = ParsePort(value);
+            options.port = static_cast<std::uint16_t>(ParseNumber(value, kLargestPort));
         else if (name == "--rogue-list")
             options.rogueList = value;
         else if (name == "--country-database")
             options.countryDatabase = value;
+        else if (name == "--reply-budget")
+            options.replyBytesPerSecond = ParseNumber(value, kLargestReplyBudget);
         else
             throw std::invalid_argument(kUsage);
     }

@@ -11,12 +11,14 @@
 #include <condition_variable>
 #include <cstring>
 #include <deque>
+#include <exception>
 #include <mutex>
 #include <stdexcept>
 #include <thread>
 #include <vector>
 
 #include "base/unique_handle.h"
+#include "global_reply_budget.h"
 #include "ipv4.h"
 
 namespace quillcrest::lookupd {
@@ -26,25 +28,51 @@ using UniqueFd = UniqueHandle<int, decltype(&::close), &::close, -1>;
 
 // A request longer than the longest address is no address; reading one byte more tells that apart.
 constexpr std::size_t kRequestBufferBytes = kLongestDottedAddress + 1;
+// Datagrams read in a row before the loop looks at the stop descriptor again.
+constexpr int kDatagramsPerPoll = 64;
+// Room for a few hundred milliseconds of a flood, so that a moment without CPU (another process, a page fault)
+// does not make the kernel drop the requests of well-behaved clients along with the flood. The kernel caps it
+// at net.core.rmem_max.
+constexpr int kReceiveBufferBytes = 4 << 20;
 
 struct Request {
     std::uint32_t source;
     std::uint16_t port;
-    std::string text;    // at most kRequestBufferBytes of the datagram
-    std::size_t length;  // the datagram's real length
+    std::uint32_t destination;  // the local address the request was sent to, where the reply leaves from
+    std::string text;           // at most kRequestBufferBytes of the datagram
+    std::size_t length;         // the datagram's real length
+    std::size_t reserved;       // bytes of the reply budget held for the reply
 };
 
 std::runtime_error SystemError(const std::string& what) {
     return std::runtime_error(what + ": " + std::strerror(errno));
 }
 
+void SetOption(int socket, int level, int option, int value, const char* name) {
+    if (::setsockopt(socket, level, option, &value, sizeof value) != 0)
+        throw SystemError(name);
+}
+
+// The most a reply to a request of requestBytes may cost on the wire: the amplification rule's limit.
+std::size_t WireBytesOfLargestReply(std::size_t requestBytes) {
+    return ReplyBudget(requestBytes) + kDatagramHeaderBytes;
+}
+
 }  // namespace
 
 struct UdpLookupServer::State {
+    State(LookupResponder& responder, RequestLog& log, RateLimits rateLimits, ServerLimits limits)
+        : responder(responder),
+          log(log),
+          rateLimiter(rateLimits),
+          limits(limits),
+          replyBudget(limits.replyBytesPerSecond) {}
+
     LookupResponder& responder;
     RequestLog& log;
-    RateLimiter rateLimiter;
+    RateLimiter rateLimiter;  // used by the receiving thread only
     ServerLimits limits;
+    GlobalReplyBudget replyBudget;
     UniqueFd socket;
 
     std::mutex mutex;
@@ -52,9 +80,11 @@ struct UdpLookupServer::State {
     std::deque<Request> queue;
     bool stopping = false;
 
+    bool ReceiveOne();
+    void Take(Request request);
     void Work();
     void Answer(const Request& request);
-    void Take(const Request& request);
+    bool Send(const Request& request, const std::string& reply);
 };
 
 UdpLookupServer::UdpLookupServer(const std::string& address,
@@ -63,7 +93,7 @@ UdpLookupServer::UdpLookupServer(const std::string& address,
                                  RequestLog& log,
                                  RateLimits rateLimits,
                                  ServerLimits limits)
-    : state_(new State{responder, log, RateLimiter(rateLimits), limits, UniqueFd(), {}, {}, {}, false}) {
+    : state_(std::make_unique<State>(responder, log, rateLimits, limits)) {
     sockaddr_in local{};
     local.sin_family = AF_INET;
     local.sin_port = htons(port);
@@ -72,6 +102,9 @@ UdpLookupServer::UdpLookupServer(const std::string& address,
     state_->socket.reset(::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
     if (!state_->socket)
         throw SystemError("socket");
+    SetOption(state_->socket.get(), SOL_SOCKET, SO_REUSEPORT, 1, "SO_REUSEPORT");
+    SetOption(state_->socket.get(), IPPROTO_IP, IP_PKTINFO, 1, "IP_PKTINFO");
+    SetOption(state_->socket.get(), SOL_SOCKET, SO_RCVBUF, kReceiveBufferBytes, "SO_RCVBUF");
     if (::bind(state_->socket.get(), reinterpret_cast<const sockaddr*>(&local), sizeof local) != 0)
         throw SystemError("bind " + address + ":" + std::to_string(port));
 }
@@ -85,7 +118,7 @@ std::uint16_t UdpLookupServer::port() const {
     return ntohs(local.sin_port);
 }
 
-void UdpLookupServer::Run(int stopFd) {
+void UdpLookupServer::Run(int stopFd, const std::function<void()>& onStop) {
     {
         std::lock_guard<std::mutex> lock(state_->mutex);
         state_->stopping = false;
@@ -103,21 +136,13 @@ void UdpLookupServer::Run(int stopFd) {
         }
         if (watched[1].revents != 0)
             break;
-        for (;;) {
-            char buffer[kRequestBufferBytes];
-            sockaddr_in from{};
-            socklen_t length = sizeof from;
-            // MSG_TRUNC gives the datagram's real length, so an over-long one is not mistaken for its beginning.
-            const ssize_t got = ::recvfrom(state_->socket.get(), buffer, sizeof buffer, MSG_TRUNC,
-                                           reinterpret_cast<sockaddr*>(&from), &length);
-            if (got < 0)
-                break;
-            const std::size_t kept = std::min(static_cast<std::size_t>(got), sizeof buffer);
-            state_->Take({ntohl(from.sin_addr.s_addr), ntohs(from.sin_port), std::string(buffer, kept),
-                          static_cast<std::size_t>(got)});
+        // A bounded batch, so that a flood that never lets the socket run dry does not hide the stop request.
+        for (int i = 0; i < kDatagramsPerPoll && state_->ReceiveOne(); ++i) {
         }
     }
 
+    if (onStop)
+        onStop();
     {
         std::lock_guard<std::mutex> lock(state_->mutex);
         state_->stopping = true;
@@ -128,25 +153,70 @@ void UdpLookupServer::Run(int stopFd) {
         worker.join();
 }
 
-void UdpLookupServer::State::Take(const Request& request) {
+// Reads one datagram and takes it; false when there was none.
+bool UdpLookupServer::State::ReceiveOne() {
+    char buffer[kRequestBufferBytes];
+    sockaddr_in from{};
+    iovec data{buffer, sizeof buffer};
+    alignas(cmsghdr) char control[CMSG_SPACE(sizeof(in_pktinfo))];
+    msghdr message{};
+    message.msg_name = &from;
+    message.msg_namelen = sizeof from;
+    message.msg_iov = &data;
+    message.msg_iovlen = 1;
+    message.msg_control = control;
+    message.msg_controllen = sizeof control;
+    // MSG_TRUNC gives the datagram's real length, so an over-long one is not mistaken for its beginning.
+    const ssize_t got = ::recvmsg(socket.get(), &message, MSG_TRUNC);
+    if (got < 0)
+        return false;
+    std::uint32_t destination = INADDR_ANY;
+    for (cmsghdr* header = CMSG_FIRSTHDR(&message); header != nullptr; header = CMSG_NXTHDR(&message, header)) {
+        if (header->cmsg_level == IPPROTO_IP && header->cmsg_type == IP_PKTINFO) {
+            in_pktinfo info{};
+            std::memcpy(&info, CMSG_DATA(header), sizeof info);
+            destination = ntohl(info.ipi_addr.s_addr);
+        }
+    }
+    const std::size_t kept = std::min(static_cast<std::size_t>(got), sizeof buffer);
+    Take({ntohl(from.sin_addr.s_addr), ntohs(from.sin_port), destination, std::string(buffer, kept),
+          static_cast<std::size_t>(got), 0});
+    return true;
+}
+
+void UdpLookupServer::State::Take(Request request) {
+    // Nothing here writes a line: a flood of these would become a flood of log lines. They are counted.
     if (request.length > kLongestDottedAddress || !ParseDottedAddress(request.text)) {
-        log.Write(request.source, request.port, request.text,
-                  "ignored: not an IPv4 address (" + std::to_string(request.length) + " bytes)");
+        log.Count(RequestEvent::NotAnAddress);
         return;
     }
-    if (!rateLimiter.Allow(request.source, RateLimiter::Clock::now())) {
-        log.Write(request.source, request.port, request.text, "refused: over the rate limit");
+    const auto now = RateLimiter::Clock::now();
+    const bool quietSource = rateLimiter.IsQuiet(request.source, now);
+    if (!rateLimiter.Allow(request.source, now)) {
+        log.Count(RequestEvent::OverRateLimit);
+        return;
+    }
+    request.reserved = WireBytesOfLargestReply(request.length);
+    if (!replyBudget.Reserve(request.reserved, quietSource, now)) {
+        log.Count(RequestEvent::OverReplyBudget);
+        return;
+    }
+    // Handing a request to a worker costs a wake-up and a context switch, more than answering it when nothing
+    // can make the answer wait.
+    if (responder.AnswersWithoutLookup(request.text)) {
+        Answer(request);
         return;
     }
     {
         std::lock_guard<std::mutex> lock(mutex);
         if (queue.size() < limits.queuedRequests) {
-            queue.push_back(request);
+            queue.push_back(std::move(request));
             queueChanged.notify_one();
             return;
         }
     }
-    log.Write(request.source, request.port, request.text, "dropped: too many requests waiting");
+    replyBudget.Refund(request.reserved);
+    log.Count(RequestEvent::Busy);
 }
 
 void UdpLookupServer::State::Work() {
@@ -165,21 +235,57 @@ void UdpLookupServer::State::Work() {
 }
 
 void UdpLookupServer::State::Answer(const Request& request) {
-    const std::optional<std::string> reply = responder.Answer(request.source, request.text);
-    if (!reply) {
-        log.Write(request.source, request.port, request.text, "ignored: the answer would be too large");
+    std::optional<std::string> reply;
+    try {
+        reply = responder.Answer(request.source, request.text);
+    } catch (const std::exception& error) {
+        replyBudget.Refund(request.reserved);
+        log.Write(RequestEvent::NotAnswered, request.source, request.port, request.text,
+                  std::string("not answered: ") + error.what());
         return;
     }
+    if (!reply) {
+        replyBudget.Refund(request.reserved);
+        log.Write(RequestEvent::NotAnswered, request.source, request.port, request.text,
+                  "not answered: the answer would be too large");
+        return;
+    }
+    if (!Send(request, *reply)) {
+        replyBudget.Refund(request.reserved);
+        log.Write(RequestEvent::NotAnswered, request.source, request.port, request.text,
+                  std::string("send failed: ") + std::strerror(errno));
+        return;
+    }
+    replyBudget.Refund(request.reserved - std::min(request.reserved, reply->size() + kDatagramHeaderBytes));
+    log.Write(RequestEvent::Answered, request.source, request.port, request.text, "answered: " + *reply);
+}
+
+// Sends the reply from the address the request came to: left to itself, the kernel would pick the source address
+// by the route back, and on a host with several addresses the client would drop the reply as a stranger's.
+bool UdpLookupServer::State::Send(const Request& request, const std::string& reply) {
     sockaddr_in to{};
     to.sin_family = AF_INET;
     to.sin_addr.s_addr = htonl(request.source);
     to.sin_port = htons(request.port);
-    if (::sendto(socket.get(), reply->data(), reply->size(), 0, reinterpret_cast<const sockaddr*>(&to), sizeof to) <
-        0) {
-        log.Write(request.source, request.port, request.text, std::string("send failed: ") + std::strerror(errno));
-        return;
+    iovec data{const_cast<char*>(reply.data()), reply.size()};
+    alignas(cmsghdr) char control[CMSG_SPACE(sizeof(in_pktinfo))] = {};
+    msghdr message{};
+    message.msg_name = &to;
+    message.msg_namelen = sizeof to;
+    message.msg_iov = &data;
+    message.msg_iovlen = 1;
+    if (request.destination != INADDR_ANY) {
+        message.msg_control = control;
+        message.msg_controllen = sizeof control;
+        cmsghdr* header = CMSG_FIRSTHDR(&message);
+        header->cmsg_level = IPPROTO_IP;
+        header->cmsg_type = IP_PKTINFO;
+        header->cmsg_len = CMSG_LEN(sizeof(in_pktinfo));
+        in_pktinfo info{};
+        info.ipi_spec_dst.s_addr = htonl(request.destination);
+        std::memcpy(CMSG_DATA(header), &info, sizeof info);
     }
-    log.Write(request.source, request.port, request.text, "answered: " + *reply);
+    return ::sendmsg(socket.get(), &message, 0) >= 0;
 }
 
 }  // namespace quillcrest::lookupd

@@ -57,5 +57,15 @@ TEST_F(LookupdRateLimiterTest, AFullTableMakesRoomFromQuietSourcesOnly) {
     EXPECT_FALSE(limiter.Allow(source, later));
 }
 
+TEST_F(LookupdRateLimiterTest, OnlyAKnownSourceThatAsksNowAndThenIsQuiet) {
+    RateLimiter limiter(RateLimits{10, 2, 16});
+    EXPECT_FALSE(limiter.IsQuiet(source, start));  // never seen
+    EXPECT_TRUE(limiter.Allow(source, start));
+    EXPECT_TRUE(limiter.IsQuiet(source, start));  // one token spent
+    EXPECT_TRUE(limiter.Allow(source, start));
+    EXPECT_FALSE(limiter.IsQuiet(source, start));                     // two
+    EXPECT_TRUE(limiter.IsQuiet(source, start + milliseconds(500)));  // one of them back
+}
+
 }  // namespace
 }  // namespace quillcrest::lookupd
