@@ -27,6 +27,8 @@ namespace {
 constexpr int kBannerHeight = 56;
 constexpr int kPanelHeight = 44;
 constexpr int kImageSize = 48;
+// What screen readers announce for the picture at the top: a click on it shows the message window.
+constexpr char kBannerName[] = "Quillcrest Message";
 constexpr UINT_PTR kMouseReleaseSubclassId = 1;
 // Runs the check button's handler after its mouse release has been fully handled, outside the button's own
 // window procedure, because the handler may open a modal window. wParam: whether Ctrl was held.
@@ -108,9 +110,11 @@ void MainWindow::CreateControls() {
         ::SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
         return control;
     };
-    bannerPicture_ = add(self, WC_STATICA, "", SS_OWNERDRAW | SS_NOTIFY, kBannerPicture, {0, 0, kClientWidth, kBannerHeight});
+    // The pictures' texts are not drawn; they are the names screen readers announce for them.
+    bannerPicture_ = add(self, WC_STATICA, kBannerName, SS_OWNERDRAW | SS_NOTIFY, kBannerPicture,
+                         {0, 0, kClientWidth, kBannerHeight});
 
-    HWND image = add(self, WC_STATICA, "", SS_ICON | SS_REALSIZEIMAGE | SS_CENTERIMAGE, kSideImage,
+    HWND image = add(self, WC_STATICA, kApplicationTitle, SS_ICON | SS_REALSIZEIMAGE | SS_CENTERIMAGE, kSideImage,
                      {14, 74, 14 + kImageSize, 74 + kImageSize});
     ::SendMessageA(image, STM_SETICON, reinterpret_cast<WPARAM>(bigIcon_.get()), 0);
 

@@ -23,6 +23,10 @@ struct HtmlDisplayItem {
     HtmlColor color;
     int link = -1;        // index into the document's links
     std::string element;  // tag of the element the item comes from
+    // Text items that share this number belong to one run of text: a block's content up to the next block
+    // boundary or line break. Readers that speak the page take each run as one piece.
+    int textBlock = -1;
+    bool listMarker = false;  // the bullet or number of a list item, emitted after the item's first line
 };
 
 struct HtmlLink {

@@ -134,6 +134,7 @@ class HtmlLayoutEngine {
     };
 
     const HtmlNode& NodeAt(int index) const { return tree_.nodes[static_cast<std::size_t>(index)]; }
+    static int Clamp(long long value, int low, int high);
 
     // Fonts.
     int FontIndex(const HtmlFont& font);
@@ -144,8 +145,10 @@ class HtmlLayoutEngine {
     // Styles.
     HtmlStyle BlockStyle(const HtmlNode& node, const HtmlStyle& parent);
     HtmlStyle InlineStyle(const HtmlNode& node, const HtmlStyle& parent);
+    static int HeadingLevel(const std::string& tag);
+    static std::optional<HtmlAlign> ParseAlign(const std::string* value);
 
-    // Blocks.
+    // Blocks (html_block_flow.cpp).
     void LayOutBlockContent(int node, const HtmlStyle& style, int left, int right, Flow& flow, int depth);
     void LayOutChildren(int node, const HtmlStyle& style, Line& line, Flow& flow, int depth);
     void LayOutElement(int node, const HtmlStyle& style, Line& line, Flow& flow, int depth);
@@ -153,11 +156,9 @@ class HtmlLayoutEngine {
     void LayOutRule(const HtmlNode& node, int left, int right, Flow& flow);
     void AddMargin(Flow& flow, int margin);
     int OpenBlockArea(Flow& flow);
-    std::pair<int, int> Edges(Flow& flow, int y, int left, int right);
-    void Clear(Flow& flow, const std::string* which);
     static int FlowBottom(const Flow& flow);
 
-    // Lines.
+    // Lines (html_line_layout.cpp).
     void AddText(const std::string& text, const HtmlStyle& style, const std::string* element, Line& line, Flow& flow);
     void MarkSpace(const HtmlStyle& style, const std::string* element, Line& line, Flow& flow);
     void FlushWord(Line& line, Flow& flow);
@@ -168,12 +169,15 @@ class HtmlLayoutEngine {
     void EndLine(Line& line, Flow& flow);
     void PlaceMarker(Flow& flow, int baseline);
 
-    // Pictures.
+    // Pictures and the floats they make (html_float_layout.cpp).
     void LayOutPicture(const HtmlNode& node, const HtmlStyle& style, Line& line, Flow& flow);
     void PlaceFloat(const Piece& piece, int y, Line& line, Flow& flow);
     void EmitPicture(const Piece& piece, int x, int top);
+    std::pair<int, int> Edges(Flow& flow, int y, int left, int right);
+    static int NextFloatBottom(const Flow& flow, int y);
+    void Clear(Flow& flow, const std::string* which);
 
-    // Tables.
+    // Tables (html_table_layout.cpp).
     void LayOutTable(int node, const HtmlStyle& style, int left, int right, Flow& flow, int depth);
     std::vector<std::vector<TableCell>> CollectRows(int table) const;
     const TableSizes& MeasureTable(int table, const HtmlStyle& style, int depth);
@@ -193,6 +197,7 @@ class HtmlLayoutEngine {
     Measure measure_ = Measure::None;
     std::vector<ListState> lists_;
     std::map<int, TableSizes> tableSizes_;
+    int textBlock_ = 0;  // numbers the runs of text, see HtmlDisplayItem::textBlock
 };
 
 }  // namespace quillcrest

@@ -13,6 +13,8 @@ namespace {
 
 constexpr int kScrollLine = 16;
 constexpr int kWheelLines = 3;
+// A link to follow (wParam: its index, lParam: the serial of the page it belongs to).
+constexpr UINT kFollowLinkMessage = WM_USER + 1;
 
 // Begins painting for one WM_PAINT and ends it on every path.
 class PaintScope {
@@ -53,7 +55,10 @@ HtmlView::HtmlView(HWND parent,
     ::SetWindowLongPtrA(hwnd(), GWLP_ID, id);
 }
 
-HtmlView::~HtmlView() = default;
+HtmlView::~HtmlView() {
+    if (accessible_)
+        accessible_->Disconnect();
+}
 
 const HtmlDocument* HtmlView::Document() const {
     return page_ ? page_->document.get() : nullptr;
@@ -77,10 +82,7 @@ void HtmlView::LoadText(std::string_view text) {
 
     page_ = std::move(page);
     visibleText_ = std::move(visibleText);
-    scrollY_ = 0;
-    focusedLink_ = -1;
-    pressedLink_ = -1;
-    Relayout();
+    PageChanged();
     if (callbacks_.onParseEnd)
         callbacks_.onParseEnd();
 }
@@ -92,10 +94,16 @@ void HtmlView::LoadBytes(const std::vector<std::uint8_t>& bytes) {
 void HtmlView::Clear() {
     page_.reset();
     visibleText_.clear();
+    PageChanged();
+}
+
+void HtmlView::PageChanged() {
+    ++pageSerial_;
     scrollY_ = 0;
     focusedLink_ = -1;
     pressedLink_ = -1;
     Relayout();
+    ::NotifyWinEvent(EVENT_OBJECT_REORDER, hwnd(), OBJID_CLIENT, CHILDID_SELF);
 }
 
 int HtmlView::PageHeight() const {
@@ -113,6 +121,7 @@ int HtmlView::MaxScroll() const {
 void HtmlView::Relayout() {
     if (inLayout_ || !hwnd())
         return;
+    accessibleNodes_.reset();
     inLayout_ = true;
     for (int pass = 0; pass < 2; ++pass) {
         RECT client = ClientRect(hwnd());
@@ -146,6 +155,7 @@ void HtmlView::ScrollTo(int y) {
     if (y == scrollY_)
         return;
     scrollY_ = y;
+    ::NotifyWinEvent(EVENT_OBJECT_LOCATIONCHANGE, hwnd(), OBJID_CLIENT, CHILDID_SELF);
     if (options_.scrollBars)
         ::SetScrollPos(hwnd(), SB_VERT, scrollY_, TRUE);
     ::InvalidateRect(hwnd(), nullptr, FALSE);
@@ -174,8 +184,40 @@ void HtmlView::FocusLink(int link) {
             ScrollTo(area.y);
         else if (area.Bottom() > scrollY_ + PageHeight())
             ScrollTo(area.Bottom() - PageHeight());
+        if (::GetFocus() == hwnd())
+            ::NotifyWinEvent(EVENT_OBJECT_FOCUS, hwnd(), OBJID_CLIENT, FocusedAccessibleChild());
     }
     ::InvalidateRect(hwnd(), nullptr, FALSE);
+}
+
+const std::vector<HtmlAccessibleNode>& HtmlView::AccessibleNodes() const {
+    if (!accessibleNodes_) {
+        const HtmlDocument* document = Document();
+        accessibleNodes_ =
+            document ? HtmlAccessibleNodes(document->LaidOut(), document->Links()) : std::vector<HtmlAccessibleNode>();
+    }
+    return *accessibleNodes_;
+}
+
+long HtmlView::FocusedAccessibleChild() const {
+    if (focusedLink_ < 0)
+        return CHILDID_SELF;
+    const std::vector<HtmlAccessibleNode>& nodes = AccessibleNodes();
+    for (std::size_t i = 0; i < nodes.size(); ++i) {
+        if (nodes[i].role == HtmlAccessibleNode::Role::Link && nodes[i].link == focusedLink_)
+            return static_cast<long>(i) + 1;
+    }
+    return CHILDID_SELF;
+}
+
+RECT HtmlView::ScreenRect(const HtmlRect& area) const {
+    POINT corner{area.x, area.y - scrollY_};
+    ::ClientToScreen(hwnd(), &corner);
+    return {corner.x, corner.y, corner.x + area.width, corner.y + area.height};
+}
+
+bool HtmlView::FollowLinkLater(int link) {
+    return ::PostMessageA(hwnd(), kFollowLinkMessage, static_cast<WPARAM>(link), static_cast<LPARAM>(pageSerial_));
 }
 
 LRESULT HtmlView::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -225,6 +267,19 @@ LRESULT HtmlView::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             return OnGetText(wParam, lParam);
         case WM_GETTEXTLENGTH:
             return static_cast<LRESULT>(visibleText_.size());
+        case WM_GETOBJECT:
+            return OnGetObject(wParam, lParam);
+        case kFollowLinkMessage:
+            if (static_cast<unsigned>(lParam) == pageSerial_ && Document())
+                Document()->FollowLink(static_cast<int>(wParam));
+            return 0;
+        case WM_DESTROY:
+            // Clients still holding the page's object learn that it is gone instead of reaching a dead view.
+            if (accessible_) {
+                accessible_->Disconnect();
+                accessible_.Reset();
+            }
+            break;
         default:
             break;
     }
@@ -408,6 +463,15 @@ LRESULT HtmlView::OnGetText(WPARAM size, LPARAM buffer) const {
     std::memcpy(out, visibleText_.data(), copied);
     out[copied] = '\0';
     return static_cast<LRESULT>(copied);
+}
+
+// The page for screen readers. Other objects (the frame, the scroll bar) are the system's.
+LRESULT HtmlView::OnGetObject(WPARAM flags, LPARAM objectId) {
+    if (static_cast<LONG>(objectId) != OBJID_CLIENT)
+        return DefaultHandling(WM_GETOBJECT, flags, objectId);
+    if (!accessible_)
+        accessible_.Attach(new HtmlViewAccessible(*this));
+    return ::LresultFromObject(IID_IAccessible, flags, static_cast<IAccessible*>(accessible_.Get()));
 }
 
 }  // namespace quillcrest

@@ -6,13 +6,16 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "html/html_accessible_tree.h"
 #include "html/html_document.h"
 #include "html/html_font_cache_win.h"
 #include "html/html_gdi_container_win.h"
+#include "html/html_view_accessible_win.h"
 #include "html/html_view_callbacks.h"
 #include "widgets/window_win.h"
 
@@ -27,7 +30,8 @@ struct HtmlViewOptions {
 // A child control that shows one HTML page. Loading reports meta tags and asks for pictures through the owner's
 // callbacks; a page that fails to load (a callback throwing) leaves the previous page in place. The window
 // answers WM_GETTEXT with the page's visible text; Tab and Shift+Tab move a focus rectangle through the links and
-// Enter follows the focused one; the wheel, the arrow and page keys and the scroll bar scroll.
+// Enter follows the focused one; the wheel, the arrow and page keys and the scroll bar scroll. Screen readers
+// read the page through WM_GETOBJECT (HtmlViewAccessible).
 class HtmlView : public Window {
   public:
     static constexpr const char* kClassName = "TQuillcrestHtmlView";
@@ -51,6 +55,18 @@ class HtmlView : public Window {
     const HtmlDocument* Document() const;
     int ScrollPosition() const { return scrollY_; }
     int FocusedLink() const { return focusedLink_; }
+    // Moves the focus rectangle to a link (-1: none), scrolling it into view.
+    void FocusLink(int link);
+
+    // What screen readers are told of the page, in reading order; empty while no page is shown.
+    const std::vector<HtmlAccessibleNode>& AccessibleNodes() const;
+    // The accessible child (1 to n) of the focused link; 0, the view itself, when no link has the focus.
+    long FocusedAccessibleChild() const;
+    // Where a rectangle of the page is on the screen now.
+    RECT ScreenRect(const HtmlRect& area) const;
+    // Follows a link of the page shown, as Enter does, once the caller's message has been handled; a page loaded
+    // in between is left alone. False when the request could not be queued.
+    bool FollowLinkLater(int link);
 
   protected:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -69,9 +85,9 @@ class HtmlView : public Window {
     void ScrollTo(int y);
     int PageHeight() const;
     int MaxScroll() const;
-    void FocusLink(int link);
     // The next link with an area, in document order, after (or before) from; -1 when none.
     int NextFocusableLink(int from, bool backwards) const;
+    void PageChanged();
 
     void OnPaint();
     void OnVerticalScroll(WPARAM request);
@@ -83,6 +99,7 @@ class HtmlView : public Window {
     bool OnKeyDown(WPARAM key);
     LRESULT OnGetDialogCode(LPARAM message);
     LRESULT OnGetText(WPARAM size, LPARAM buffer) const;
+    LRESULT OnGetObject(WPARAM flags, LPARAM objectId);
 
     HtmlViewCallbacks callbacks_;
     HtmlViewOptions options_;
@@ -95,6 +112,10 @@ class HtmlView : public Window {
     int focusedLink_ = -1;
     int pressedLink_ = -1;
     bool inLayout_ = false;
+    // Counts the pages shown, so a link followed later still belongs to the page it was asked for.
+    unsigned pageSerial_ = 0;
+    mutable std::optional<std::vector<HtmlAccessibleNode>> accessibleNodes_;
+    Microsoft::WRL::ComPtr<HtmlViewAccessible> accessible_;
 };
 
 }  // namespace quillcrest

@@ -33,8 +33,10 @@ InformationWindow::InformationWindow(HWND owner, const std::string& webHost, HIC
     const int clientWidth = client.right;
     const int clientHeight = client.bottom;
 
-    HWND image = CreateControl(self, "STATIC", "", WS_VISIBLE | SS_ICON | SS_REALSIZEIMAGE, ids::kInformationPicture,
-                               {kMargin, kMargin, kMargin + kPictureSize, kMargin + kPictureSize});
+    // The picture's text is not drawn; it is the name screen readers announce for it.
+    HWND image =
+        CreateControl(self, "STATIC", kTitle, WS_VISIBLE | SS_ICON | SS_REALSIZEIMAGE, ids::kInformationPicture,
+                      {kMargin, kMargin, kMargin + kPictureSize, kMargin + kPictureSize});
     ::SendMessageA(image, STM_SETICON, reinterpret_cast<WPARAM>(picture), 0);
     HWND title = CreateControl(self, "STATIC", kTitle, WS_VISIBLE | SS_LEFT | SS_CENTERIMAGE, 0,
                                {2 * kMargin + kPictureSize, kMargin, clientWidth - kMargin, kMargin + kPictureSize});

@@ -27,6 +27,19 @@ int TextHeight(HWND window, HGDIOBJ font, const std::string& text, int width) {
     return rect.bottom - rect.top;
 }
 
+// What screen readers announce for the dialog's picture, the kind of notice; the static does not draw its text.
+const char* PictureName(LPCSTR systemPicture) {
+    if (systemPicture == IDI_WARNING)
+        return "Warning";
+    if (systemPicture == IDI_ERROR)
+        return "Error";
+    if (systemPicture == IDI_INFORMATION)
+        return "Information";
+    if (systemPicture == IDI_QUESTION)
+        return "Question";
+    return "";
+}
+
 }  // namespace
 
 NoticeDialog::NoticeDialog(Design design, HWND owner)
@@ -36,7 +49,7 @@ NoticeDialog::NoticeDialog(Design design, HWND owner)
 
     const int textLeft = kMargin + kPictureSize + kMargin;
     const int textWidth = design_.clientWidth - textLeft - kMargin;
-    HWND picture = CreateControl(self, "STATIC", "", WS_VISIBLE | SS_ICON, 0,
+    HWND picture = CreateControl(self, "STATIC", PictureName(design_.systemPicture), WS_VISIBLE | SS_ICON, 0,
                                  {kMargin, kMargin, kMargin + kPictureSize, kMargin + kPictureSize});
     ::SendMessageA(picture, STM_SETICON, reinterpret_cast<WPARAM>(::LoadIconA(nullptr, design_.systemPicture)), 0);
 

@@ -8,6 +8,7 @@
 #include "app/platform_check_win.h"
 #include "settings/os_version_win.h"
 #include "app/single_instance_win.h"
+#include "support/http_row_name.h"
 
 namespace quillcrest {
 namespace {
@@ -135,7 +136,8 @@ INSTANTIATE_TEST_SUITE_P(
         {"impersonating thread's token is used", 0, ERROR_ACCESS_DENIED, true, SE_GROUP_ENABLED, true, false},
         {"thread token fails otherwise: no fallback", ERROR_ACCESS_DENIED, 0, true, SE_GROUP_ENABLED, false, false},
         {"process token fails", ERROR_NO_TOKEN, ERROR_ACCESS_DENIED, true, SE_GROUP_ENABLED, false, true},
-    }));
+    }),
+    fakes::RowName<AdminCase>);
 
 TEST(IsAdministratorGroupsTest, ReadsAGroupListLargerThanTheFirstBuffer) {
     // A domain member's token easily carries a hundred groups: far beyond 1024 bytes.

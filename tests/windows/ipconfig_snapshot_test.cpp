@@ -8,9 +8,10 @@
 #include <vector>
 
 #include "base/exception.h"
+#include "netconfig/ip_config_snapshot_win.h"
 #include "netconfig/ip_helper_answer.h"
 #include "support/fake_ip_helper_win.h"
-#include "netconfig/ip_config_snapshot_win.h"
+#include "support/http_row_name.h"
 
 namespace quillcrest {
 
@@ -131,7 +132,7 @@ TEST_F(IpConfigSnapshotTest, ReadsTrimmedNetworkParametersBeforeAdapters) {
 }
 
 struct DnsCase {
-    const char* label;
+    const char* name;
     std::vector<std::string> servers;
     std::vector<std::string> expected;
 };
@@ -140,7 +141,7 @@ class IpConfigDnsServersTest : public IpConfigSnapshotTest, public testing::With
 
 TEST_P(IpConfigDnsServersTest, ListsEveryServerInResolverOrder) {
     const DnsCase& row = GetParam();
-    SCOPED_TRACE(row.label);
+    SCOPED_TRACE(row.name);
     Prime();
     fake.network.dnsServers = row.servers;
     config.Refresh();
@@ -156,10 +157,11 @@ INSTANTIATE_TEST_SUITE_P(
         // The embedded first entry is always taken, even with nothing in it.
         {"no server", {}, {""}},
         {"address filling the whole field", {"1234567890123456", "9.9.9.9"}, {"1234567890123456", "9.9.9.9"}},
-    }));
+    }),
+    fakes::RowName<DnsCase>);
 
 struct NetworkFailureCase {
-    const char* label;
+    const char* name;
     std::optional<DWORD> probeResult;
     std::optional<DWORD> readResult;
     DWORD code;
@@ -170,7 +172,7 @@ class IpConfigNetworkFailureTest : public IpConfigSnapshotTest,
 
 TEST_P(IpConfigNetworkFailureTest, KeepsEverythingAndSkipsAdapters) {
     const NetworkFailureCase& row = GetParam();
-    SCOPED_TRACE(row.label);
+    SCOPED_TRACE(row.name);
     const SnapshotView before = Prime();
     fake.adapters.push_back(FirstAdapter());
     fake.networkProbeResult = row.probeResult;
@@ -187,7 +189,8 @@ INSTANTIATE_TEST_SUITE_P(Table,
                              {"size probe fails", ERROR_NOT_SUPPORTED, std::nullopt, ERROR_NOT_SUPPORTED},
                              {"read after the probe fails", std::nullopt, ERROR_INVALID_PARAMETER,
                               ERROR_INVALID_PARAMETER},
-                         }));
+                         }),
+                         fakes::RowName<NetworkFailureCase>);
 
 TEST_F(IpConfigSnapshotTest, NetworkProbeAnsweringSuccessKeepsNetworkFieldsAndStillReadsAdapters) {
     const SnapshotView before = Prime();
@@ -238,7 +241,7 @@ TEST_F(IpConfigSnapshotTest, AdapterProbeAnsweringSuccessKeepsTheAdapters) {
 }
 
 struct AdapterFailureCase {
-    const char* label;
+    const char* name;
     bool noAdapters;
     std::optional<DWORD> readResult;
     DWORD code;
@@ -249,7 +252,7 @@ class IpConfigAdapterFailureTest : public IpConfigSnapshotTest,
 
 TEST_P(IpConfigAdapterFailureTest, KeepsOldAdaptersBehindNewNetworkFields) {
     const AdapterFailureCase& row = GetParam();
-    SCOPED_TRACE(row.label);
+    SCOPED_TRACE(row.name);
     const SnapshotView before = Prime();
     if (row.noAdapters)
         fake.adapters.clear();
@@ -268,7 +271,8 @@ INSTANTIATE_TEST_SUITE_P(Table,
                          testing::ValuesIn(std::vector<AdapterFailureCase>{
                              {"no adapters at all", true, std::nullopt, ERROR_NO_DATA},
                              {"adapters grew between the calls", false, ERROR_BUFFER_OVERFLOW, ERROR_BUFFER_OVERFLOW},
-                         }));
+                         }),
+                         fakes::RowName<AdapterFailureCase>);
 
 TEST_F(IpConfigSnapshotTest, SeveralAdaptersKeepChainOrderAndEveryList) {
     Prime();
@@ -342,7 +346,7 @@ TEST_F(IpConfigSnapshotTest, SeveralAdaptersKeepChainOrderAndEveryList) {
 }
 
 struct LeaseCase {
-    const char* label;
+    const char* name;
     LONG bias;
     LONG daylightBias;
     DWORD zoneResult;
@@ -354,7 +358,7 @@ class IpConfigLeaseTimeZoneTest : public IpConfigSnapshotTest, public testing::W
 
 TEST_P(IpConfigLeaseTimeZoneTest, ConvertsThroughTheCurrentZone) {
     const LeaseCase& row = GetParam();
-    SCOPED_TRACE(row.label);
+    SCOPED_TRACE(row.name);
     FakeAdapter adapter = FirstAdapter();
     adapter.leaseObtained = 0;
     adapter.leaseExpires = 1700000000;
@@ -390,7 +394,8 @@ INSTANTIATE_TEST_SUITE_P(
          {2023, 11, 15, 0, 13, 20}},
         // A failed zone query gives no trustworthy biases; the lease is then shown in UTC.
         {"zone query failing", 300, -60, TIME_ZONE_ID_INVALID, {1970, 1, 1, 0, 0, 0}, {2023, 11, 14, 22, 13, 20}},
-    }));
+    }),
+    fakes::RowName<LeaseCase>);
 
 TEST_F(IpConfigSnapshotTest, PointersOutsideTheAnswerAreNotFollowed) {
     static IP_ADDR_STRING outside = {};

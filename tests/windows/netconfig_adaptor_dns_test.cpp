@@ -8,6 +8,7 @@
 #include "netconfig/adaptor_dns_win.h"
 #include "netconfig/com_error.h"
 #include "netconfig/wmi_query_win.h"
+#include "support/http_row_name.h"
 #include "support/netconfig_fake_wmi_services.h"
 
 namespace quillcrest {
@@ -84,7 +85,10 @@ const ServersCase kServersCases[] = {
     {"more than three are still passed whole", {"10.0.0.1", "10.0.0.2", "10.0.0.3", "10.0.0.4", "10.0.0.5"}},
 };
 
-INSTANTIATE_TEST_SUITE_P(Table, SetAdaptorDnsArgumentTest, ::testing::ValuesIn(kServersCases));
+INSTANTIATE_TEST_SUITE_P(Table,
+                         SetAdaptorDnsArgumentTest,
+                         ::testing::ValuesIn(kServersCases),
+                         fakes::RowName<ServersCase>);
 
 TEST_F(SetAdaptorDnsTest, NoServersOmitsTheArgument) {
     matchAdapters(1);

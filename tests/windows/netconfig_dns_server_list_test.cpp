@@ -9,6 +9,7 @@
 #include "netconfig/dns_server_list_win.h"
 #include "netconfig/ip_config_snapshot_win.h"
 #include "support/fake_ip_helper_win.h"
+#include "support/http_row_name.h"
 
 namespace quillcrest {
 namespace {
@@ -114,13 +115,7 @@ const ListCase kListCases[] = {
      {kFirstBuffer, kFirstBuffer}},
 };
 
-INSTANTIATE_TEST_SUITE_P(Table, DnsServerListTest, testing::ValuesIn(kListCases), [](const auto& info) {
-    std::string name = info.param.name;
-    for (char& c : name)
-        if (!std::isalnum(static_cast<unsigned char>(c)))
-            c = '_';
-    return name;
-});
+INSTANTIATE_TEST_SUITE_P(Table, DnsServerListTest, testing::ValuesIn(kListCases), fakes::RowName<ListCase>);
 
 TEST(DnsServerListLinkTest, EntriesOutsideTheAnswerAreNotRead) {
     static IP_ADDR_STRING outside = {};

@@ -11,6 +11,7 @@
 #include "netconfig/wmi_error.h"
 #include "netconfig/wmi_query_win.h"
 #include "netconfig/wmi_variant_win.h"
+#include "support/http_row_name.h"
 
 namespace quillcrest {
 namespace {
@@ -306,7 +307,7 @@ const VariantCase kVariantCases[] = {
      nullptr, "Unsupported CIM data type: 5", WmiValue::Kind::None},
 };
 
-INSTANTIATE_TEST_SUITE_P(Table, WmiVariantTest, ::testing::ValuesIn(kVariantCases));
+INSTANTIATE_TEST_SUITE_P(Table, WmiVariantTest, ::testing::ValuesIn(kVariantCases), fakes::RowName<VariantCase>);
 
 }  // namespace
 }  // namespace quillcrest

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <cstdio>
 #include <optional>
 #include <string>
 #include <vector>
@@ -83,7 +84,14 @@ TEST_P(SettingsRegistryWinRootTest, UnknownRootActsOnCurrentUser) {
     EXPECT_FALSE(KeyExists(path()));
 }
 
-INSTANTIATE_TEST_SUITE_P(Roots, SettingsRegistryWinRootTest, ::testing::Values(0u, 0x80000007u, kHkeyCurrentUser));
+INSTANTIATE_TEST_SUITE_P(Roots,
+                         SettingsRegistryWinRootTest,
+                         ::testing::Values(0u, 0x80000007u, kHkeyCurrentUser),
+                         [](const ::testing::TestParamInfo<std::uint32_t>& info) {
+                             char name[16];
+                             std::snprintf(name, sizeof(name), "Root_%08X", static_cast<unsigned>(info.param));
+                             return std::string(name);
+                         });
 
 TEST(SettingsRegistryWinRootsTest, PredefinedKeysMatchTheWindowsHandles) {
     const struct {
