@@ -5,10 +5,10 @@
 #include <optional>
 #include <utility>
 
-#include "settings/decimal_text.h"
 #include "http/http_header_lines.h"
 #include "http/socket_error.h"
 #include "settings/ascii_case.h"
+#include "settings/decimal_text.h"
 
 namespace quillcrest {
 namespace {
@@ -117,13 +117,17 @@ std::size_t HttpResponseReader::ConsumeLineBytes(const char* data, std::size_t s
     const std::size_t window = std::min(size, kLineBufferSize);
     const auto* lineFeed = static_cast<const char*>(std::memchr(data, kLineFeed, window));
     const std::size_t contentSize = lineFeed ? static_cast<std::size_t>(lineFeed - data) : window;
-    for (std::size_t i = 0; i < contentSize; ++i) {
-        if (data[i] == kCarriageReturn && !lineCarriageReturnDropped_) {
+    const char* content = data;
+    const char* const contentEnd = data + contentSize;
+    // The first carriage return of a line is dropped, wherever it stands; later ones are kept.
+    if (!lineCarriageReturnDropped_) {
+        if (const auto* carriageReturn = static_cast<const char*>(std::memchr(content, kCarriageReturn, contentSize))) {
+            line_.append(content, carriageReturn);
+            content = carriageReturn + 1;
             lineCarriageReturnDropped_ = true;
-            continue;
         }
-        line_ += data[i];
     }
+    line_.append(content, contentEnd);
     if (line_.size() > kMaxLineLength) {
         Fail(HttpReadError::LineTooLong);
         return contentSize;
@@ -142,57 +146,28 @@ std::size_t HttpResponseReader::ConsumeBodyBytes(const char* data, std::size_t s
         Fail(HttpReadError::BodyTooLarge);
         return size;
     }
+    ReserveBodyRoom(take);
     body_.append(data, take);
-    AfterBodyBytes(take);
+    if (state_ == State::BodyToClose)
+        return take;
+    bytesLeft_ -= take;
+    if (bytesLeft_ == 0)
+        state_ = state_ == State::ChunkData ? State::ChunkDataEnd : State::Complete;
     return take;
 }
 
-void HttpResponseReader::AfterBodyBytes(std::size_t count) {
-    if (state_ == State::BodyToClose)
+void HttpResponseReader::ReserveBodyRoom(std::size_t count) {
+    const std::size_t needed = body_.size() + count;
+    if (needed <= body_.capacity() || needed <= kStepwiseBodySize)
         return;
-    bytesLeft_ -= count;
-    if (bytesLeft_ == 0)
-        state_ = state_ == State::ChunkData ? State::ChunkDataEnd : State::Complete;
+    // Announced lengths were reserved when announced; only bodies of unknown length get here.
+    body_.reserve(kMaxBodySize);
 }
 
-std::size_t HttpResponseReader::BodyRoom(std::size_t maxSize) const {
-    switch (state_) {
-        case State::ChunkData:
-        case State::LengthBody:
-            // The size was checked against the limit when it was announced.
-            return static_cast<std::size_t>(std::min<std::uint64_t>(maxSize, bytesLeft_));
-        case State::BodyToClose:
-            // A full body gets no room: Consume then sees the byte too many and fails.
-            return std::min(maxSize, kMaxBodySize - body_.size());
-        default:
-            return 0;
-    }
-}
-
-HttpResponseReader::BodySpace HttpResponseReader::OpenBodySpace(std::size_t maxSize) {
-    return BodySpace(*this, BodyRoom(maxSize));
-}
-
-HttpResponseReader::BodySpace::BodySpace(HttpResponseReader& reader, std::size_t size) : reader_(reader), size_(size) {
-    if (size_ == 0)
-        return;
-    const std::size_t start = reader_.body_.size();
-    reader_.body_.resize(start + size_);
-    data_ = reader_.body_.data() + start;
-}
-
-HttpResponseReader::BodySpace::~BodySpace() {
-    if (!committed_)
-        Commit(0);
-}
-
-void HttpResponseReader::BodySpace::Commit(std::size_t received) {
-    if (committed_ || size_ == 0)
-        return;
-    committed_ = true;
-    received = std::min(received, size_);
-    reader_.body_.resize(reader_.body_.size() - (size_ - received));
-    reader_.AfterBodyBytes(received);
+std::string HttpResponseReader::TakeBody() {
+    if (body_.size() < body_.capacity() / 4)
+        body_.shrink_to_fit();
+    return std::move(body_);
 }
 
 void HttpResponseReader::OnLine(std::string line) {

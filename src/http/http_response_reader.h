@@ -15,6 +15,10 @@ inline constexpr std::size_t kMaxHeaderLines = 1000;
 inline constexpr std::size_t kMaxHeaderBytes = 256 * 1024;
 inline constexpr std::size_t kMaxBodySize = 16 * 1024 * 1024;
 inline constexpr std::size_t kMaxChunkSizeDigits = 16;
+// A body of unknown length (chunked or up to the end) grows step by step up to this size; beyond it, room up to
+// kMaxBodySize is reserved at once. Room never written costs address space only, while every regrowth would copy
+// the body and touch fresh pages.
+inline constexpr std::size_t kStepwiseBodySize = 256 * 1024;
 
 // Why a response could not be read.
 enum class HttpReadError {
@@ -42,31 +46,6 @@ class HttpResponseReader {
     // The connection ended: ends the line being read and then the response, or fails.
     void ConsumeEnd();
 
-    // Room at the end of the body into which body bytes can be received directly, saving the copy that Consume
-    // makes. Empty when the reader is not reading body bytes (or the body is full); then use Consume.
-    class BodySpace {
-      public:
-        ~BodySpace();
-        BodySpace(const BodySpace&) = delete;
-        BodySpace& operator=(const BodySpace&) = delete;
-
-        explicit operator bool() const { return size_ > 0; }
-        char* data() const { return data_; }
-        std::size_t size() const { return size_; }
-        // How many bytes arrived in the room; at most size(). Without a call, none did.
-        void Commit(std::size_t received);
-
-      private:
-        friend class HttpResponseReader;
-        BodySpace(HttpResponseReader& reader, std::size_t size);
-        HttpResponseReader& reader_;
-        char* data_ = nullptr;
-        std::size_t size_ = 0;
-        bool committed_ = false;
-    };
-    // At most maxSize bytes of room; at most one space may be open at a time.
-    BodySpace OpenBodySpace(std::size_t maxSize);
-
     bool Complete() const { return state_ == State::Complete; }
     bool Failed() const { return state_ == State::Failed; }
     bool Finished() const { return Complete() || Failed(); }
@@ -76,7 +55,8 @@ class HttpResponseReader {
     const std::vector<std::string>& HeaderLines() const { return headerLines_; }
     const std::string& Body() const { return body_; }
     std::vector<std::string> TakeHeaderLines() { return std::move(headerLines_); }
-    std::string TakeBody() { return std::move(body_); }
+    // Hands the body over; room reserved for it and mostly left unused is given back first.
+    std::string TakeBody();
 
   private:
     enum class State {
@@ -98,8 +78,7 @@ class HttpResponseReader {
     void OnHeadersDone();
     void OnChunkSizeLine(const std::string& line);
     void Fail(HttpReadError error);
-    std::size_t BodyRoom(std::size_t maxSize) const;
-    void AfterBodyBytes(std::size_t count);
+    void ReserveBodyRoom(std::size_t count);
 
     State state_ = State::HeaderLine;
     HttpReadError error_ = HttpReadError::None;

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "pages/pages_window_ids.h"
+#include "widgets/coalescable_timer_win.h"
 #include "widgets/link_opener_win.h"
 #include "widgets/modal_window_win.h"
 #include "widgets/ui_font_win.h"
@@ -21,6 +22,10 @@ constexpr int kClientWidth = MessageWindow::kViewWidth;
 constexpr int kClientHeight = MessageWindow::kViewHeight + 2 * kMargin + kButtonHeight;
 constexpr DWORD kStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
 constexpr DWORD kExStyle = WS_EX_TOOLWINDOW | WS_EX_TOPMOST | WS_EX_CONTROLPARENT;
+// How late Windows may deliver a tick of the window's timers so that it shares a wake-up of the processor with
+// other timers of the system: nothing to schedules of 10 seconds and more, and on a computer that cannot reach
+// the message server the fetch retries every 10 seconds for as long as the program runs.
+constexpr ULONG kTimerToleranceMs = 1000;
 
 }  // namespace
 
@@ -59,7 +64,7 @@ MessageWindow::MessageWindow(HWND owner, MessageServer server, std::function<boo
 
     CentreWindow(self, nullptr);
     // The hide timer runs from creation to the end, never stopped.
-    ::SetTimer(self, kHideTimerId, MessageSchedule::kHideIntervalMs, nullptr);
+    SetCoalescableWindowTimer(self, kHideTimerId, MessageSchedule::kHideIntervalMs, kTimerToleranceMs);
     schedule_.Start();
 }
 
@@ -72,7 +77,7 @@ MessageWindow::~MessageWindow() {
 
 void MessageWindow::StartFetchTimer(unsigned intervalMs) {
     // Setting a running timer again restarts it with the new interval.
-    ::SetTimer(hwnd(), kFetchTimerId, intervalMs, nullptr);
+    SetCoalescableWindowTimer(hwnd(), kFetchTimerId, intervalMs, kTimerToleranceMs);
 }
 
 void MessageWindow::StopFetchTimer() {
