@@ -345,7 +345,8 @@ LookupWindowResult MainWindow::ShowLookupWindow(const std::string& defaultDnsLis
 }
 
 void MainWindow::ShowError(const std::string& message) {
-    ShowGeneralErrorReport(Exception(message));
+    // Through the one reporter, which knows how many reports are up.
+    ReportException(Exception(message));
 }
 
 void MainWindow::SetEnabled(bool enabled) {
