@@ -5,20 +5,6 @@ WS_DISABLED=0x08000000
 
 disabled() { (($(drive info "$1" | tr -d '\r' | value_of style) & WS_DISABLED)); }
 
-# A real click with the mouse on a control of the main window, at the control's middle.
-click_main_window_control() {  # client-x client-y
-    local main frame client left top right bottom cw ch
-    main=$(xdotool search --onlyvisible --name "^${MAIN_CAPTION}\$" 2>/dev/null | head -n 1)
-    [ -n "$main" ] || return 1
-    frame=$(drive info "$MAIN_CLASS" | tr -d '\r' | value_of frame)
-    client=$(drive info "$MAIN_CLASS" | tr -d '\r' | value_of client)
-    IFS=, read -r left top right bottom <<<"$frame"
-    IFS=x read -r cw ch <<<"$client"
-    local border=$(((right - left - cw) / 2))
-    local caption=$((bottom - top - ch - border))
-    xdotool mousemove --window "$main" $((border + $1)) $((caption + $2)) click 1
-}
-
 apply_shown() { drive children "$MAIN_CLASS" | tr -d '\r' | grep -qE '\|Apply\|1$'; }
 
 # With the window in the tray and the alert up, "Open", a double-click and "Exit" only bring the alert (and then
@@ -76,7 +62,7 @@ main_window_is_disabled_under_the_revert_question() {
     sleep 0.5
     disabled "$MAIN_CLASS" || fail "the main window is enabled under the question" || return 1
     # "Apply" sits at (240..320, 256..282) of the client area, in the bottom panel.
-    click_main_window_control 280 269 || fail "no main window to click" || return 1
+    click_main_window_at 280 269 || fail "no main window to click" || return 1
     sleep 1
     screenshot confirm-over-main-window '^Confirm$'
     apply_shown || fail "a click on Apply under the question applied the selection" || return 1

@@ -216,8 +216,8 @@ click_menu_item() {
     xdotool mousemove "$x" "$y" click 1
 }
 
-# Opens the Close button's drop-down menu with a real click on the button's arrow.
-open_close_menu() {
+# A real click with the mouse at a point of the main window's client area.
+click_main_window_at() {  # client-x client-y
     local main frame client left top right bottom cw ch
     main=$(xdotool search --onlyvisible --name "^${MAIN_CAPTION}\$" 2>/dev/null | head -n 1)
     [ -n "$main" ] || return 1
@@ -227,9 +227,14 @@ open_close_menu() {
     IFS=x read -r cw ch <<<"$client"
     local border=$(((right - left - cw) / 2))
     local caption=$((bottom - top - ch - border))
-    # The arrow is the last few pixels of the Close button, which ends 12 pixels from the client's right edge
-    # and sits in the middle of the 44-pixel bottom panel.
-    xdotool mousemove --window "$main" $((border + cw - 20)) $((caption + ch - 22)) click 1
+    xdotool mousemove --window "$main" $((border + $1)) $((caption + $2)) click 1
+}
+
+# Opens the Close button's drop-down menu with a real click on the button's arrow.
+open_close_menu() {
+    # The arrow is the last few pixels of the Close button, which ends 12 pixels from the right edge of the
+    # 436 x 290 client area and sits in the middle of the 44-pixel bottom panel.
+    click_main_window_at $((436 - 20)) $((290 - 22)) || return 1
     poll 5 eval 'drive menu-item 0 2 >/dev/null'
 }
 
