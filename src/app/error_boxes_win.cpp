@@ -2,27 +2,18 @@
 
 #include <windows.h>
 
-#include "widgets/application_window_win.h"
 #include "app/error_report.h"
 #include "app/gate_messages.h"
+#include "widgets/message_box_win.h"
 
 namespace quillcrest {
-namespace {
-
-HWND BoxOwner() {
-    HWND active = ::GetActiveWindow();
-    return active ? active : ApplicationWindow();
-}
-
-}  // namespace
 
 void ShowErrorBox(const char* text) {
-    ::MessageBoxA(BoxOwner(), text, kErrorBoxTitle, MB_OK | MB_ICONERROR);
+    ShowModalMessageBox(text, kErrorBoxTitle, MB_OK | MB_ICONERROR);
 }
 
 void ShowGeneralErrorReport(const std::exception& error) {
-    const std::string text = GeneralErrorText(error.what());
-    ::MessageBoxA(BoxOwner(), text.c_str(), kApplicationTitle, MB_OK | MB_ICONERROR);
+    ShowModalMessageBox(GeneralErrorText(error.what()), kApplicationTitle, MB_OK | MB_ICONERROR);
 }
 
 }  // namespace quillcrest

@@ -16,6 +16,8 @@
 #include "settings/process_facts_win.h"
 #include "watch/locale_text_equality_win.h"
 #include "widgets/application_window_win.h"
+#include "widgets/message_box_win.h"
+#include "widgets/modal_scope_win.h"
 #include "widgets/ui_font_win.h"
 
 namespace quillcrest {
@@ -83,9 +85,9 @@ MainWindow::MainWindow(Application& application, GateChecks gateChecks)
         ::LoadImageA(instance, MAKEINTRESOURCEA(IDI_APPICON), IMAGE_ICON, kImageSize, kImageSize, LR_DEFAULTCOLOR)));
     CreateControls();
 
-    trayIcon_ = std::make_unique<TrayIcon>(icon, kApplicationTitle,
-                                           TrayIcon::Events{[this] { OnTrayMenuRequest(); },
-                                                            [this] { RestoreFromTray(); }});
+    trayIcon_ = std::make_unique<TrayIcon>(
+        icon, kApplicationTitle,
+        TrayIcon::Events{[this] { OnTrayMenuRequest(); }, [this] { RunTrayCommand([this] { RestoreFromTray(); }); }});
     popup_ = std::make_unique<PopupNotification>(ActiveNoticeDesign());
     watch_ = std::make_unique<DnsWatch>(
         DnsWatch::Platform{wmiQuery_, registry_, network_, files_, *this, *this, *this}, GetExeDir(),
@@ -298,6 +300,13 @@ void MainWindow::OnTrayMenuRequest() {
         ::PostMessageA(hwnd(), WM_COMMAND, MAKEWPARAM(command, 0), 0);
 }
 
+void MainWindow::RunTrayCommand(const std::function<void()>& command) {
+    // Under a modal window the tray's commands only bring it to the front, as Windows programs do: showing an
+    // enabled main window or quitting would act in the middle of what the modal window asks.
+    if (!BringModalWindowToFront())
+        command();
+}
+
 void MainWindow::HideToTray() {
     trayIcon_->Show();
     ::ShowWindow(hwnd(), SW_HIDE);
@@ -331,7 +340,8 @@ int MainWindow::ShowAlert() {
 }
 
 bool MainWindow::Confirm(const std::string& question) {
-    return ::MessageBoxA(ApplicationWindow(), question.c_str(), "Confirm", MB_YESNO | MB_ICONQUESTION) == IDYES;
+    // Modal for the whole program: the main window must not apply, check or close in the middle of a revert.
+    return ShowModalMessageBox(question, "Confirm", MB_YESNO | MB_ICONQUESTION) == IDYES;
 }
 
 int MainWindow::ShowExitDialog() {
@@ -349,7 +359,8 @@ LookupWindowResult MainWindow::ShowLookupWindow(const std::string& defaultDnsLis
 }
 
 void MainWindow::ShowError(const std::string& message) {
-    ShowGeneralErrorReport(Exception(message));
+    // Through the one reporter, which knows how many reports are up.
+    ReportException(Exception(message));
 }
 
 void MainWindow::SetEnabled(bool enabled) {
@@ -448,11 +459,13 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
                     RunHandler([this] { OnCloseToTray(); });
                     return 0;
                 case kQuitProgramItem:
-                case kExitItem:
                     RunHandler([this] { OnQuitProgram(); });
                     return 0;
+                case kExitItem:
+                    RunHandler([this] { RunTrayCommand([this] { OnQuitProgram(); }); });
+                    return 0;
                 case kOpenItem:
-                    RunHandler([this] { RestoreFromTray(); });
+                    RunHandler([this] { RunTrayCommand([this] { RestoreFromTray(); }); });
                     return 0;
                 case IDCANCEL:
                     return 0;

@@ -96,6 +96,7 @@ class MainWindow : public Window, private WatchWindow, private WatchDialogs, pri
     void OnTrayRetryTick();
     void OnTrayMinimize();
     void OnTrayMenuRequest();
+    void RunTrayCommand(const std::function<void()>& command);
     void RestoreFromTray();
     void HideToTray();
 

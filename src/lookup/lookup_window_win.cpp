@@ -5,6 +5,7 @@
 #include "lookup/lookup_window_ids.h"
 #include "lookup/report_builder.h"
 #include "widgets/link_opener_win.h"
+#include "widgets/message_box_win.h"
 #include "widgets/ui_font_win.h"
 
 namespace quillcrest {
@@ -115,8 +116,7 @@ void LookupWindow::RunLookup() {
     if (report.ending == LookupRunEnding::NoWarnings)
         okDialog_->ShowModal(hwnd());
     else if (report.ending == LookupRunEnding::WarningsFound)
-        ::MessageBoxA(hwnd(), WarningsFoundMessage(report.warningsCount).c_str(), kWarningBoxTitle,
-                      MB_OK | MB_ICONWARNING);
+        ShowModalMessageBox(WarningsFoundMessage(report.warningsCount), kWarningBoxTitle, MB_OK | MB_ICONWARNING);
 }
 
 LookupReport LookupWindow::ExchangeWhileBusy(const std::vector<std::string>& servers) {

@@ -2,40 +2,22 @@
 
 #include <utility>
 
+#include "widgets/modal_scope_win.h"
+#include "widgets/task_windows_disabled_win.h"
+
 namespace quillcrest {
 namespace {
 
-struct DisabledWindows {
-    HWND keep;
-    std::vector<HWND> windows;
-};
-
-BOOL CALLBACK DisableOne(HWND hwnd, LPARAM param) {
-    auto* state = reinterpret_cast<DisabledWindows*>(param);
-    if (hwnd != state->keep && ::IsWindowVisible(hwnd) && ::IsWindowEnabled(hwnd)) {
-        ::EnableWindow(hwnd, FALSE);
-        state->windows.push_back(hwnd);
-    }
-    return TRUE;
-}
-
-// Every window the modal one disabled is enabled again on every way out, an exception included.
-class TaskWindowsDisabled {
+// Clears the running flag on every way out of the modal loop, an exception in OnBeforeShow included.
+class RunningCleared {
   public:
-    explicit TaskWindowsDisabled(HWND modal) : state_{modal, {}} {
-        ::EnumThreadWindows(::GetCurrentThreadId(), &DisableOne, reinterpret_cast<LPARAM>(&state_));
-    }
-    ~TaskWindowsDisabled() {
-        for (HWND hwnd : state_.windows) {
-            if (::IsWindow(hwnd))
-                ::EnableWindow(hwnd, TRUE);
-        }
-    }
-    TaskWindowsDisabled(const TaskWindowsDisabled&) = delete;
-    TaskWindowsDisabled& operator=(const TaskWindowsDisabled&) = delete;
+    explicit RunningCleared(bool& running) : running_(running) {}
+    ~RunningCleared() { running_ = false; }
+    RunningCleared(const RunningCleared&) = delete;
+    RunningCleared& operator=(const RunningCleared&) = delete;
 
   private:
-    DisabledWindows state_;
+    bool& running_;
 };
 
 }  // namespace
@@ -56,35 +38,43 @@ void CentreWindow(HWND window, HWND centreOn) {
 }
 
 int ModalWindow::ShowModal(HWND centreOn) {
+    // A second request while the window is up, or still preparing what it shows, opens nothing.
     if (running_)
         return kModalResultCancel;
-    OnBeforeShow();
-    CentreWindow(hwnd(), centreOn);
-    result_ = 0;
     running_ = true;
+    result_ = 0;
     {
+        const RunningCleared cleared(running_);
+        // The other windows are disabled before the window prepares itself: a page fetch dispatches messages for
+        // up to a minute, and nothing else of the program may be clicked meanwhile.
         const TaskWindowsDisabled disabled(hwnd());
+        const ModalScope scope(hwnd());
+        OnBeforeShow();
+        CentreWindow(hwnd(), centreOn);
         ::ShowWindow(hwnd(), SW_SHOW);
         ::SetForegroundWindow(hwnd());
-        MSG message;
-        while (result_ == 0) {
-            const BOOL got = ::GetMessageA(&message, nullptr, 0, 0);
-            if (got <= 0) {
-                // A quit request ends the program's own loop too: hand it on and give up the dialog.
-                ::PostQuitMessage(got == 0 ? static_cast<int>(message.wParam) : 0);
-                result_ = kModalResultCancel;
-                break;
-            }
-            if (::IsDialogMessageA(hwnd(), &message))
-                continue;
-            ::TranslateMessage(&message);
-            ::DispatchMessageA(&message);
-        }
+        RunLoop();
         // Re-enable the owner before hiding, or the system activates some other program's window.
     }
     ::ShowWindow(hwnd(), SW_HIDE);
-    running_ = false;
     return std::exchange(result_, 0);
+}
+
+void ModalWindow::RunLoop() {
+    MSG message;
+    while (result_ == 0) {
+        const BOOL got = ::GetMessageA(&message, nullptr, 0, 0);
+        if (got <= 0) {
+            // A quit request ends the program's own loop too: hand it on and give up the dialog.
+            ::PostQuitMessage(got == 0 ? static_cast<int>(message.wParam) : 0);
+            result_ = kModalResultCancel;
+            return;
+        }
+        if (::IsDialogMessageA(hwnd(), &message))
+            continue;
+        ::TranslateMessage(&message);
+        ::DispatchMessageA(&message);
+    }
 }
 
 void ModalWindow::EndModal(int result) {

@@ -1,6 +1,9 @@
 #include "widgets/popup_notification_win.h"
 
 #include <algorithm>
+#include <chrono>
+
+#include "widgets/opacity_fade.h"
 
 namespace quillcrest {
 namespace {
@@ -46,12 +49,13 @@ void PopupNotification::Show() {
     ::SetTimer(hwnd(), kHideTimerId, design_.visibleMs, nullptr);
 
     HWND target = hwnd();
-    const Design design = design_;
-    fader_ = std::thread([this, target, design] {
-        for (int level = design.opacityStep; level <= design.finalOpacity && !stopFade_; level += design.opacityStep) {
-            ::Sleep(design.stepMs);
-            ::PostMessageA(target, kOpacityStepMessage, static_cast<WPARAM>(level), 0);
-        }
+    const OpacityFade fade{design_.finalOpacity, design_.opacityStep, std::chrono::milliseconds(design_.stepMs)};
+    fader_ = std::thread([this, target, fade] {
+        SystemFadeClock clock;
+        RunFade(
+            fade, clock,
+            [target](int opacity) { ::PostMessageA(target, kOpacityStepMessage, static_cast<WPARAM>(opacity), 0); },
+            [this] { return stopFade_.load(); });
     });
 }
 

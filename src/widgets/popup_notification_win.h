@@ -12,8 +12,8 @@
 namespace quillcrest {
 
 // A short notice at the bottom right of the work area that fades in and hides itself after a while. It never
-// takes the focus and is not topmost. The fade runs on a thread of its own, which hands each opacity step to
-// the user-interface thread as a posted message; only that thread touches the window.
+// takes the focus and is not topmost. The fade runs on a thread of its own (see RunFade), which hands each new
+// opacity to the user-interface thread as a posted message; only that thread touches the window.
 class PopupNotification : public Window {
   public:
     struct Design {
@@ -25,7 +25,7 @@ class PopupNotification : public Window {
         COLORREF textColour;
         BYTE finalOpacity;
         BYTE opacityStep;
-        DWORD stepMs;
+        DWORD stepMs;  // the fade lasts finalOpacity / opacityStep steps of this length, whatever the system's tick
         DWORD visibleMs;  // from the moment it appears until it hides itself
     };
 

@@ -72,6 +72,8 @@ APP="$APPDIR/Quillcrest.exe"
 
 # The message and information pages on the loopback addresses the program fetches them from.
 source "$QC_ROOT/tests/e2e/pages_cases.sh"
+# Windows under modal ones.
+source "$QC_ROOT/tests/e2e/modal_cases.sh"
 # Without them only the cases of the pages fail (each names the reason); the others may see the failed message
 # fetch reported.
 serve_quiet_pages || echo "e2e: page server not serving: $QC_PAGES_SERVER_PROBLEM"
@@ -215,8 +217,8 @@ click_menu_item() {
     xdotool mousemove "$x" "$y" click 1
 }
 
-# Opens the Close button's drop-down menu with a real click on the button's arrow.
-open_close_menu() {
+# A real click with the mouse at a point of the main window's client area.
+click_main_window_at() {  # client-x client-y
     local main frame client left top right bottom cw ch
     main=$(xdotool search --onlyvisible --name "^${MAIN_CAPTION}\$" 2>/dev/null | head -n 1)
     [ -n "$main" ] || return 1
@@ -226,9 +228,14 @@ open_close_menu() {
     IFS=x read -r cw ch <<<"$client"
     local border=$(((right - left - cw) / 2))
     local caption=$((bottom - top - ch - border))
-    # The arrow is the last few pixels of the Close button, which ends 12 pixels from the client's right edge
-    # and sits in the middle of the 44-pixel bottom panel.
-    xdotool mousemove --window "$main" $((border + cw - 20)) $((caption + ch - 22)) click 1
+    xdotool mousemove --window "$main" $((border + $1)) $((caption + $2)) click 1
+}
+
+# Opens the Close button's drop-down menu with a real click on the button's arrow.
+open_close_menu() {
+    # The arrow is the last few pixels of the Close button, which ends 12 pixels from the right edge of the
+    # 436 x 290 client area and sits in the middle of the 44-pixel bottom panel.
+    click_main_window_at $((436 - 20)) $((290 - 22)) || return 1
     poll 5 eval 'drive menu-item 0 2 >/dev/null'
 }
 
@@ -952,7 +959,8 @@ for case in main_window_shows_centred_with_its_controls second_copy_exits_at_onc
     silent_uninstall_removes_the_program_and_keeps_the_records \
     uninstall_answered_no_removes_the_records_and_leaves_another_run_value portable_zip_runs_from_a_folder_of_its_own \
     message_window_appears_after_20_seconds_and_thanks_counts_it information_window_shows_the_fetched_page \
-    information_window_without_server_reports_then_opens_empty; do
+    information_window_without_server_reports_then_opens_empty \
+    tray_commands_under_the_alert_bring_it_to_the_front main_window_is_disabled_under_the_revert_question; do
     # QC_E2E_ONLY names the cases to run while working on a few of them.
     [ -n "${QC_E2E_ONLY:-}" ] && [[ " $QC_E2E_ONLY " != *" $case "* ]] && continue
     run_case "$case"

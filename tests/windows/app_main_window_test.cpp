@@ -9,6 +9,9 @@
 #include "app/gate_messages.h"
 #include "app/main_window_ids.h"
 #include "app/main_window_win.h"
+#include "settings/process_facts_win.h"
+#include "watch/allowed_list.h"
+#include "widgets/window_win.h"
 
 namespace quillcrest {
 namespace {
@@ -74,6 +77,55 @@ TEST(GateMessagesTest, AdministratorMessageIsTheSystemsText) {
                  "You must run this program with Administrator permissions.\r\n\r\n"
                  "Please log in under an administrator account.\r\n\r\n"
                  "In Windows Vista, right click on the program icon and select \"Run as administrator\".");
+}
+
+// A folder where the allowed list should be: reading the list fails, and the watch runs on and reports it.
+class UnreadableAllowedList {
+  public:
+    UnreadableAllowedList() : path_(GetExeDir() + AllowedList::kFileName) {
+        created_ = ::CreateDirectoryA(path_.c_str(), nullptr) != FALSE;
+    }
+    ~UnreadableAllowedList() {
+        if (created_)
+            ::RemoveDirectoryA(path_.c_str());
+    }
+    bool created() const { return created_; }
+
+  private:
+    std::string path_;
+    bool created_ = false;
+};
+
+int g_boxesShown = 0;
+
+void CALLBACK CloseMessageBoxes(HWND, UINT, UINT_PTR, DWORD) {
+    HWND box = ::FindWindowA("#32770", nullptr);
+    if (box && ::IsWindowVisible(box)) {
+        ++g_boxesShown;
+        ::PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    }
+}
+
+// The watch's own failures go through the program's one reporter, which knows how many reports are up (the
+// message window stacks none of its own on them); they show no box of their own.
+TEST(MainWindowErrorReportTest, WatchFailuresGoThroughTheOneReporter) {
+    const UnreadableAllowedList unreadable;
+    ASSERT_TRUE(unreadable.created());
+    std::vector<std::string> reports;
+    SetExceptionReporter([&](const std::exception& error) { reports.push_back(error.what()); });
+    g_boxesShown = 0;
+    const UINT_PTR boxCloser = ::SetTimer(nullptr, 0, 50, &CloseMessageBoxes);
+    GateChecks gates{[] { return true; }, [] { return true; }, [](const char*) {}};
+    Application application("QuillcrestReportTest");
+    {
+        MainWindow window(application, gates);
+        PostedQuit();
+    }
+    ::KillTimer(nullptr, boxCloser);
+    SetExceptionReporter(nullptr);
+    ASSERT_EQ(reports.size(), 1u);
+    EXPECT_NE(reports[0].find(AllowedList::kFileName), std::string::npos) << reports[0];
+    EXPECT_EQ(g_boxesShown, 0);
 }
 
 }  // namespace

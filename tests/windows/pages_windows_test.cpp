@@ -31,7 +31,8 @@ namespace {
 namespace ids = pages_window_ids;
 
 // A web server on 127.0.0.1 in a thread of the test: answers every request with the response stored for its
-// path (404 for any other), one request per connection, and logs the paths asked for.
+// path (404 for any other), one request per connection, and logs the paths asked for. While held, it reads and
+// logs each request but keeps its answer back until released, like a slow server.
 class LoopbackSite {
   public:
     explicit LoopbackSite(std::map<std::string, std::string> responses) : responses_(std::move(responses)) {
@@ -44,6 +45,8 @@ class LoopbackSite {
     }
 
     std::string Host() const { return "127.0.0.1:" + std::to_string(port_); }
+    void Hold() { held_ = true; }
+    void Release() { held_ = false; }
     std::vector<std::string> Paths() {
         std::lock_guard<std::mutex> lock(mutex_);
         return paths_;
@@ -76,6 +79,8 @@ class LoopbackSite {
                 std::lock_guard<std::mutex> lock(mutex_);
                 paths_.push_back(path);
             }
+            while (held_ && !stop_)
+                ::Sleep(5);
             const auto found = responses_.find(path);
             const std::string response = found != responses_.end()
                                              ? found->second
@@ -91,6 +96,7 @@ class LoopbackSite {
     std::map<std::string, std::string> responses_;
     std::thread thread_;
     std::atomic<bool> stop_{false};
+    std::atomic<bool> held_{false};
     std::mutex mutex_;
     std::vector<std::string> paths_;
 };
@@ -269,6 +275,68 @@ TEST(PagesInformationWindow, Status404AndFailuresLeaveThePageAndOnlyFailuresAreR
     EXPECT_EQ(visit.viewText, "");
     EXPECT_TRUE(recorded.reports.empty());
     EXPECT_EQ(missing.Paths(), std::vector<std::string>{"/quillcrestinfo.html"});
+}
+
+// What a second "Info" finds while the first one's page fetch waits for a slow server.
+struct DuringFetch {
+    bool reached = false;
+    bool otherWindowEnabled = true;
+    int secondShowResult = -1;
+    std::size_t requestsSeenBySecond = 0;
+};
+
+DuringFetch* g_duringFetch = nullptr;
+LoopbackSite* g_slowSite = nullptr;
+InformationWindow* g_fetchingWindow = nullptr;
+HWND g_otherWindow = nullptr;
+
+void CALLBACK AskAgainDuringFetch(HWND, UINT, UINT_PTR timer, DWORD) {
+    if (g_slowSite->Paths().empty())
+        return;
+    ::KillTimer(nullptr, timer);
+    g_duringFetch->reached = true;
+    g_duringFetch->otherWindowEnabled = ::IsWindowEnabled(g_otherWindow) != FALSE;
+    // Released before asking again: a second fetch, if one started, gets its answer and the test goes on.
+    g_slowSite->Release();
+    g_duringFetch->secondShowResult = g_fetchingWindow->ShowModal();
+    g_duringFetch->requestsSeenBySecond = g_slowSite->Paths().size();
+}
+
+// The fetch runs before the window shows and dispatches messages while it waits: the rest of the program is
+// already disabled, and the window asked for again opens nothing and fetches nothing.
+TEST(PagesInformationWindow, SecondRequestDuringASlowFetchOpensNothing) {
+    ReportsRecorded recorded;
+    LoopbackSite site({{"/quillcrestinfo.html", LoopbackSite::Ok("text/html", "<p>About the product</p>")}});
+    site.Hold();
+    InformationWindow window(nullptr, site.Host(), nullptr);
+    // A stand-in for the main window with its "Info" button.
+    const UniqueWindow mainWindow(::CreateWindowExA(0, "BUTTON", "Info", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 10, 10, 200,
+                                                    100, nullptr, nullptr, ::GetModuleHandleA(nullptr), nullptr));
+    ASSERT_TRUE(mainWindow);
+
+    DuringFetch during;
+    g_duringFetch = &during;
+    g_slowSite = &site;
+    g_fetchingWindow = &window;
+    g_otherWindow = mainWindow.get();
+    ::SetTimer(nullptr, 0, 10, &AskAgainDuringFetch);
+    int result = 0;
+    const ModalVisit visit = Visit(window, result);
+    g_duringFetch = nullptr;
+    g_slowSite = nullptr;
+    g_fetchingWindow = nullptr;
+    g_otherWindow = nullptr;
+
+    ASSERT_TRUE(during.reached);
+    EXPECT_FALSE(during.otherWindowEnabled);
+    EXPECT_EQ(during.secondShowResult, kModalResultCancel);
+    EXPECT_EQ(during.requestsSeenBySecond, 1u);
+    EXPECT_TRUE(visit.shownOnScreen);
+    EXPECT_EQ(visit.viewText, "About the product");
+    EXPECT_EQ(result, kModalResultOk);
+    EXPECT_EQ(site.Paths(), std::vector<std::string>{"/quillcrestinfo.html"});
+    EXPECT_TRUE(::IsWindowEnabled(mainWindow.get()));
+    EXPECT_TRUE(recorded.reports.empty());
 }
 
 }  // namespace

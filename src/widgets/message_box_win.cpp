@@ -1,0 +1,49 @@
+#include "widgets/message_box_win.h"
+
+#include <optional>
+
+#include "base/win_handles_win.h"
+#include "widgets/application_window_win.h"
+#include "widgets/modal_scope_win.h"
+#include "widgets/task_windows_disabled_win.h"
+
+namespace quillcrest {
+namespace {
+
+// Only this file sets hooks.
+using UniqueHook = UniqueHandle<HHOOK, decltype(&::UnhookWindowsHookEx), &::UnhookWindowsHookEx>;
+
+// The scope of the box being opened, until its window exists: the system creates the box's top-level window
+// first thing inside MessageBoxA, before it dispatches any message.
+std::optional<ModalScope>* g_openingBox = nullptr;
+
+LRESULT CALLBACK NoteBoxWindow(int code, WPARAM wParam, LPARAM lParam) {
+    if (code == HCBT_CREATEWND && g_openingBox && !g_openingBox->has_value()) {
+        const auto* creation = reinterpret_cast<const CBT_CREATEWNDA*>(lParam);
+        if (!(creation->lpcs->style & WS_CHILD))
+            g_openingBox->emplace(reinterpret_cast<HWND>(wParam));
+    }
+    return ::CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+HWND BoxOwner() {
+    HWND active = ::GetActiveWindow();
+    return active ? active : ApplicationWindow();
+}
+
+}  // namespace
+
+int ShowModalMessageBox(const std::string& text, const char* caption, UINT style) {
+    HWND owner = BoxOwner();
+    // The box disables its owner itself and enables it again before it goes, so that the owner is activated again.
+    const TaskWindowsDisabled disabled(owner);
+    std::optional<ModalScope> scope;
+    std::optional<ModalScope>* const outerBox = g_openingBox;
+    g_openingBox = &scope;
+    const UniqueHook hook(::SetWindowsHookExA(WH_CBT, &NoteBoxWindow, nullptr, ::GetCurrentThreadId()));
+    const int pressed = ::MessageBoxA(owner, text.c_str(), caption, style);
+    g_openingBox = outerBox;
+    return pressed;
+}
+
+}  // namespace quillcrest
