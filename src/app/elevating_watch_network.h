@@ -1,0 +1,34 @@
+#pragma once
+
+#include "app/action_launcher.h"
+#include "netconfig/wmi_error_text.h"
+#include "watch/watch_network.h"
+
+namespace quillcrest {
+
+// The watch's network with changes that ask for administrator rights when the process lacks them. Reads and the
+// cache flush need no rights and go to the in-process network. A change goes there too when the process is
+// elevated; otherwise the whole set of assignments of one user action goes to one elevated run of the program
+// (one consent prompt), whose exit code tells which adapters refused.
+class ElevatingWatchNetwork : public WatchNetwork {
+  public:
+    ElevatingWatchNetwork(WatchNetwork& inProcess,
+                          ProcessElevation& elevation,
+                          ActionLauncher& launcher,
+                          SystemMessageLookup systemMessage);
+
+    std::optional<std::string> CurrentDnsList() override { return inProcess_.CurrentDnsList(); }
+    DnsChangeOutcome ChangeAdaptersDns(const std::vector<DnsAssignment>& assignments) override;
+    void FlushDNSCache() override { inProcess_.FlushDNSCache(); }
+    std::vector<std::string> GetTcpipInterfaces() override { return inProcess_.GetTcpipInterfaces(); }
+
+  private:
+    DnsChangeOutcome ChangeElevated(const std::vector<DnsAssignment>& assignments);
+
+    WatchNetwork& inProcess_;
+    ProcessElevation& elevation_;
+    ActionLauncher& launcher_;
+    SystemMessageLookup systemMessage_;
+};
+
+}  // namespace quillcrest
