@@ -72,6 +72,7 @@ APP="$APPDIR/Quillcrest.exe"
 
 # The message and information pages on the loopback addresses the program fetches them from.
 source "$QC_ROOT/tests/e2e/pages_cases.sh"
+source "$QC_ROOT/tests/e2e/elevation_cases.sh"
 # Another run holding the ports leaves the cases to its pages; only the cases of the pages need a server of ours.
 serve_quiet_pages || echo "e2e: nginx cannot serve the pages here; the message fetch may report its failure"
 
@@ -951,7 +952,8 @@ for case in main_window_shows_centred_with_its_controls second_copy_exits_at_onc
     silent_uninstall_removes_the_program_and_keeps_the_records \
     uninstall_answered_no_removes_the_records_and_leaves_another_run_value portable_zip_runs_from_a_folder_of_its_own \
     message_window_appears_after_20_seconds_and_thanks_counts_it information_window_shows_the_fetched_page \
-    information_window_without_server_reports_then_opens_empty; do
+    information_window_without_server_reports_then_opens_empty \
+    limited_token_changes_go_through_one_elevated_run_each elevated_start_changes_in_process_and_reports_the_refusal; do
     # QC_E2E_ONLY names the cases to run while working on a few of them.
     [ -n "${QC_E2E_ONLY:-}" ] && [[ " $QC_E2E_ONLY " != *" $case "* ]] && continue
     run_case "$case"
