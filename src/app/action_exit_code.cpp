@@ -84,7 +84,8 @@ std::uint32_t ActionExitForError(std::uint32_t errorCode) {
     // Bits 16-30 hold the facility and flags an HRESULT of ours never sets.
     const std::uint32_t facilityAndFlags = (errorCode >> 16) & 0x7FFF;
     if ((errorCode & kSeverityBit) != 0 && facilityAndFlags <= kFacilityMask)
-        return Compose(kKindError, kHresultMark | (((errorCode >> 16) & kFacilityMask) << 16) | (errorCode & kCodeMask));
+        return Compose(kKindError,
+                       kHresultMark | (((errorCode >> 16) & kFacilityMask) << 16) | (errorCode & kCodeMask));
     return ActionExitForError(kGenericFailure);
 }
 

@@ -41,8 +41,8 @@ void RunValueSwitch::Follow(bool ticked, bool mayPrompt) {
     }
     if (!mayPrompt)
         return;
-    const PrivilegedAction action{
-        ticked ? PrivilegedActionKind::kWriteRunValue : PrivilegedActionKind::kDeleteRunValue, {}};
+    const PrivilegedAction action{ticked ? PrivilegedActionKind::kWriteRunValue : PrivilegedActionKind::kDeleteRunValue,
+                                  {}};
     const std::uint32_t exitCode = launcher_.RunElevated(FormatActionArguments(action));
     RaiseUnlessAnswered(ReadActionExit(exitCode), exitCode, systemMessage_);
 }

@@ -4,10 +4,10 @@
 #include <exception>
 #include <new>
 
+#include "base/ansi_text_win.h"
 #include "base/win_handles_win.h"
 #include "netconfig/adapter_method_return.h"
 #include "netconfig/adaptor_dns_query.h"
-#include "base/ansi_text_win.h"
 #include "netconfig/dispatch_call_win.h"
 #include "netconfig/hresult_check_win.h"
 #include "netconfig/wmi_moniker_win.h"

@@ -1,7 +1,7 @@
 #pragma once
 
-#include <oaidl.h>
 #include <windows.h>
+#include <oaidl.h>
 #include <wrl/client.h>
 
 #include <functional>

@@ -19,8 +19,7 @@ EDnsChangeRefused::EDnsChangeRefused(const DnsChangeOutcome& outcome) : Exceptio
 
 std::string DnsRefusalText(const std::vector<AdapterRefusal>& refusals) {
     if (refusals.size() == 1) {
-        return "The DNS servers of the adapter " + refusals[0].settingId +
-               " were not changed: " + refusals[0].reason;
+        return "The DNS servers of the adapter " + refusals[0].settingId + " were not changed: " + refusals[0].reason;
     }
     std::string text = "The DNS servers of these adapters were not changed:";
     for (const AdapterRefusal& refusal : refusals)

@@ -51,8 +51,11 @@ const std::vector<OutcomeCase>& OutcomeCases() {
          {kThreeAdapters[2].settingId},
          {"The adapter's configuration method failed"},
          false},
-        {"undocumented large value", {{Refusal(0, 2147483648u)}, false}, {kThreeAdapters[0].settingId},
-         {"The adapter refused the change"}, false},
+        {"undocumented large value",
+         {{Refusal(0, 2147483648u)}, false},
+         {kThreeAdapters[0].settingId},
+         {"The adapter refused the change"},
+         false},
     };
     return cases;
 }

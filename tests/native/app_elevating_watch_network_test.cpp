@@ -43,7 +43,9 @@ class ElevatingWatchNetworkTest : public ::testing::Test {
     FakeProcessElevation elevation;
     FakeActionLauncher launcher;
     ElevatingWatchNetwork network{inProcess, elevation, launcher, nullptr};
-    const std::vector<DnsAssignment> threeAdapters{{kA, {"208.67.222.222", "208.67.220.220"}}, {kB, {}}, {kC, {"10.0.0.1"}}};
+    const std::vector<DnsAssignment> threeAdapters{{kA, {"208.67.222.222", "208.67.220.220"}},
+                                                   {kB, {}},
+                                                   {kC, {"10.0.0.1"}}};
 };
 
 TEST_F(ElevatingWatchNetworkTest, ElevatedProcessChangesInProcessAndLaunchesNothing) {

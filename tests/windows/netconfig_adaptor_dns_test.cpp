@@ -252,8 +252,8 @@ TEST(SetAdaptorDnsRealTest, RealPathReportsWinesMissingMethodAsARefusal) {
     EXPECT_FALSE(query.eof());
     query.close();
     // Wine has no SetDNSServerSearchOrder: the adapter kept its servers, and the outcome says so.
-    for (const std::vector<std::string>& servers : {std::vector<std::string>{"10.0.0.1", "10.0.0.2"},
-                                                    std::vector<std::string>{}}) {
+    for (const std::vector<std::string>& servers :
+         {std::vector<std::string>{"10.0.0.1", "10.0.0.2"}, std::vector<std::string>{}}) {
         const DnsChangeOutcome outcome = SetAdaptorDNS(id, servers);
         ASSERT_EQ(outcome.refusals.size(), 1u);
         EXPECT_EQ(outcome.refusals[0].settingId, id);
