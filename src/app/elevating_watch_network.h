@@ -1,7 +1,6 @@
 #pragma once
 
-#include "app/action_launcher.h"
-#include "netconfig/wmi_error_text.h"
+#include "app/elevated_actions.h"
 #include "watch/watch_network.h"
 
 namespace quillcrest {
@@ -12,10 +11,8 @@ namespace quillcrest {
 // (one consent prompt), whose exit code tells which adapters refused.
 class ElevatingWatchNetwork : public WatchNetwork {
   public:
-    ElevatingWatchNetwork(WatchNetwork& inProcess,
-                          ProcessElevation& elevation,
-                          ActionLauncher& launcher,
-                          SystemMessageLookup systemMessage);
+    ElevatingWatchNetwork(WatchNetwork& inProcess, ElevatedActions& elevated)
+        : inProcess_(inProcess), elevated_(elevated) {}
 
     std::optional<std::string> CurrentDnsList() override { return inProcess_.CurrentDnsList(); }
     DnsChangeOutcome ChangeAdaptersDns(const std::vector<DnsAssignment>& assignments) override;
@@ -23,12 +20,8 @@ class ElevatingWatchNetwork : public WatchNetwork {
     std::vector<std::string> GetTcpipInterfaces() override { return inProcess_.GetTcpipInterfaces(); }
 
   private:
-    DnsChangeOutcome ChangeElevated(const std::vector<DnsAssignment>& assignments);
-
     WatchNetwork& inProcess_;
-    ProcessElevation& elevation_;
-    ActionLauncher& launcher_;
-    SystemMessageLookup systemMessage_;
+    ElevatedActions& elevated_;
 };
 
 }  // namespace quillcrest

@@ -152,9 +152,10 @@ class MainWindow : public Window, private WatchWindow, private WatchDialogs, pri
     // Changes that need administrator rights go to an elevated run of the program when this one has none.
     SystemProcessElevation elevation_;
     RunasLauncher launcher_{[this] { return hwnd(); }};
-    ElevatingWatchNetwork elevatingNetwork_{network_, elevation_, launcher_, SystemMessageText};
+    ElevatedActions elevated_{elevation_, launcher_, SystemMessageText};
+    ElevatingWatchNetwork elevatingNetwork_{network_, elevated_};
     SystemRunValueStore runValue_;
-    RunValueSwitch runValueSwitch_{runValue_, elevation_, launcher_, SystemMessageText};
+    RunValueSwitch runValueSwitch_{runValue_, elevated_};
     WinFileSystem files_;
     std::unique_ptr<DnsWatch> watch_;
 };

@@ -1,18 +1,8 @@
 #include "app/run_value_switch.h"
 
 #include <exception>
-#include <utility>
-
-#include "app/action_exit_code.h"
-#include "app/privileged_action.h"
 
 namespace quillcrest {
-
-RunValueSwitch::RunValueSwitch(RunValueStore& store,
-                               ProcessElevation& elevation,
-                               ActionLauncher& launcher,
-                               SystemMessageLookup systemMessage)
-    : store_(store), elevation_(elevation), launcher_(launcher), systemMessage_(std::move(systemMessage)) {}
 
 std::optional<std::string> RunValueSwitch::OnBoxReleased(bool ticked) {
     try {
@@ -35,16 +25,13 @@ void RunValueSwitch::Follow(bool ticked, bool mayPrompt) {
     // Nothing to change asks for nothing: an unticked box with no value, a ticked one whose value is in place.
     if (ticked ? store_.NamesThisProgram() : !store_.Present())
         return;
-    if (elevation_.IsElevated()) {
+    if (elevated_.InProcess()) {
         ticked ? store_.Write() : store_.Delete();
         return;
     }
     if (!mayPrompt)
         return;
-    const PrivilegedAction action{ticked ? PrivilegedActionKind::kWriteRunValue : PrivilegedActionKind::kDeleteRunValue,
-                                  {}};
-    const std::uint32_t exitCode = launcher_.RunElevated(FormatActionArguments(action));
-    RaiseUnlessAnswered(ReadActionExit(exitCode), exitCode, systemMessage_);
+    elevated_.Run({ticked ? PrivilegedActionKind::kWriteRunValue : PrivilegedActionKind::kDeleteRunValue, {}});
 }
 
 }  // namespace quillcrest

@@ -3,8 +3,7 @@
 #include <optional>
 #include <string>
 
-#include "app/action_launcher.h"
-#include "netconfig/wmi_error_text.h"
+#include "app/elevated_actions.h"
 
 namespace quillcrest {
 
@@ -29,10 +28,7 @@ inline constexpr char kStillStartsPrefix[] = "Quillcrest will still start with W
 // otherwise through one elevated run of the program per click.
 class RunValueSwitch {
   public:
-    RunValueSwitch(RunValueStore& store,
-                   ProcessElevation& elevation,
-                   ActionLauncher& launcher,
-                   SystemMessageLookup systemMessage);
+    RunValueSwitch(RunValueStore& store, ElevatedActions& elevated) : store_(store), elevated_(elevated) {}
 
     // The box was released with the mouse and shows `ticked`. Answers the one message for the user when the
     // value could not follow ("Quillcrest will watch now but will not start with Windows: <reason>"), nothing
@@ -46,9 +42,7 @@ class RunValueSwitch {
     void Follow(bool ticked, bool mayPrompt);
 
     RunValueStore& store_;
-    ProcessElevation& elevation_;
-    ActionLauncher& launcher_;
-    SystemMessageLookup systemMessage_;
+    ElevatedActions& elevated_;
 };
 
 }  // namespace quillcrest

@@ -42,7 +42,8 @@ class ElevatingWatchNetworkTest : public ::testing::Test {
     FakeWatchNetwork inProcess;
     FakeProcessElevation elevation;
     FakeActionLauncher launcher;
-    ElevatingWatchNetwork network{inProcess, elevation, launcher, nullptr};
+    ElevatedActions elevated{elevation, launcher, nullptr};
+    ElevatingWatchNetwork network{inProcess, elevated};
     const std::vector<DnsAssignment> threeAdapters{{kA, {"208.67.222.222", "208.67.220.220"}},
                                                    {kB, {}},
                                                    {kC, {"10.0.0.1"}}};

@@ -186,7 +186,8 @@ TEST_P(RunValueSwitchTest, ValueFollowsTheBoxWhereItCanAndSaysOnceWhereItCannot)
     const SystemMessageLookup systemMessage = [](std::uint32_t code) {
         return code == 5 ? std::string("Access is denied.") : std::string();
     };
-    RunValueSwitch runValue(store, elevation, launcher, systemMessage);
+    ElevatedActions elevated(elevation, launcher, systemMessage);
+    RunValueSwitch runValue(store, elevated);
 
     EXPECT_EQ(runValue.OnBoxReleased(row.ticked), row.expectedMessage);
     EXPECT_EQ(launcher.runs, row.expectedRuns);
@@ -203,7 +204,8 @@ TEST(RunValueSwitchQuietTest, HidingNeverPromptsAndWritesOnlyWhenElevated) {
     FakeRunValueStore store;
     FakeProcessElevation elevation;
     FakeActionLauncher launcher;
-    RunValueSwitch runValue(store, elevation, launcher, nullptr);
+    ElevatedActions elevated(elevation, launcher, nullptr);
+    RunValueSwitch runValue(store, elevated);
 
     for (int hide = 0; hide < 3; ++hide)
         runValue.FollowBoxQuietly(true);

@@ -10,6 +10,7 @@
 #include "netconfig/com_error.h"
 #include "netconfig/wmi_query_win.h"
 #include "support/netconfig_fake_wmi_services.h"
+#include "support/watch_row_name.h"
 
 namespace quillcrest {
 namespace {
@@ -170,7 +171,12 @@ const ReturnValueCase kReturnValueCases[] = {
     {"no answer at all", 0, VT_EMPTY, true, false, "The adapter's configuration method failed"},
 };
 
-INSTANTIATE_TEST_SUITE_P(Table, SetAdaptorDnsReturnValueTest, ::testing::ValuesIn(kReturnValueCases));
+INSTANTIATE_TEST_SUITE_P(Table,
+                         SetAdaptorDnsReturnValueTest,
+                         ::testing::ValuesIn(kReturnValueCases),
+                         [](const ::testing::TestParamInfo<ReturnValueCase>& info) {
+                             return fakes::RowName(info.param.name);
+                         });
 
 TEST_F(SetAdaptorDnsTest, BindingFailureRaisesBeforeAnyQuery) {
     matchAdapters(1);
