@@ -4,11 +4,13 @@
 #include <exception>
 #include <memory>
 
+#include "app/action_mode_win.h"
 #include "app/app_title.h"
 #include "app/application_win.h"
 #include "app/error_boxes_win.h"
 #include "app/error_report.h"
 #include "app/main_window_win.h"
+#include "app/privileged_action.h"
 #include "app/resources/resource_ids.h"
 #include "app/single_instance_win.h"
 #include "base/com_setup_win.h"
@@ -91,6 +93,12 @@ int RunProgram() {
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+    // The program itself takes no arguments: any argument text is the order of an elevated run that this
+    // program started for one change. It runs before the single-instance mutex and shows no window.
+    const std::string_view arguments = ArgumentsAfterProgramName(::GetCommandLineA());
+    if (!arguments.empty())
+        return static_cast<int>(RunActionMode(arguments));
+
     // What escapes start-up (a window the system would not create) ends the program, but not silently.
     try {
         return RunProgram();

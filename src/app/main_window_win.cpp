@@ -90,7 +90,7 @@ MainWindow::MainWindow(Application& application, GateChecks gateChecks)
         TrayIcon::Events{[this] { OnTrayMenuRequest(); }, [this] { RunTrayCommand([this] { RestoreFromTray(); }); }});
     popup_ = std::make_unique<PopupNotification>(ActiveNoticeDesign());
     watch_ = std::make_unique<DnsWatch>(
-        DnsWatch::Platform{wmiQuery_, registry_, network_, files_, *this, *this, *this}, GetExeDir(),
+        DnsWatch::Platform{wmiQuery_, registry_, elevatingNetwork_, files_, *this, *this, *this}, GetExeDir(),
         EqualIgnoringCaseByUserLocale);
     ::SetTimer(hwnd(), kDefaultCheckTimerId, kDefaultCheckIntervalMs, nullptr);
     RunHandler([this] { OnCreate(); });
@@ -208,22 +208,12 @@ bool MainWindow::MonitorBoxTicked() const {
     return ::SendMessageA(monitorBox_, BM_GETCHECK, 0, 0) == BST_CHECKED;
 }
 
-void MainWindow::WriteStartWithWindows() {
-    if (MonitorBoxTicked())
-        RegisterStartWithWindows();
-    else
-        UnregisterStartWithWindows();
-}
-
 void MainWindow::OnMonitorBoxReleased() {
-    try {
-        WriteStartWithWindows();
-    } catch (const std::exception& error) {
-        // The box must not claim what the registry does not hold: show why, and let it say what is stored.
-        ReportException(error);
-        ::SendMessageA(monitorBox_, BM_SETCHECK, StartsWithWindows() ? BST_CHECKED : BST_UNCHECKED, 0);
-    }
+    // The watch needs no rights and follows the box as clicked, whatever becomes of the Run value.
+    const std::optional<std::string> problem = runValueSwitch_.OnBoxReleased(MonitorBoxTicked());
     watch_->OnMonitorBoxReleased();
+    if (problem)
+        ShowError(*problem);
 }
 
 void MainWindow::OnCheckDnsButtonReleased(bool ctrlHeld) {
@@ -285,13 +275,9 @@ void MainWindow::OnTrayRetryTick() {
 }
 
 void MainWindow::OnTrayMinimize() {
-    // Only the start-with-Windows entry follows the box here; the 30-second check keeps its state. A refusal is
-    // left silent on this path: the user asked to hide the window, and the box was set by a click that reported
-    // its own failure.
-    try {
-        WriteStartWithWindows();
-    } catch (const std::exception&) {
-    }
+    // Only the start-with-Windows entry follows the box here; the 30-second check keeps its state. Hiding asks
+    // for no rights and reports nothing: the click that set the box reported its own failure.
+    runValueSwitch_.FollowBoxQuietly(MonitorBoxTicked());
 }
 
 void MainWindow::OnTrayMenuRequest() {
@@ -361,6 +347,10 @@ LookupWindowResult MainWindow::ShowLookupWindow(const std::string& defaultDnsLis
 void MainWindow::ShowError(const std::string& message) {
     // Through the one reporter, which knows how many reports are up.
     ReportException(Exception(message));
+}
+
+void MainWindow::ShowNotice(const std::string& message) {
+    ::MessageBoxA(ApplicationWindow(), message.c_str(), kApplicationTitle, MB_OK | MB_ICONINFORMATION);
 }
 
 void MainWindow::SetEnabled(bool enabled) {

@@ -6,11 +6,17 @@
 #include <memory>
 #include <string>
 
+#include "base/system_message_win.h"
 #include "base/win_handles_win.h"
 #include "lookup/lookup_window_win.h"
 #include "netconfig/wmi_connection_win.h"
 #include "netconfig/wmi_query_win.h"
 #include "settings/registry_api_win.h"
+#include "app/elevating_watch_network.h"
+#include "app/process_elevation_win.h"
+#include "app/run_value_switch.h"
+#include "app/runas_launcher_win.h"
+#include "app/start_with_windows_win.h"
 #include "app/watch_network_win.h"
 #include "watch/check_timer.h"
 #include "watch/dns_watch.h"
@@ -100,7 +106,6 @@ class MainWindow : public Window, private WatchWindow, private WatchDialogs, pri
     void RestoreFromTray();
     void HideToTray();
 
-    void WriteStartWithWindows();
     bool MonitorBoxTicked() const;
     void PaintBanner(const DRAWITEMSTRUCT& item);
     static LRESULT CALLBACK
@@ -116,6 +121,7 @@ class MainWindow : public Window, private WatchWindow, private WatchDialogs, pri
     int ShowExitDialog() override;
     LookupWindowResult ShowLookupWindow(const std::string& defaultDnsList) override;
     void ShowError(const std::string& message) override;
+    void ShowNotice(const std::string& message) override;
     // CheckTimer: the 30-second check
     bool Enabled() const override { return recentCheckRunning_; }
     void SetEnabled(bool enabled) override;
@@ -144,6 +150,13 @@ class MainWindow : public Window, private WatchWindow, private WatchDialogs, pri
     WmiConnection wmiConnection_;
     WbemQuery wmiQuery_{&wmiConnection_};
     SystemWatchNetwork network_;
+    // Changes that need administrator rights go to an elevated run of the program when this one has none.
+    SystemProcessElevation elevation_;
+    RunasLauncher launcher_{[this] { return hwnd(); }};
+    ElevatedActions elevated_{elevation_, launcher_, SystemMessageText};
+    ElevatingWatchNetwork elevatingNetwork_{network_, elevated_};
+    SystemRunValueStore runValue_;
+    RunValueSwitch runValueSwitch_{runValue_, elevated_};
     WinFileSystem files_;
     std::unique_ptr<DnsWatch> watch_;
 };

@@ -11,8 +11,10 @@ std::optional<std::string> SystemWatchNetwork::CurrentDnsList() {
     return ReadDNSServerList();
 }
 
-void SystemWatchNetwork::SetAdaptorDNS(const std::string& settingId, const std::vector<std::string>& servers) {
-    quillcrest::SetAdaptorDNS(settingId, servers);
+DnsChangeOutcome SystemWatchNetwork::ChangeAdaptersDns(const std::vector<DnsAssignment>& assignments) {
+    return ChangeEach(assignments, [](const DnsAssignment& assignment) {
+        return quillcrest::SetAdaptorDNS(assignment.settingId, assignment.servers);
+    });
 }
 
 void SystemWatchNetwork::FlushDNSCache() {

@@ -4,9 +4,10 @@
 #include <exception>
 #include <new>
 
-#include "base/win_handles_win.h"
-#include "netconfig/adaptor_dns_query.h"
 #include "base/ansi_text_win.h"
+#include "base/win_handles_win.h"
+#include "netconfig/adapter_method_return.h"
+#include "netconfig/adaptor_dns_query.h"
 #include "netconfig/dispatch_call_win.h"
 #include "netconfig/hresult_check_win.h"
 #include "netconfig/wmi_moniker_win.h"
@@ -33,10 +34,23 @@ UniqueSafeArray ServerArray(const std::vector<std::string>& servers) {
     return array;
 }
 
+// The method's return value, a uint32 that scripting hands over as a signed VT_I4; a missing or non-numeric
+// one is no sign of success.
+std::uint32_t ReturnValue(const UniqueVariant& result) {
+    // VT_EMPTY would convert to 0, which is "done".
+    if (result.get().vt == VT_EMPTY || result.get().vt == VT_NULL)
+        return kAdapterMethodCallFailed;
+    VARIANT number;
+    ::VariantInit(&number);
+    if (FAILED(::VariantChangeType(&number, const_cast<VARIANT*>(&result.get()), 0, VT_I4)))
+        return kAdapterMethodCallFailed;
+    return static_cast<std::uint32_t>(number.lVal);
+}
+
 // With servers, the array travels by reference as VT_BYREF|VT_VARIANT pointing at a variant that holds
 // VT_ARRAY|VT_BSTR: the form script hosts pass a variable in, which WMI's scripting layer reads. Without
 // servers the argument is left out (VT_ERROR, DISP_E_PARAMNOTFOUND), which clears the static list.
-void CallSetDnsServerSearchOrder(IDispatch* adapter, const std::vector<std::string>& servers) {
+std::uint32_t CallSetDnsServerSearchOrder(IDispatch* adapter, const std::vector<std::string>& servers) {
     UniqueVariant list;
     VARIANT argument;
     ::VariantInit(&argument);
@@ -50,14 +64,14 @@ void CallSetDnsServerSearchOrder(IDispatch* adapter, const std::vector<std::stri
         argument.vt = VT_BYREF | VT_VARIANT;
         argument.pvarVal = held;
     }
-    InvokeMethod(adapter, L"SetDNSServerSearchOrder", &argument, 1);
+    return ReturnValue(InvokeMethod(adapter, L"SetDNSServerSearchOrder", &argument, 1));
 }
 
 }  // namespace
 
-void SetAdaptorDNS(const std::string& settingId,
-                   const std::vector<std::string>& servers,
-                   const WmiServicesBinder& bindServices) {
+DnsChangeOutcome SetAdaptorDNS(const std::string& settingId,
+                               const std::vector<std::string>& servers,
+                               const WmiServicesBinder& bindServices) {
     const Microsoft::WRL::ComPtr<IDispatch> services = bindServices();
     if (!services)
         RaiseComError(E_POINTER);
@@ -73,6 +87,7 @@ void SetAdaptorDNS(const std::string& settingId,
         RaiseComError(DISP_E_TYPEMISMATCH);
 
     const Microsoft::WRL::ComPtr<IEnumVARIANT> walk = NewEnum(adapters.Get());
+    DnsChangeOutcome outcome;
     while (true) {
         UniqueVariant item;
         ULONG fetched = 0;
@@ -81,16 +96,22 @@ void SetAdaptorDNS(const std::string& settingId,
         const Microsoft::WRL::ComPtr<IDispatch> adapter = DispatchFromVariant(item.get());
         if (!adapter)
             continue;
+        // One adapter refusing must not keep the others matched by the query from their change.
         try {
-            CallSetDnsServerSearchOrder(adapter.Get(), servers);
-        } catch (const std::exception&) {
-            // One adapter refusing must not keep the others matched by the query from their change.
+            const std::uint32_t code = CallSetDnsServerSearchOrder(adapter.Get(), servers);
+            if (code == kAdapterMethodDoneRestartNeeded)
+                outcome.restartNeeded = true;
+            else if (!AdapterMethodSucceeded(code))
+                outcome.refusals.push_back({settingId, code, AdapterMethodReturnText(code)});
+        } catch (const std::exception& error) {
+            outcome.refusals.push_back({settingId, kAdapterMethodCallFailed, error.what()});
         }
     }
+    return outcome;
 }
 
-void SetAdaptorDNS(const std::string& settingId, const std::vector<std::string>& servers) {
-    SetAdaptorDNS(settingId, servers, BindWmiServices);
+DnsChangeOutcome SetAdaptorDNS(const std::string& settingId, const std::vector<std::string>& servers) {
+    return SetAdaptorDNS(settingId, servers, BindWmiServices);
 }
 
 }  // namespace quillcrest

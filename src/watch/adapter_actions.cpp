@@ -29,34 +29,46 @@ std::vector<std::string> IpEnabledAdapters(WmiQuery& query) {
     return ids;
 }
 
+// An action that has nothing to assign asks the network nothing, so it asks for no rights either.
+DnsChangeOutcome ChangeAndFlush(WatchNetwork& network, const std::vector<DnsAssignment>& assignments) {
+    DnsChangeOutcome outcome;
+    if (!assignments.empty())
+        outcome = network.ChangeAdaptersDns(assignments);
+    network.FlushDNSCache();
+    return outcome;
+}
+
 }  // namespace
 
-void RestoreRecordedServers(WatchNetwork& network, InterfaceRecords& records) {
+DnsChangeOutcome RestoreRecordedServers(WatchNetwork& network, InterfaceRecords& records) {
+    std::vector<DnsAssignment> assignments;
     for (const std::string& id : network.GetTcpipInterfaces()) {
         const std::string recorded = records.ReadOrigDns(id);
         if (recorded.empty()) {
-            network.SetAdaptorDNS(id, {});
+            assignments.push_back({id, {}});
             continue;
         }
-        const std::vector<std::string> servers = SplitList(recorded);
+        std::vector<std::string> servers = SplitList(recorded);
         if (!servers.empty() && servers.size() <= kMostRecordedServers)
-            network.SetAdaptorDNS(id, servers);
+            assignments.push_back({id, std::move(servers)});
     }
-    network.FlushDNSCache();
+    return ChangeAndFlush(network, assignments);
 }
 
-void SwitchToOpenDns(WmiQuery& query, WatchNetwork& network) {
+DnsChangeOutcome SwitchToOpenDns(WmiQuery& query, WatchNetwork& network) {
+    std::vector<DnsAssignment> assignments;
     for (const std::string& id : IpEnabledAdapters(query))
-        network.SetAdaptorDNS(id, {kOpenDnsPrimary, kOpenDnsSecondary});
-    network.FlushDNSCache();
+        assignments.push_back({id, {kOpenDnsPrimary, kOpenDnsSecondary}});
+    return ChangeAndFlush(network, assignments);
 }
 
-void ResetDhcpAdapters(WmiQuery& query, WatchNetwork& network, InterfaceRecords& records) {
+DnsChangeOutcome ResetDhcpAdapters(WmiQuery& query, WatchNetwork& network, InterfaceRecords& records) {
+    std::vector<DnsAssignment> assignments;
     for (const std::string& id : IpEnabledAdapters(query)) {
         if (records.ReadDhcpEnabled(id))
-            network.SetAdaptorDNS(id, {});
+            assignments.push_back({id, {}});
     }
-    network.FlushDNSCache();
+    return ChangeAndFlush(network, assignments);
 }
 
 }  // namespace quillcrest

@@ -4,6 +4,7 @@
 
 #include "settings/ascii_case.h"
 #include "settings/list_text.h"
+#include "watch/dns_change_report.h"
 
 namespace quillcrest {
 namespace {
@@ -84,13 +85,15 @@ void ChangeCheck::Check(std::optional<std::string>& reference, const char* quest
 
 void ChangeCheck::RevertPreferredAdapter(const std::string& reference) {
     const std::string& adapter = references_.adapterGuid;
+    // A refused revert raises, as an error does: the user hears of it, the reference stays, and the next check
+    // alerts again as after "No".
     if (records_.ReadDhcpEnabled(adapter)) {
-        network_.SetAdaptorDNS(adapter, {});
+        SettleDnsChange(network_.ChangeAdaptersDns({{adapter, {}}}), dialogs_);
         return;
     }
     const std::vector<std::string> servers = SplitList(reference);
     if (!servers.empty() && servers.size() <= kMostRevertedServers)
-        network_.SetAdaptorDNS(adapter, servers);
+        SettleDnsChange(network_.ChangeAdaptersDns({{adapter, servers}}), dialogs_);
     selection_.ChooseItem(kSelectionDefault);
 }
 

@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "watch/adapter_actions.h"
+#include "watch/dns_change_report.h"
 #include "watch/watch_startup.h"
 
 namespace quillcrest {
@@ -35,10 +36,11 @@ void DnsWatch::Start() {
 
 void DnsWatch::OnApplyClicked() {
     const std::optional<int> item = selection_.item();
+    // A refusal ends Apply here, as an error does: the selection stays pending and "Apply" shown.
     if (item == kSelectionDefault)
-        RestoreRecordedServers(platform_.network, records_);
+        SettleDnsChange(RestoreRecordedServers(platform_.network, records_), platform_.dialogs);
     else if (item == kSelectionOpenDns)
-        SwitchToOpenDns(platform_.query, platform_.network);
+        SettleDnsChange(SwitchToOpenDns(platform_.query, platform_.network), platform_.dialogs);
     // Read right after the change, so the 30-second check compares with the new settings. When it cannot be
     // read, the next list the check reads becomes the reference; keeping the old one would raise an alert
     // against the user's own change, whose "Fix It" would undo it.
@@ -48,7 +50,7 @@ void DnsWatch::OnApplyClicked() {
 
 void DnsWatch::OnCheckButtonReleased(bool ctrlHeld) {
     if (ctrlHeld) {
-        ResetDhcpAdapters(platform_.query, platform_.network, records_);
+        SettleDnsChange(ResetDhcpAdapters(platform_.query, platform_.network, records_), platform_.dialogs);
         return;
     }
     const LookupWindowResult lookup = platform_.dialogs.ShowLookupWindow(defaultDnsList());
@@ -62,7 +64,7 @@ bool DnsWatch::OnCloseQuery() {
     if (platform_.dialogs.ShowExitDialog() != kDialogResultOk)
         return false;
     try {
-        RestoreRecordedServers(platform_.network, records_);
+        SettleDnsChange(RestoreRecordedServers(platform_.network, records_), platform_.dialogs);
     } catch (const std::exception& error) {
         platform_.dialogs.ShowError(error.what());
         return false;

@@ -56,14 +56,15 @@ class DnsWatch {
     // The user picked an item of the "DNS Selection" group (the one now chosen, or the one already chosen).
     void OnSelectionClicked(int item) { selection_.ChooseItem(item); }
     // "Apply": puts every adapter on the chosen servers, renews the recent reference, clears the pending state.
-    // An error ends it where it happened: no flush, no renewal, still pending.
+    // An error ends it where it happened: no flush, no renewal, still pending. Adapters that refused their
+    // servers end it after the flush, with the same consequences, raising EDnsChangeRefused.
     void OnApplyClicked();
     // Mouse release of any button over "Check My Current DNS Settings". With Ctrl held: the adapters recorded on
     // DHCP are handed back to it. Otherwise the lookup window, whose "Save as Default" stores its servers as the
     // preferred adapter's "Default NameServers" for the next start.
     void OnCheckButtonReleased(bool ctrlHeld);
     // The window is asked to close; true allows it. With a pending selection the exit dialog asks, and "OK"
-    // restores the recorded servers first; a failing restore is shown and refuses the close.
+    // restores the recorded servers first; a failing or refused restore is shown and refuses the close.
     bool OnCloseQuery();
     // The main window was shown.
     void OnWindowShown() { selection_.MarkNotPending(); }

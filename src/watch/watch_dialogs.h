@@ -30,6 +30,8 @@ class WatchDialogs {
     virtual LookupWindowResult ShowLookupWindow(const std::string& defaultDnsList) = 0;
     // The application's general error report, for a failure the watch survives but the user must hear of.
     virtual void ShowError(const std::string& message) = 0;
+    // A message box with the information icon, for news that is not a failure.
+    virtual void ShowNotice(const std::string& message) = 0;
 };
 
 }  // namespace quillcrest

@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "netconfig/dns_change_outcome.h"
+
 namespace quillcrest {
 
 // The machine's network configuration as the DNS watch reads and changes it. The main window implements it on
@@ -15,9 +17,11 @@ class WatchNetwork {
     // The machine's DNS server list ("a,b,c", primary first). "" when the machine has no DNS server; nullopt
     // when the platform could not be asked, which is no list at all and must never be taken for an empty one.
     virtual std::optional<std::string> CurrentDnsList() = 0;
-    // Gives the adapter with this identifier the servers in order, or with none hands it back to DHCP. Raises
-    // when the configuration cannot be reached; a refusal by the adapter itself is not reported.
-    virtual void SetAdaptorDNS(const std::string& settingId, const std::vector<std::string>& servers) = 0;
+    // Makes the assignments of one user action, in order: each adapter gets its servers, or with none goes back
+    // to DHCP. All of them are asked in one go, so that an action that needs administrator rights asks for them
+    // once. Adapters that refuse are named in the outcome and the others still change. Raises when the
+    // configuration cannot be reached (the adapters before stay changed) or when the rights were not given.
+    virtual DnsChangeOutcome ChangeAdaptersDns(const std::vector<DnsAssignment>& assignments) = 0;
     // Empties the resolver cache; never raises.
     virtual void FlushDNSCache() = 0;
     // The identifiers of every interface the TCP/IP configuration knows, in the order the registry lists them;

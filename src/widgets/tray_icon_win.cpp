@@ -15,6 +15,18 @@ constexpr char kTrayWindowClass[] = "TTrayIconWindow";
 // szTip holds 128 characters with the terminating NUL.
 constexpr std::size_t kMaxTooltipChars = 127;
 
+// An elevated process hears nothing from the unelevated shell (messages above WM_USER) unless its window lets
+// the message through. Windows before 7 lack the call; there the process-wide filter of Vista is left alone and
+// XP filters nothing.
+void LetShellMessageThrough(HWND window, UINT message) {
+    using ChangeFilterEx = BOOL(WINAPI*)(HWND, UINT, DWORD, PCHANGEFILTERSTRUCT);
+    const HMODULE user32 = ::GetModuleHandleA("user32.dll");
+    const auto changeFilter =
+        user32 ? reinterpret_cast<ChangeFilterEx>(::GetProcAddress(user32, "ChangeWindowMessageFilterEx")) : nullptr;
+    if (changeFilter && message != 0)
+        changeFilter(window, message, MSGFLT_ALLOW, nullptr);
+}
+
 }  // namespace
 
 TrayIcon::TrayIcon(HICON icon, const std::string& tooltip, Events events)
@@ -24,6 +36,9 @@ TrayIcon::TrayIcon(HICON icon, const std::string& tooltip, Events events)
       taskbarCreatedMessage_(::RegisterWindowMessageA("TaskbarCreated")) {
     // A hidden top-level window, not a message-only one: those never hear broadcasts such as TaskbarCreated.
     Create(kTrayWindowClass, "", WS_POPUP, WS_EX_TOOLWINDOW, 0, 0, 0, 0, nullptr);
+    // Without these, the icon of a program started "as administrator" is gone for good after a shell restart.
+    LetShellMessageThrough(hwnd(), taskbarCreatedMessage_);
+    LetShellMessageThrough(hwnd(), kCallbackMessage);
 }
 
 TrayIcon::~TrayIcon() {
@@ -43,14 +58,22 @@ NOTIFYICONDATAA TrayIcon::Data(UINT flags) const {
     return data;
 }
 
+bool TrayIcon::AddOrRefresh() {
+    // An icon that is already there (an add that timed out at logon may still have gone through; a shell that
+    // restarted only in part kept it) makes the add fail; refreshing it is all that is needed.
+    NOTIFYICONDATAA data = Data(NIF_MESSAGE | NIF_ICON | NIF_TIP);
+    if (!::Shell_NotifyIconA(NIM_ADD, &data) && !::Shell_NotifyIconA(NIM_MODIFY, &data))
+        return false;
+    data.uVersion = NOTIFYICON_VERSION;
+    ::Shell_NotifyIconA(NIM_SETVERSION, &data);
+    return true;
+}
+
 void TrayIcon::Show() {
     if (shown_)
         return;
-    NOTIFYICONDATAA data = Data(NIF_MESSAGE | NIF_ICON | NIF_TIP);
-    if (!::Shell_NotifyIconA(NIM_ADD, &data))
+    if (!AddOrRefresh())
         throw Exception("The notification area refused the icon");
-    data.uVersion = NOTIFYICON_VERSION;
-    ::Shell_NotifyIconA(NIM_SETVERSION, &data);
     shown_ = true;
 }
 
@@ -63,15 +86,9 @@ void TrayIcon::Remove() {
 }
 
 void TrayIcon::OnTaskbarCreated() {
-    if (!shown_)
-        return;
-    // A restarted shell has forgotten every icon. Where this one survived (only part of the shell restarted),
-    // adding it again fails, and refreshing it is all that is needed.
-    NOTIFYICONDATAA data = Data(NIF_MESSAGE | NIF_ICON | NIF_TIP);
-    if (!::Shell_NotifyIconA(NIM_ADD, &data))
-        ::Shell_NotifyIconA(NIM_MODIFY, &data);
-    data.uVersion = NOTIFYICON_VERSION;
-    ::Shell_NotifyIconA(NIM_SETVERSION, &data);
+    // A restarted shell has forgotten every icon.
+    if (shown_)
+        AddOrRefresh();
 }
 
 UINT TrayIcon::TrackMenu(HMENU menu, HWND owner) {

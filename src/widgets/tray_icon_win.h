@@ -25,7 +25,7 @@ class TrayIcon : public Window {
     ~TrayIcon() override;
 
     // Adds the icon (and asks for the version-3 callback messages); raises when the shell refuses it. An icon
-    // that is already showing stays as it is.
+    // that is already showing stays as it is, also one the shell already holds though this object did not know.
     void Show();
     // Removes the icon if it is showing.
     void Remove();
@@ -43,6 +43,8 @@ class TrayIcon : public Window {
 
   private:
     NOTIFYICONDATAA Data(UINT flags) const;
+    // Puts the icon in the notification area, or refreshes it when it is there already; false when refused.
+    bool AddOrRefresh();
     void OnTaskbarCreated();
 
     HICON icon_;

@@ -72,8 +72,9 @@ APP="$APPDIR/Quillcrest.exe"
 
 # The message and information pages on the loopback addresses the program fetches them from.
 source "$QC_ROOT/tests/e2e/pages_cases.sh"
-# Windows under modal ones.
+# Windows under modal ones, and changes that need administrator rights.
 source "$QC_ROOT/tests/e2e/modal_cases.sh"
+source "$QC_ROOT/tests/e2e/elevation_cases.sh"
 # Without them only the cases of the pages fail (each names the reason); the others may see the failed message
 # fetch reported.
 serve_quiet_pages || echo "e2e: page server not serving: $QC_PAGES_SERVER_PROBLEM"
@@ -960,7 +961,8 @@ for case in main_window_shows_centred_with_its_controls second_copy_exits_at_onc
     uninstall_answered_no_removes_the_records_and_leaves_another_run_value portable_zip_runs_from_a_folder_of_its_own \
     message_window_appears_after_20_seconds_and_thanks_counts_it information_window_shows_the_fetched_page \
     information_window_without_server_reports_then_opens_empty \
-    tray_commands_under_the_alert_bring_it_to_the_front main_window_is_disabled_under_the_revert_question; do
+    tray_commands_under_the_alert_bring_it_to_the_front main_window_is_disabled_under_the_revert_question \
+    limited_token_changes_go_through_one_elevated_run_each elevated_start_changes_in_process_and_reports_the_refusal; do
     # QC_E2E_ONLY names the cases to run while working on a few of them.
     [ -n "${QC_E2E_ONLY:-}" ] && [[ " $QC_E2E_ONLY " != *" $case "* ]] && continue
     run_case "$case"

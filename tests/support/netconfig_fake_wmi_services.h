@@ -138,8 +138,8 @@ class FakeWmiAdapter : public FakeDispatch {
             return invokeResult;
         if (result) {
             VariantInit(result);
-            result->vt = VT_I4;
-            result->lVal = 0;  // the method's own success code, which the caller does not act on
+            result->vt = returnType;
+            result->lVal = returnValue;
         }
         return S_OK;
     }
@@ -147,6 +147,9 @@ class FakeWmiAdapter : public FakeDispatch {
     std::vector<ReceivedCall> calls;
     HRESULT invokeResult = S_OK;
     bool failWithException = false;
+    // The method's own answer: 0 done, 1 done once Windows restarts, any other value a refusal.
+    LONG returnValue = 0;
+    VARTYPE returnType = VT_I4;
 
   protected:
     const wchar_t* methodName() const override { return L"SetDNSServerSearchOrder"; }

@@ -26,6 +26,7 @@ class FakeWatchDialogs : public WatchDialogs {
     int exitDialogs = 0;
     std::vector<std::string> lookupDefaults;
     std::vector<std::string> errors;
+    std::vector<std::string> notices;
 
     int ShowAlert() override {
         ++alerts;
@@ -48,6 +49,7 @@ class FakeWatchDialogs : public WatchDialogs {
         return lookupResult;
     }
     void ShowError(const std::string& message) override { errors.push_back(message); }
+    void ShowNotice(const std::string& message) override { notices.push_back(message); }
 };
 
 }  // namespace quillcrest::fakes

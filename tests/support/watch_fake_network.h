@@ -1,10 +1,13 @@
 #pragma once
 
+#include <cstdint>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "base/exception.h"
+#include "netconfig/adapter_method_return.h"
 #include "watch/watch_network.h"
 
 namespace quillcrest::fakes {
@@ -20,8 +23,16 @@ class FakeWatchNetwork : public WatchNetwork {
     std::vector<std::string> tcpipInterfaces;
     // The assignment for this identifier raises, as WMI being unreachable does.
     std::optional<std::string> failingAdapter;
+    // Adapters that refuse their servers, with the method's return value; they are not logged as changed.
+    std::map<std::string, std::uint32_t> refusingAdapters;
+    // When set, every change request raises this before changing anything, as a declined consent prompt does.
+    std::optional<std::string> declineWith;
+    // Adapters that take their servers but want Windows restarted.
+    std::vector<std::string> restartingAdapters;
 
     int listReads = 0;
+    // How many times the watch asked for changes: once per user action.
+    int changeRequests = 0;
     std::vector<std::string> log;
 
     std::optional<std::string> CurrentDnsList() override {
@@ -34,13 +45,28 @@ class FakeWatchNetwork : public WatchNetwork {
         return currentList;
     }
 
-    void SetAdaptorDNS(const std::string& settingId, const std::vector<std::string>& servers) override {
-        if (failingAdapter && *failingAdapter == settingId)
-            throw Exception("WMI is unreachable");
-        std::string entry = "set " + settingId + " ";
-        for (std::size_t i = 0; i < servers.size(); ++i)
-            entry += (i > 0 ? "," : "") + servers[i];
-        log.push_back(entry);
+    DnsChangeOutcome ChangeAdaptersDns(const std::vector<DnsAssignment>& assignments) override {
+        ++changeRequests;
+        if (declineWith)
+            throw Exception(*declineWith);
+        return ChangeEach(assignments, [this](const DnsAssignment& assignment) {
+            const std::string& settingId = assignment.settingId;
+            if (failingAdapter && *failingAdapter == settingId)
+                throw Exception("WMI is unreachable");
+            DnsChangeOutcome outcome;
+            const auto refusing = refusingAdapters.find(settingId);
+            if (refusing != refusingAdapters.end()) {
+                outcome.refusals.push_back({settingId, refusing->second, AdapterMethodReturnText(refusing->second)});
+                return outcome;
+            }
+            std::string entry = "set " + settingId + " ";
+            for (std::size_t i = 0; i < assignment.servers.size(); ++i)
+                entry += (i > 0 ? "," : "") + assignment.servers[i];
+            log.push_back(entry);
+            for (const std::string& restarting : restartingAdapters)
+                outcome.restartNeeded = outcome.restartNeeded || restarting == settingId;
+            return outcome;
+        });
     }
 
     void FlushDNSCache() override { log.push_back("flush"); }

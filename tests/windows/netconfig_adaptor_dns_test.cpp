@@ -4,12 +4,14 @@
 #include <vector>
 
 #include "base/exception.h"
+#include "netconfig/adapter_method_return.h"
 #include "netconfig/adaptor_dns_query.h"
 #include "netconfig/adaptor_dns_win.h"
 #include "netconfig/com_error.h"
 #include "netconfig/wmi_query_win.h"
 #include "support/http_row_name.h"
 #include "support/netconfig_fake_wmi_services.h"
+#include "support/watch_row_name.h"
 
 namespace quillcrest {
 namespace {
@@ -44,7 +46,7 @@ class SetAdaptorDnsTest : public ::testing::Test {
         return [this] { return Microsoft::WRL::ComPtr<IDispatch>(&services_); };
     }
 
-    void run(const std::vector<std::string>& servers) { SetAdaptorDNS(kId, servers, binder()); }
+    DnsChangeOutcome run(const std::vector<std::string>& servers) { return SetAdaptorDNS(kId, servers, binder()); }
 
     FakeWmiServices services_;
     std::vector<FakeWmiAdapter> adapters_;
@@ -115,18 +117,70 @@ TEST_F(SetAdaptorDnsTest, NoMatchingAdapterChangesNothingAndReportsNothing) {
     EXPECT_EQ(services_.queries.size(), 1u);
 }
 
-TEST_F(SetAdaptorDnsTest, AdapterFailuresAreAbsorbedAndTheWalkGoesOn) {
+TEST_F(SetAdaptorDnsTest, FailingCallsAreRefusalsAndTheWalkGoesOn) {
     matchAdapters(4);
     adapters_[0].namesResult = DISP_E_UNKNOWNNAME;  // as in Wine, where the method does not exist
     adapters_[1].invokeResult = E_ACCESSDENIED;
     adapters_[2].failWithException = true;
-    EXPECT_NO_THROW(run({"10.0.0.1"}));
+    DnsChangeOutcome outcome;
+    EXPECT_NO_THROW(outcome = run({"10.0.0.1"}));
     EXPECT_TRUE(adapters_[0].calls.empty());
     EXPECT_EQ(adapters_[1].calls.size(), 1u);
     EXPECT_EQ(adapters_[2].calls.size(), 1u);
     ASSERT_EQ(adapters_[3].calls.size(), 1u);
     EXPECT_EQ(adapters_[3].calls[0].elements, std::vector<std::string>{"10.0.0.1"});
+    ASSERT_EQ(outcome.refusals.size(), 3u) << "the first three kept their servers, and the user must hear of it";
+    for (const AdapterRefusal& refusal : outcome.refusals) {
+        EXPECT_EQ(refusal.settingId, kId);
+        EXPECT_EQ(refusal.returnCode, kAdapterMethodCallFailed);
+        EXPECT_FALSE(refusal.reason.empty());
+    }
+    EXPECT_EQ(outcome.refusals[2].reason, "Invalid parameter") << "the server's own description";
 }
+
+// What the method answers, and what the outcome must say of it.
+struct ReturnValueCase {
+    const char* name;
+    LONG returnValue;
+    VARTYPE returnType;
+    bool refused;
+    bool restartNeeded;
+    const char* reason;
+};
+
+class SetAdaptorDnsReturnValueTest : public SetAdaptorDnsTest, public ::testing::WithParamInterface<ReturnValueCase> {};
+
+TEST_P(SetAdaptorDnsReturnValueTest, ReturnValueDecidesBetweenDoneAndRefused) {
+    const ReturnValueCase& row = GetParam();
+    SCOPED_TRACE(row.name);
+    matchAdapters(2);
+    adapters_[0].returnValue = row.returnValue;
+    adapters_[0].returnType = row.returnType;
+    const DnsChangeOutcome outcome = run({"10.0.0.1"});
+    EXPECT_EQ(adapters_[1].calls.size(), 1u) << "the walk goes on";
+    EXPECT_EQ(outcome.restartNeeded, row.restartNeeded);
+    ASSERT_EQ(outcome.refusals.size(), row.refused ? 1u : 0u);
+    if (row.refused)
+        EXPECT_EQ(outcome.refusals[0].reason, row.reason);
+}
+
+const ReturnValueCase kReturnValueCases[] = {
+    {"done", 0, VT_I4, false, false, ""},
+    {"done as unsigned", 0, VT_UI4, false, false, ""},
+    {"done after a restart", 1, VT_I4, false, true, ""},
+    {"access denied", 91, VT_I4, true, false, "Access denied"},
+    {"ip not enabled", 84, VT_I4, true, false, "IP not enabled on adapter"},
+    {"invalid address", 70, VT_I4, true, false, "Invalid IP address"},
+    {"undocumented", 99, VT_I4, true, false, "The adapter refused the change (code 99)"},
+    {"no answer at all", 0, VT_EMPTY, true, false, "The adapter's configuration method failed"},
+};
+
+INSTANTIATE_TEST_SUITE_P(Table,
+                         SetAdaptorDnsReturnValueTest,
+                         ::testing::ValuesIn(kReturnValueCases),
+                         [](const ::testing::TestParamInfo<ReturnValueCase>& info) {
+                             return fakes::RowName(info.param.name);
+                         });
 
 TEST_F(SetAdaptorDnsTest, BindingFailureRaisesBeforeAnyQuery) {
     matchAdapters(1);
@@ -192,7 +246,7 @@ bool RunningUnderWine() {
 
 // The real moniker, query and enumerator, on a real adapter. Only under Wine, which lacks the method: on
 // Windows this would change the machine's DNS settings.
-TEST(SetAdaptorDnsRealTest, RealPathEndsNormallyForARealAdapter) {
+TEST(SetAdaptorDnsRealTest, RealPathReportsWinesMissingMethodAsARefusal) {
     if (!RunningUnderWine())
         GTEST_SKIP() << "changes the DNS settings outside Wine";
     WmiConnection connection;
@@ -207,9 +261,15 @@ TEST(SetAdaptorDnsRealTest, RealPathEndsNormallyForARealAdapter) {
     query.open();
     EXPECT_FALSE(query.eof());
     query.close();
-    EXPECT_NO_THROW(SetAdaptorDNS(id, {"10.0.0.1", "10.0.0.2"}));
-    EXPECT_NO_THROW(SetAdaptorDNS(id, {}));
-    EXPECT_NO_THROW(SetAdaptorDNS("", {"10.0.0.1"}));
+    // Wine has no SetDNSServerSearchOrder: the adapter kept its servers, and the outcome says so.
+    for (const std::vector<std::string>& servers :
+         {std::vector<std::string>{"10.0.0.1", "10.0.0.2"}, std::vector<std::string>{}}) {
+        const DnsChangeOutcome outcome = SetAdaptorDNS(id, servers);
+        ASSERT_EQ(outcome.refusals.size(), 1u);
+        EXPECT_EQ(outcome.refusals[0].settingId, id);
+        EXPECT_EQ(outcome.refusals[0].returnCode, kAdapterMethodCallFailed);
+    }
+    EXPECT_FALSE(SetAdaptorDNS("", {"10.0.0.1"}).Refused()) << "no adapter matched, so none refused";
 }
 
 }  // namespace

@@ -151,8 +151,43 @@ int Usage() {
                  "       qcdriver wait CLASS CAPTION|- TIMEOUT_MS [visible]\n"
                  "       qcdriver info CLASS | children CLASS | count CLASS\n"
                  "       qcdriver box TITLE TIMEOUT_MS | click-box TITLE BUTTON_ID\n"
-                 "       qcdriver click CLASS CONTROL_ID | post CLASS MESSAGE WPARAM LPARAM\n");
+                 "       qcdriver click CLASS CONTROL_ID | post CLASS MESSAGE WPARAM LPARAM\n"
+                 "       qcdriver start-limited EXE\n");
     return 2;
+}
+
+// Starts EXE with the limited token linked to this process's full one, as Windows starts an administrator's
+// programs that did not ask for elevation; prints the new process's id and whether its token is elevated.
+int StartLimited(const char* exe) {
+    HANDLE own = nullptr;
+    if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, &own))
+        return 1;
+    TOKEN_LINKED_TOKEN linked{};
+    DWORD size = 0;
+    const BOOL gotLinked = ::GetTokenInformation(own, TokenLinkedToken, &linked, sizeof(linked), &size);
+    ::CloseHandle(own);
+    if (!gotLinked)
+        return 1;
+    std::string commandLine = std::string("\"") + exe + "\"";
+    STARTUPINFOA startup{};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION process{};
+    const BOOL started = ::CreateProcessAsUserA(linked.LinkedToken, exe, commandLine.data(), nullptr, nullptr, FALSE,
+                                                0, nullptr, nullptr, &startup, &process);
+    ::CloseHandle(linked.LinkedToken);
+    if (!started)
+        return 1;
+    HANDLE childToken = nullptr;
+    TOKEN_ELEVATION elevation{};
+    if (::OpenProcessToken(process.hProcess, TOKEN_QUERY, &childToken)) {
+        ::GetTokenInformation(childToken, TokenElevation, &elevation, sizeof(elevation), &size);
+        ::CloseHandle(childToken);
+    }
+    std::printf("pid=%lu\nelevated=%lu\n", static_cast<unsigned long>(process.dwProcessId),
+                static_cast<unsigned long>(elevation.TokenIsElevated));
+    ::CloseHandle(process.hThread);
+    ::CloseHandle(process.hProcess);
+    return 0;
 }
 
 const char* CaptionArg(const char* arg) {
@@ -171,6 +206,8 @@ int main(int argc, char** argv) {
     }
     if (argc < 3)
         return Usage();
+    if (command == "start-limited")
+        return StartLimited(argv[2]);
 
     if (command == "wait" && argc >= 5) {
         const bool visible = argc >= 6 && std::strcmp(argv[5], "visible") == 0;

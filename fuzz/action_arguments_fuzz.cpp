@@ -1,0 +1,42 @@
+// Feeds arbitrary argument texts to the parser of the elevated run's command line and checks what must hold for
+// every input: an accepted text is exactly the one its action formats to, and every accepted value is within
+// its limits (braced identifiers, at most three canonical IPv4 servers, a bounded number of adapters).
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+
+#include "app/privileged_action.h"
+
+namespace {
+
+void Require(bool condition) {
+    if (!condition)
+        std::abort();
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    const std::string input(reinterpret_cast<const char*>(data), size);
+    const auto action = quillcrest::ParseActionArguments(input);
+    // The same text behind a program name reaches the parser unchanged.
+    Require(quillcrest::ArgumentsAfterProgramName("\"C:\\Program Files\\Quillcrest.exe\" " + input).size() <=
+            input.size());
+    if (!action)
+        return 0;
+    Require(input.size() <= quillcrest::kMostActionArgumentChars);
+    Require(quillcrest::FormatActionArguments(*action) == input);
+    if (action->kind != quillcrest::PrivilegedActionKind::kSetDnsServers) {
+        Require(action->assignments.empty());
+        return 0;
+    }
+    Require(!action->assignments.empty() && action->assignments.size() <= quillcrest::kMostActionAssignments);
+    for (const quillcrest::DnsAssignment& assignment : action->assignments) {
+        Require(quillcrest::IsBracedGuid(assignment.settingId));
+        Require(assignment.servers.size() <= quillcrest::kMostActionServers);
+        for (const std::string& server : assignment.servers)
+            Require(quillcrest::IsCanonicalDottedIpv4(server));
+    }
+    return 0;
+}

@@ -1,0 +1,59 @@
+#include "app/action_mode_win.h"
+
+#include <windows.h>
+
+#include <exception>
+#include <optional>
+
+#include "app/action_exit_code.h"
+#include "app/privileged_action.h"
+#include "app/start_with_windows_win.h"
+#include "base/com_setup_win.h"
+#include "netconfig/adaptor_dns_win.h"
+#include "netconfig/com_error.h"
+
+namespace quillcrest {
+namespace {
+
+std::uint32_t ChangeDnsServers(const std::vector<DnsAssignment>& assignments) {
+    // WMI needs the apartment and the process-wide security the program always sets up.
+    const ComSetup comSetup;
+    const DnsChangeOutcome outcome = ChangeEach(assignments, [](const DnsAssignment& assignment) {
+        return SetAdaptorDNS(assignment.settingId, assignment.servers);
+    });
+    return ActionExitForDnsOutcome(assignments, outcome);
+}
+
+std::uint32_t Carry(const PrivilegedAction& action) {
+    switch (action.kind) {
+        case PrivilegedActionKind::kWriteRunValue:
+            // Always this executable's own path: the command line names no path at all.
+            RegisterStartWithWindows();
+            return kActionExitDone;
+        case PrivilegedActionKind::kDeleteRunValue:
+            UnregisterStartWithWindows();
+            return kActionExitDone;
+        case PrivilegedActionKind::kSetDnsServers:
+            break;
+    }
+    return ChangeDnsServers(action.assignments);
+}
+
+}  // namespace
+
+std::uint32_t RunActionMode(std::string_view arguments) {
+    const std::optional<PrivilegedAction> action = ParseActionArguments(arguments);
+    if (!action)
+        return ActionExitForRefusedCommandLine();
+    try {
+        return Carry(*action);
+    } catch (const ERunValueRefused& error) {
+        return ActionExitForError(error.code());
+    } catch (const EComError& error) {
+        return ActionExitForError(error.code());
+    } catch (const std::exception&) {
+        return ActionExitForError(static_cast<std::uint32_t>(E_FAIL));
+    }
+}
+
+}  // namespace quillcrest

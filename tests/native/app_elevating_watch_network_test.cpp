@@ -1,0 +1,137 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "app/action_exit_code.h"
+#include "app/elevating_watch_network.h"
+#include "app/privileged_action.h"
+#include "netconfig/adapter_method_return.h"
+#include "support/app_fake_elevation.h"
+#include "support/watch_fake_network.h"
+
+namespace quillcrest {
+namespace {
+
+using fakes::FakeActionLauncher;
+using fakes::FakeProcessElevation;
+using fakes::FakeWatchNetwork;
+
+const std::string kA = "{AAAAAAAA-0000-0000-0000-00000000000A}";
+const std::string kB = "{AAAAAAAA-0000-0000-0000-00000000000B}";
+const std::string kC = "{AAAAAAAA-0000-0000-0000-00000000000C}";
+
+class ElevatingWatchNetworkTest : public ::testing::Test {
+  protected:
+    // Answers as the real elevated run would, had its adapters answered with `codes` (by identifier).
+    void RunAnswersWith(std::map<std::string, std::uint32_t> codes) {
+        launcher.answer = [codes](const std::string& arguments) {
+            const auto action = ParseActionArguments(arguments);
+            if (!action)
+                return ActionExitForRefusedCommandLine();
+            DnsChangeOutcome outcome;
+            for (const DnsAssignment& assignment : action->assignments) {
+                const auto code = codes.find(assignment.settingId);
+                if (code != codes.end())
+                    outcome.refusals.push_back({assignment.settingId, code->second, ""});
+            }
+            return ActionExitForDnsOutcome(action->assignments, outcome);
+        };
+    }
+
+    FakeWatchNetwork inProcess;
+    FakeProcessElevation elevation;
+    FakeActionLauncher launcher;
+    ElevatedActions elevated{elevation, launcher, nullptr};
+    ElevatingWatchNetwork network{inProcess, elevated};
+    const std::vector<DnsAssignment> threeAdapters{{kA, {"208.67.222.222", "208.67.220.220"}},
+                                                   {kB, {}},
+                                                   {kC, {"10.0.0.1"}}};
+};
+
+TEST_F(ElevatingWatchNetworkTest, ElevatedProcessChangesInProcessAndLaunchesNothing) {
+    elevation.elevated = true;
+    inProcess.refusingAdapters = {{kB, 91}};
+    const DnsChangeOutcome outcome = network.ChangeAdaptersDns(threeAdapters);
+    EXPECT_TRUE(launcher.runs.empty());
+    EXPECT_EQ(inProcess.changeRequests, 1);
+    ASSERT_EQ(outcome.refusals.size(), 1u);
+    EXPECT_EQ(outcome.refusals[0].settingId, kB);
+}
+
+TEST_F(ElevatingWatchNetworkTest, UnelevatedProcessSendsTheWholeActionToOneElevatedRun) {
+    const DnsChangeOutcome outcome = network.ChangeAdaptersDns(threeAdapters);
+    EXPECT_FALSE(outcome.Refused());
+    EXPECT_EQ(inProcess.changeRequests, 0) << "nothing changed in-process";
+    ASSERT_EQ(launcher.runs.size(), 1u);
+    EXPECT_EQ(launcher.runs[0], "/set-dns " + kA + "=208.67.222.222,208.67.220.220 " + kB + "= " + kC + "=10.0.0.1");
+}
+
+TEST_F(ElevatingWatchNetworkTest, PartialRefusalNamesTheRefusingAdaptersOfTheRun) {
+    RunAnswersWith({{kA, 91}, {kC, 91}});
+    const DnsChangeOutcome outcome = network.ChangeAdaptersDns(threeAdapters);
+    ASSERT_EQ(outcome.refusals.size(), 2u);
+    EXPECT_EQ(outcome.refusals[0].settingId, kA);
+    EXPECT_EQ(outcome.refusals[1].settingId, kC);
+    EXPECT_EQ(outcome.refusals[0].reason, "Access denied");
+    const std::string report = EDnsChangeRefused(outcome).what();
+    EXPECT_NE(report.find(kA + ": Access denied"), std::string::npos) << report;
+    EXPECT_NE(report.find(kC + ": Access denied"), std::string::npos) << report;
+    EXPECT_EQ(report.find(kB), std::string::npos) << report;
+}
+
+TEST_F(ElevatingWatchNetworkTest, DeclinedConsentChangesNothingAndRaisesThePlainMessage) {
+    launcher.behaviour = FakeActionLauncher::Behaviour::kDeclined;
+    try {
+        network.ChangeAdaptersDns(threeAdapters);
+        FAIL() << "a declined prompt must not pass for a change";
+    } catch (const EElevationDeclined& error) {
+        EXPECT_STREQ(error.what(), kElevationDeclinedMessage);
+    }
+    EXPECT_EQ(launcher.runs.size(), 1u) << "asked once, not again";
+    EXPECT_EQ(inProcess.changeRequests, 0);
+}
+
+TEST_F(ElevatingWatchNetworkTest, LaunchFailureAndRunErrorsRaise) {
+    launcher.behaviour = FakeActionLauncher::Behaviour::kFailsToStart;
+    EXPECT_THROW(network.ChangeAdaptersDns(threeAdapters), Exception);
+
+    launcher.behaviour = FakeActionLauncher::Behaviour::kRuns;
+    launcher.answer = [](const std::string&) { return ActionExitForError(0x80041003); };
+    EXPECT_THROW(network.ChangeAdaptersDns(threeAdapters), Exception);
+    launcher.answer = [](const std::string&) { return 0xC0000005u; };
+    EXPECT_THROW(network.ChangeAdaptersDns(threeAdapters), Exception);
+    EXPECT_EQ(inProcess.changeRequests, 0);
+}
+
+TEST_F(ElevatingWatchNetworkTest, IdentifiersThatNameNoAdapterAreLeftOutAndAnEmptyActionAsksNothing) {
+    network.ChangeAdaptersDns({{"Tcpip_not-a-guid", {}}, {kA, {"10.0.0.1"}}});
+    ASSERT_EQ(launcher.runs.size(), 1u);
+    EXPECT_EQ(launcher.runs[0], "/set-dns " + kA + "=10.0.0.1");
+
+    network.ChangeAdaptersDns({{"Tcpip_not-a-guid", {}}});
+    EXPECT_EQ(launcher.runs.size(), 1u) << "no prompt for nothing";
+}
+
+TEST_F(ElevatingWatchNetworkTest, MoreAdaptersThanOneRunCarriesTakeAnotherRun) {
+    std::vector<DnsAssignment> many(kMostActionAssignments + 1, {kA, {}});
+    many.back().settingId = kC;
+    RunAnswersWith({{kC, 70}});
+    const DnsChangeOutcome outcome = network.ChangeAdaptersDns(many);
+    EXPECT_EQ(launcher.runs.size(), 2u);
+    ASSERT_EQ(outcome.refusals.size(), 1u);
+    EXPECT_EQ(outcome.refusals[0].settingId, kC);
+    EXPECT_EQ(outcome.refusals[0].reason, "Invalid IP address");
+}
+
+TEST_F(ElevatingWatchNetworkTest, ReadsAndTheFlushNeedNoRights) {
+    inProcess.tcpipInterfaces = {kA};
+    EXPECT_EQ(network.CurrentDnsList(), inProcess.currentList);
+    EXPECT_EQ(network.GetTcpipInterfaces(), std::vector<std::string>{kA});
+    network.FlushDNSCache();
+    EXPECT_EQ(inProcess.log, std::vector<std::string>{"flush"});
+    EXPECT_TRUE(launcher.runs.empty());
+}
+
+}  // namespace
+}  // namespace quillcrest
