@@ -56,6 +56,9 @@ class NoDialogs : public WatchDialogs {
     void ShowError(const std::string& message) override {
         std::fprintf(stderr, "watch tick bench: start-up reported: %s\n", message.c_str());
     }
+    void ShowNotice(const std::string& message) override {
+        std::fprintf(stderr, "watch tick bench: start-up noted: %s\n", message.c_str());
+    }
 };
 
 class NoWindow : public WatchWindow {
