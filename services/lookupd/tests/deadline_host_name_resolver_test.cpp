@@ -28,11 +28,15 @@ class OneSlowAddress : public HostNameResolver {
     }
 };
 
-ResolverPoolLimits Limits(std::size_t threads, std::size_t queued, milliseconds deadline) {
+ResolverPoolLimits Limits(std::size_t threads,
+                          std::size_t queued,
+                          milliseconds deadline,
+                          std::size_t perAsker = ResolverPoolLimits{}.perAsker) {
     ResolverPoolLimits limits;
     limits.threads = threads;
     limits.queued = queued;
     limits.deadline = deadline;
+    limits.perAsker = perAsker;
     return limits;
 }
 
@@ -76,9 +80,7 @@ TEST(LookupdDeadlineResolverTest, ASlowLookupDoesNotHoldUpOthers) {
 
 TEST(LookupdDeadlineResolverTest, AFullQueueAnswersAtOnceWithoutAName) {
     BlockingNames inner({kHangingA, kHangingB});
-    ResolverPoolLimits limits = Limits(1, 1, milliseconds(3000));
-    limits.perAsker = 10;
-    DeadlineHostNameResolver resolver(inner, limits);
+    DeadlineHostNameResolver resolver(inner, Limits(1, 1, milliseconds(3000), 10));
 
     // One lookup runs, one waits in the queue; the third finds no room.
     auto running = std::async(std::launch::async, [&] { return resolver.NameOf(kHangingA); });
@@ -99,9 +101,7 @@ TEST(LookupdDeadlineResolverTest, AFullQueueAnswersAtOnceWithoutAName) {
 // must leave the queue, so the one thread runs the lookup that someone still waits for next, not theirs.
 TEST(LookupdDeadlineResolverTest, AGivenUpLookupLeavesTheQueueAndFreesItsPlace) {
     BlockingNames inner({kHangingA, kHangingB, kHangingC});
-    ResolverPoolLimits limits = Limits(1, 1, milliseconds(150));
-    limits.perAsker = 10;
-    DeadlineHostNameResolver resolver(inner, limits);
+    DeadlineHostNameResolver resolver(inner, Limits(1, 1, milliseconds(150), 10));
 
     EXPECT_EQ(resolver.NameOfFor(kHangingA, kAsker), std::nullopt);  // running, stuck
     EXPECT_EQ(resolver.NameOfFor(kHangingB, kAsker), std::nullopt);  // queued, given up
@@ -116,9 +116,7 @@ TEST(LookupdDeadlineResolverTest, AGivenUpLookupLeavesTheQueueAndFreesItsPlace) 
 
 TEST(LookupdDeadlineResolverTest, OneAskerHasOnlyItsShareOfLookups) {
     BlockingNames inner({kHangingA, kHangingB, kHangingC});
-    ResolverPoolLimits limits = Limits(4, 8, milliseconds(150));
-    limits.perAsker = 2;
-    DeadlineHostNameResolver resolver(inner, limits);
+    DeadlineHostNameResolver resolver(inner, Limits(4, 8, milliseconds(150), 2));
 
     // Two lookups stuck after their callers left still count against the asker.
     EXPECT_EQ(resolver.NameOfFor(kHangingA, kAsker), std::nullopt);
