@@ -11,10 +11,14 @@
 #include "netconfig/wmi_connection_win.h"
 #include "netconfig/wmi_query_win.h"
 #include "settings/registry_api_win.h"
+#include "settings/registry_change_notification_win.h"
 #include "app/watch_network_win.h"
 #include "watch/check_timer.h"
+#include "watch/dns_change_notification.h"
 #include "watch/dns_watch.h"
 #include "watch/file_system_win.h"
+#include "watch/monotonic_clock.h"
+#include "watch/settle_timer.h"
 #include "watch/watch_dialogs.h"
 #include "watch/watch_window.h"
 #include "widgets/modal_window_win.h"
@@ -46,7 +50,12 @@ struct MainWindowPartners {
 
 // The main window: the program's only permanent window, the taskbar's stand-in for the application, owner of the
 // tray icon, the pop-up notice, the watch's three timers and the DNS watch itself.
-class MainWindow : public Window, private WatchWindow, private WatchDialogs, private CheckTimer {
+class MainWindow : public Window,
+                   private WatchWindow,
+                   private WatchDialogs,
+                   private CheckTimer,
+                   private DnsChangeNotification,
+                   private SettleTimer {
   public:
     explicit MainWindow(Application& application, GateChecks gateChecks = SystemGateChecks());
     ~MainWindow() override;
@@ -62,6 +71,7 @@ class MainWindow : public Window, private WatchWindow, private WatchDialogs, pri
     static constexpr UINT_PTR kRecentCheckTimerId = 1;
     static constexpr UINT_PTR kDefaultCheckTimerId = 2;
     static constexpr UINT_PTR kTrayRetryTimerId = 3;
+    static constexpr UINT_PTR kSettleTimerId = 4;
     static constexpr UINT kRecentCheckIntervalMs = 30000;
     static constexpr UINT kDefaultCheckIntervalMs = 120000;
     static constexpr UINT kTrayRetryIntervalMs = 5000;
@@ -118,6 +128,11 @@ class MainWindow : public Window, private WatchWindow, private WatchDialogs, pri
     // CheckTimer: the 30-second check
     bool Enabled() const override { return recentCheckRunning_; }
     void SetEnabled(bool enabled) override;
+    // DnsChangeNotification: the registry keys of the DNS settings
+    void SetWatching(bool on) override;
+    // SettleTimer
+    void StartOnce(std::chrono::milliseconds delay) override;
+    void OnSettleTimerTick();
 
     Application& application_;
     GateChecks gateChecks_;
@@ -144,7 +159,10 @@ class MainWindow : public Window, private WatchWindow, private WatchDialogs, pri
     WbemQuery wmiQuery_{&wmiConnection_};
     SystemWatchNetwork network_;
     WinFileSystem files_;
+    SteadyMonotonicClock clock_;
     std::unique_ptr<DnsWatch> watch_;
+    // Declared last, so that its thread, which posts to this window, has ended before anything else goes.
+    RegistryChangeNotification dnsSettingsNotification_;
 };
 
 }  // namespace quillcrest

@@ -936,6 +936,9 @@ lookup_tool_warns_and_opens_only_web_links() {
     [ "$(grep -c . "$BROWSER_LOG")" = 1 ] || fail "browser got: $(cat "$BROWSER_LOG")" || return 1
 }
 
+# The early check on a written DNS setting.
+source "$QC_ROOT/tests/e2e/dns_change_cases.sh"
+
 for case in main_window_shows_centred_with_its_controls second_copy_exits_at_once_without_a_window \
     renamed_copy_runs_beside_and_both_close_with_code_0 run_entry_in_other_case_keeps_window_hidden \
     monitor_box_click_writes_and_deletes_the_run_entry \
@@ -951,7 +954,8 @@ for case in main_window_shows_centred_with_its_controls second_copy_exits_at_onc
     silent_uninstall_removes_the_program_and_keeps_the_records \
     uninstall_answered_no_removes_the_records_and_leaves_another_run_value portable_zip_runs_from_a_folder_of_its_own \
     message_window_appears_after_20_seconds_and_thanks_counts_it information_window_shows_the_fetched_page \
-    information_window_without_server_reports_then_opens_empty; do
+    information_window_without_server_reports_then_opens_empty \
+    dns_setting_written_raises_the_alert_within_2_s; do
     # QC_E2E_ONLY names the cases to run while working on a few of them.
     [ -n "${QC_E2E_ONLY:-}" ] && [[ " $QC_E2E_ONLY " != *" $case "* ]] && continue
     run_case "$case"
