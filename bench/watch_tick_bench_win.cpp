@@ -74,6 +74,17 @@ class RunningTimer : public CheckTimer {
     void SetEnabled(bool) override {}
 };
 
+// The tick alone is measured: no change notification, so no early check.
+class NoNotification : public DnsChangeNotification {
+  public:
+    void SetWatching(bool) override {}
+};
+
+class NoSettleTimer : public SettleTimer {
+  public:
+    void StartOnce(std::chrono::milliseconds) override {}
+};
+
 // The bare platform calls: the probe with the watch's first buffer size, then the call with the size asked for.
 class BarePair {
   public:
@@ -119,8 +130,12 @@ int main(int argc, char** argv) {
     NoDialogs dialogs;
     NoWindow window;
     RunningTimer timer;
-    DnsWatch watch(DnsWatch::Platform{query, registry, network, files, dialogs, window, timer}, GetExeDir(),
-                   EqualIgnoringCaseByUserLocale);
+    NoNotification notification;
+    NoSettleTimer settleTimer;
+    SteadyMonotonicClock clock;
+    DnsWatch watch(
+        DnsWatch::Platform{query, registry, network, files, dialogs, window, timer, notification, settleTimer, clock},
+        GetExeDir(), EqualIgnoringCaseByUserLocale);
     watch.Start();
     if (!watch.references().recentDnsList)
         Fail("the machine's DNS server list could not be read at start");

@@ -13,6 +13,7 @@
 #include "app/resources/resource_ids.h"
 #include "app/start_with_windows_win.h"
 #include "base/exception.h"
+#include "netconfig/dns_settings_keys_win.h"
 #include "settings/process_facts_win.h"
 #include "watch/locale_text_equality_win.h"
 #include "widgets/application_window_win.h"
@@ -35,6 +36,8 @@ constexpr UINT_PTR kMouseReleaseSubclassId = 1;
 // Runs the check button's handler after its mouse release has been fully handled, outside the button's own
 // window procedure, because the handler may open a modal window. wParam: whether Ctrl was held.
 constexpr UINT kCheckDnsReleasedMessage = WM_APP + 1;
+// Posted by the DNS settings notification's own thread for each change it sees.
+constexpr UINT kDnsSettingsChangedMessage = WM_APP + 0x71;
 
 constexpr COLORREF kBannerTop = RGB(0x0B, 0x4F, 0x8A);
 constexpr COLORREF kBannerBottom = RGB(0x2F, 0x86, 0xD1);
@@ -68,7 +71,9 @@ MainWindow::MainWindow(Application& application, GateChecks gateChecks)
     : application_(application),
       gateChecks_(std::move(gateChecks)),
       font_(CreateUiFont()),
-      bannerFont_(CreateUiFont(-20, FW_BOLD)) {
+      bannerFont_(CreateUiFont(-20, FW_BOLD)),
+      dnsSettingsNotification_(DnsSettingsKeys(),
+                               [this] { ::PostMessageA(hwnd(), kDnsSettingsChangedMessage, 0, 0); }) {
     const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
     const DWORD exStyle = WS_EX_TOOLWINDOW | WS_EX_APPWINDOW | WS_EX_CONTROLPARENT;
     RECT frame = {0, 0, kClientWidth, kClientHeight};
@@ -90,8 +95,8 @@ MainWindow::MainWindow(Application& application, GateChecks gateChecks)
         TrayIcon::Events{[this] { OnTrayMenuRequest(); }, [this] { RunTrayCommand([this] { RestoreFromTray(); }); }});
     popup_ = std::make_unique<PopupNotification>(ActiveNoticeDesign());
     watch_ = std::make_unique<DnsWatch>(
-        DnsWatch::Platform{wmiQuery_, registry_, elevatingNetwork_, files_, *this, *this, *this}, GetExeDir(),
-        EqualIgnoringCaseByUserLocale);
+        DnsWatch::Platform{wmiQuery_, registry_, elevatingNetwork_, files_, *this, *this, *this, *this, *this, clock_},
+        GetExeDir(), EqualIgnoringCaseByUserLocale);
     ::SetTimer(hwnd(), kDefaultCheckTimerId, kDefaultCheckIntervalMs, nullptr);
     RunHandler([this] { OnCreate(); });
 }
@@ -353,6 +358,24 @@ void MainWindow::ShowNotice(const std::string& message) {
     ::MessageBoxA(ApplicationWindow(), message.c_str(), kApplicationTitle, MB_OK | MB_ICONINFORMATION);
 }
 
+void MainWindow::SetWatching(bool on) {
+    // Where the keys cannot be watched, the timers notice every change on their own: nothing to say.
+    if (on)
+        dnsSettingsNotification_.Start();
+    else
+        dnsSettingsNotification_.Stop();
+}
+
+void MainWindow::StartOnce(std::chrono::milliseconds delay) {
+    ::SetTimer(hwnd(), kSettleTimerId, static_cast<UINT>(delay.count()), nullptr);
+}
+
+void MainWindow::OnSettleTimerTick() {
+    // Window timers repeat; this one elapses once.
+    ::KillTimer(hwnd(), kSettleTimerId);
+    watch_->OnSettleTimerElapsed();
+}
+
 void MainWindow::SetEnabled(bool enabled) {
     if (enabled == recentCheckRunning_)
         return;
@@ -415,8 +438,14 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
                 case kTrayRetryTimerId:
                     OnTrayRetryTick();
                     return 0;
+                case kSettleTimerId:
+                    RunHandler([this] { OnSettleTimerTick(); });
+                    return 0;
             }
             break;
+        case kDnsSettingsChangedMessage:
+            RunHandler([this] { watch_->OnDnsSettingsSignalled(); });
+            return 0;
         case kCheckDnsReleasedMessage:
             RunHandler([this, wParam] { OnCheckDnsButtonReleased(wParam != 0); });
             return 0;

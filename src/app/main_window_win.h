@@ -17,10 +17,14 @@
 #include "app/run_value_switch.h"
 #include "app/runas_launcher_win.h"
 #include "app/start_with_windows_win.h"
+#include "settings/registry_change_notification_win.h"
 #include "app/watch_network_win.h"
 #include "watch/check_timer.h"
+#include "watch/dns_change_notification.h"
 #include "watch/dns_watch.h"
 #include "watch/file_system_win.h"
+#include "watch/monotonic_clock.h"
+#include "watch/settle_timer.h"
 #include "watch/watch_dialogs.h"
 #include "watch/watch_window.h"
 #include "widgets/modal_window_win.h"
@@ -52,7 +56,12 @@ struct MainWindowPartners {
 
 // The main window: the program's only permanent window, the taskbar's stand-in for the application, owner of the
 // tray icon, the pop-up notice, the watch's three timers and the DNS watch itself.
-class MainWindow : public Window, private WatchWindow, private WatchDialogs, private CheckTimer {
+class MainWindow : public Window,
+                   private WatchWindow,
+                   private WatchDialogs,
+                   private CheckTimer,
+                   private DnsChangeNotification,
+                   private SettleTimer {
   public:
     explicit MainWindow(Application& application, GateChecks gateChecks = SystemGateChecks());
     ~MainWindow() override;
@@ -68,6 +77,7 @@ class MainWindow : public Window, private WatchWindow, private WatchDialogs, pri
     static constexpr UINT_PTR kRecentCheckTimerId = 1;
     static constexpr UINT_PTR kDefaultCheckTimerId = 2;
     static constexpr UINT_PTR kTrayRetryTimerId = 3;
+    static constexpr UINT_PTR kSettleTimerId = 4;
     static constexpr UINT kRecentCheckIntervalMs = 30000;
     static constexpr UINT kDefaultCheckIntervalMs = 120000;
     static constexpr UINT kTrayRetryIntervalMs = 5000;
@@ -125,6 +135,11 @@ class MainWindow : public Window, private WatchWindow, private WatchDialogs, pri
     // CheckTimer: the 30-second check
     bool Enabled() const override { return recentCheckRunning_; }
     void SetEnabled(bool enabled) override;
+    // DnsChangeNotification: the registry keys of the DNS settings
+    void SetWatching(bool on) override;
+    // SettleTimer
+    void StartOnce(std::chrono::milliseconds delay) override;
+    void OnSettleTimerTick();
 
     Application& application_;
     GateChecks gateChecks_;
@@ -158,7 +173,10 @@ class MainWindow : public Window, private WatchWindow, private WatchDialogs, pri
     SystemRunValueStore runValue_;
     RunValueSwitch runValueSwitch_{runValue_, elevated_};
     WinFileSystem files_;
+    SteadyMonotonicClock clock_;
     std::unique_ptr<DnsWatch> watch_;
+    // Declared last, so that its thread, which posts to this window, has ended before anything else goes.
+    RegistryChangeNotification dnsSettingsNotification_;
 };
 
 }  // namespace quillcrest

@@ -57,6 +57,15 @@ void ChangeCheck::OnMonitorBoxReleased() {
     SetRecentCheckRunning(window_.MonitorSwitchOn());
 }
 
+void ChangeCheck::CheckAsTheNextTickWould() {
+    if (!window_.MonitorSwitchOn())
+        return;
+    if (recentCheckTimer_.Enabled())
+        Check(references_.recentDnsList, kRecentQuestion);
+    else
+        Check(references_.defaultDnsList, kDefaultQuestion);
+}
+
 void ChangeCheck::Check(std::optional<std::string>& reference, const char* question) {
     if (checkWaitingForUser_)
         return;

@@ -45,6 +45,9 @@ class ChangeCheck {
     void OnDefaultCheckTick();
     // The monitor check box was released with the mouse: the 30-second timer runs exactly when it is ticked.
     void OnMonitorBoxReleased();
+    // While the monitor switch is on, the check that the next tick would run now: against the recent list while
+    // the 30-second timer runs, else against the default list. Leaves both timers as they are.
+    void CheckAsTheNextTickWould();
 
   private:
     void Check(std::optional<std::string>& reference, const char* question);

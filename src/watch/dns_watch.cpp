@@ -21,7 +21,8 @@ DnsWatch::DnsWatch(const Platform& platform, const std::string& exeFolder, TextE
                    records_,
                    platform.dialogs,
                    platform.window,
-                   platform.recentCheckTimer) {}
+                   platform.recentCheckTimer),
+      earlyCheck_(changeCheck_, platform.window, platform.changeNotification, platform.settleTimer, platform.clock) {}
 
 void DnsWatch::Start() {
     references_ = StartWatch(platform_.query, platform_.network, records_, platform_.dialogs);
@@ -32,6 +33,17 @@ void DnsWatch::Start() {
         // The watch runs on with an empty list; the unread entries are read again before the next save.
         platform_.dialogs.ShowError(error.what());
     }
+    earlyCheck_.FollowMonitorSwitch();
+}
+
+void DnsWatch::OnDefaultCheckTick() {
+    changeCheck_.OnDefaultCheckTick();
+    earlyCheck_.FollowMonitorSwitch();
+}
+
+void DnsWatch::OnMonitorBoxReleased() {
+    changeCheck_.OnMonitorBoxReleased();
+    earlyCheck_.FollowMonitorSwitch();
 }
 
 void DnsWatch::OnApplyClicked() {

@@ -8,10 +8,14 @@
 #include "watch/allowed_list.h"
 #include "watch/change_check.h"
 #include "watch/check_timer.h"
+#include "watch/dns_change_notification.h"
 #include "watch/dns_selection.h"
+#include "watch/early_check.h"
 #include "watch/file_system.h"
 #include "watch/interface_records.h"
+#include "watch/monotonic_clock.h"
 #include "watch/reference_lists.h"
+#include "watch/settle_timer.h"
 #include "watch/text_equality.h"
 #include "watch/watch_dialogs.h"
 #include "watch/watch_network.h"
@@ -34,6 +38,9 @@ class DnsWatch {
         WatchDialogs& dialogs;
         WatchWindow& window;
         CheckTimer& recentCheckTimer;
+        DnsChangeNotification& changeNotification;
+        SettleTimer& settleTimer;
+        const MonotonicClock& clock;
     };
 
     // exeFolder is the executable's folder with its trailing separator; allowedListEquality compares allowed
@@ -41,17 +48,21 @@ class DnsWatch {
     DnsWatch(const Platform& platform, const std::string& exeFolder, TextEquality allowedListEquality);
 
     // The window's creation, after the monitor check box has its state: the watch's start-up, then the
-    // selection's, then the allowed list's load. Never raises: a failure that leaves the watch working with less
-    // (no preferred adapter, an unreadable allowed list) is shown through WatchDialogs::ShowError.
+    // selection's, then the allowed list's load; then the change notification follows the switch. Never raises: a
+    // failure that leaves the watch working with less (no preferred adapter, an unreadable allowed list) is shown
+    // through WatchDialogs::ShowError.
     void Start();
 
     // 30-second timer tick.
     void OnRecentCheckTick() { changeCheck_.OnRecentCheckTick(); }
     // 120-second timer tick.
-    void OnDefaultCheckTick() { changeCheck_.OnDefaultCheckTick(); }
+    void OnDefaultCheckTick();
     // Mouse release over the monitor check box, after the start-with-Windows entry is set. A change by keyboard
     // does not call it.
-    void OnMonitorBoxReleased() { changeCheck_.OnMonitorBoxReleased(); }
+    void OnMonitorBoxReleased();
+    // The change notification signalled, and the settle timer it started elapsed.
+    void OnDnsSettingsSignalled() { earlyCheck_.OnChangeSignalled(); }
+    void OnSettleTimerElapsed() { earlyCheck_.OnSettleTimerElapsed(); }
 
     // The user picked an item of the "DNS Selection" group (the one now chosen, or the one already chosen).
     void OnSelectionClicked(int item) { selection_.ChooseItem(item); }
@@ -86,6 +97,7 @@ class DnsWatch {
     AllowedList allowedList_;
     DnsSelection selection_;
     ChangeCheck changeCheck_;
+    EarlyCheck earlyCheck_;
 };
 
 }  // namespace quillcrest

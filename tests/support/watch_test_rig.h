@@ -1,13 +1,17 @@
 #pragma once
 
+#include <chrono>
 #include <string>
 
 #include "support/netconfig_fake_wmi_query.h"
 #include "support/settings_fake_registry.h"
+#include "support/watch_fake_change_notification.h"
 #include "support/watch_fake_check_timer.h"
 #include "support/watch_fake_dialogs.h"
 #include "support/watch_fake_file_system.h"
+#include "support/watch_fake_monotonic_clock.h"
 #include "support/watch_fake_network.h"
+#include "support/watch_fake_settle_timer.h"
 #include "support/watch_fake_window.h"
 #include "support/watch_registry_records.h"
 #include "watch/dns_watch.h"
@@ -28,9 +32,13 @@ struct WatchRig {
     FakeWatchDialogs dialogs;
     FakeWatchWindow window;
     FakeCheckTimer recentCheckTimer;
-    DnsWatch watch{{query, registry, network, files, dialogs, window, recentCheckTimer},
-                   kRigExeFolder,
-                   EqualIgnoringAsciiCase};
+    FakeDnsChangeNotification changeNotification;
+    FakeMonotonicClock clock;
+    FakeSettleTimer settleTimer{clock};
+    DnsWatch watch{
+        {query, registry, network, files, dialogs, window, recentCheckTimer, changeNotification, settleTimer, clock},
+        kRigExeFolder,
+        EqualIgnoringAsciiCase};
 
     WatchRig() { UsePreferredAdapter(kRigAdapter); }
 
@@ -49,6 +57,17 @@ struct WatchRig {
         network.currentList = list;
         PlantText(registry, UserKey(kRigAdapter), "Default NameServers", list);
         watch.Start();
+    }
+
+    // Moves the clock on by step, elapsing the settle timer whenever it comes due on the way.
+    void AdvanceClock(std::chrono::milliseconds step) {
+        const MonotonicClock::TimePoint end = clock.now + step;
+        while (settleTimer.due && *settleTimer.due <= end) {
+            clock.now = *settleTimer.due;
+            settleTimer.due.reset();
+            watch.OnSettleTimerElapsed();
+        }
+        clock.now = end;
     }
 
     void SetDhcpRecord(bool dhcp) { PlantDword(registry, UserKey(kRigAdapter), "DHCPEnabled", dhcp ? 1 : 0); }

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "app/main_window_ids.h"
+#include "base/win_handles_win.h"
 #include "lookup/lookup_window_ids.h"
 #include "pages/pages_window_ids.h"
 
@@ -54,6 +55,8 @@ int ControlId(const char* arg) {
 }
 
 constexpr DWORD kPollIntervalMs = 50;
+// Finer, for measuring how soon a window appears.
+constexpr DWORD kTimingPollIntervalMs = 5;
 constexpr int kTextBufferSize = 512;
 
 struct Found {
@@ -84,7 +87,11 @@ std::vector<HWND> TopLevel(const char* className, const char* caption = nullptr)
     return found.windows;
 }
 
-HWND WaitFor(const char* className, const char* caption, DWORD timeoutMs, bool mustBeVisible) {
+HWND WaitFor(const char* className,
+             const char* caption,
+             DWORD timeoutMs,
+             bool mustBeVisible,
+             DWORD pollIntervalMs = kPollIntervalMs) {
     const DWORD start = ::GetTickCount();
     for (;;) {
         for (HWND hwnd : TopLevel(className, caption)) {
@@ -93,8 +100,27 @@ HWND WaitFor(const char* className, const char* caption, DWORD timeoutMs, bool m
         }
         if (::GetTickCount() - start >= timeoutMs)
             return nullptr;
-        ::Sleep(kPollIntervalMs);
+        ::Sleep(pollIntervalMs);
     }
+}
+
+// Writes a text value under HKEY_LOCAL_MACHINE, making the key when missing, and waits for a window of the class
+// to be shown. Prints the milliseconds from the write to the window; 1 when it never came or the write failed.
+int WriteThenWait(const char* path, const char* name, const char* data, const char* className, DWORD timeoutMs) {
+    quillcrest::UniqueKey key;
+    if (::RegCreateKeyExA(HKEY_LOCAL_MACHINE, path, 0, nullptr, 0, KEY_SET_VALUE, nullptr, key.put(), nullptr) !=
+        ERROR_SUCCESS)
+        return 1;
+    LARGE_INTEGER frequency, written, shown;
+    ::QueryPerformanceFrequency(&frequency);
+    ::QueryPerformanceCounter(&written);
+    const LONG status = ::RegSetValueExA(key.get(), name, 0, REG_SZ, reinterpret_cast<const BYTE*>(data),
+                                         static_cast<DWORD>(std::strlen(data) + 1));
+    if (status != ERROR_SUCCESS || !WaitFor(className, nullptr, timeoutMs, true, kTimingPollIntervalMs))
+        return 1;
+    ::QueryPerformanceCounter(&shown);
+    std::printf("%.0f\n", (shown.QuadPart - written.QuadPart) * 1000.0 / frequency.QuadPart);
+    return 0;
 }
 
 std::string Text(HWND hwnd) {
@@ -152,7 +178,8 @@ int Usage() {
                  "       qcdriver info CLASS | children CLASS | count CLASS\n"
                  "       qcdriver box TITLE TIMEOUT_MS | click-box TITLE BUTTON_ID\n"
                  "       qcdriver click CLASS CONTROL_ID | post CLASS MESSAGE WPARAM LPARAM\n"
-                 "       qcdriver start-limited EXE\n");
+                 "       qcdriver start-limited EXE\n"
+                 "       qcdriver write-then-wait HKLM_PATH NAME TEXT CLASS TIMEOUT_MS\n");
     return 2;
 }
 
@@ -217,6 +244,8 @@ int main(int argc, char** argv) {
         std::printf("%p\n", static_cast<void*>(hwnd));
         return 0;
     }
+    if (command == "write-then-wait" && argc >= 7)
+        return WriteThenWait(argv[2], argv[3], argv[4], argv[5], std::strtoul(argv[6], nullptr, 10));
     if (command == "count") {
         std::printf("%zu\n", TopLevel(argv[2]).size());
         return 0;

@@ -1,0 +1,169 @@
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "support/watch_row_name.h"
+#include "support/watch_test_rig.h"
+
+namespace quillcrest {
+namespace {
+
+using fakes::WatchRig;
+using std::chrono::milliseconds;
+
+constexpr char kRecent[] = "Revert to your most recent DNS settings?";
+constexpr char kDefault[] = "Revert to your default DNS settings?";
+
+// A started watch whose machine list has changed since start, and a user who answers every alert with "Fix It"
+// and No: each check that runs shows in the questions it asked, at the time the clock showed, and changes nothing.
+class EarlyCheckRig : public WatchRig {
+  public:
+    explicit EarlyCheckRig(bool monitorOn = true, bool recentTimerRunning = false) {
+        window.monitorOn = monitorOn;
+        StartOn("10.0.0.1");
+        network.currentList = "10.0.0.9";
+        // From here on, each read of the list is a check.
+        network.listReads = 0;
+        recentCheckTimer.enabled = recentTimerRunning;
+        dialogs.whileConfirmOpen = [this] { checkTimes.push_back(SinceStart()); };
+    }
+
+    // count signals, spacing apart, the first one now.
+    void Signal(int count, milliseconds spacing) {
+        for (int i = 0; i < count; ++i) {
+            if (i > 0)
+                AdvanceClock(spacing);
+            watch.OnDnsSettingsSignalled();
+        }
+    }
+
+    milliseconds SinceStart() const { return std::chrono::duration_cast<milliseconds>(clock.now - start_); }
+
+    std::vector<milliseconds> checkTimes;
+
+  private:
+    MonotonicClock::TimePoint start_ = clock.now;
+};
+
+struct SignalCase {
+    const char* name;
+    bool monitorOn;
+    bool recentTimerRunning;
+    int signals;
+    milliseconds spacing;
+    std::vector<std::string> questions;
+};
+
+// Failures name the row rather than dump its bytes.
+void PrintTo(const SignalCase& row, std::ostream* out) {
+    *out << row.name;
+}
+
+class WatchEarlyCheckTest : public ::testing::TestWithParam<SignalCase> {};
+
+TEST_P(WatchEarlyCheckTest, SignalsRunTheCheckOfTheNextTickOnceAndLeaveTheTimers) {
+    const SignalCase& row = GetParam();
+    SCOPED_TRACE(row.name);
+    EarlyCheckRig rig(row.monitorOn, row.recentTimerRunning);
+    const int intervalStarts = rig.recentCheckTimer.intervalStarts;
+
+    rig.Signal(row.signals, row.spacing);
+    rig.AdvanceClock(milliseconds(5000));
+
+    EXPECT_EQ(rig.dialogs.questions, row.questions);
+    EXPECT_EQ(rig.network.listReads, static_cast<int>(row.questions.size())) << "no read without a check";
+    EXPECT_EQ(rig.recentCheckTimer.enabled, row.recentTimerRunning);
+    EXPECT_EQ(rig.recentCheckTimer.intervalStarts, intervalStarts);
+}
+
+const SignalCase kSignalCases[] = {
+    {"one signal before the first 120-second tick", true, false, 1, milliseconds(0), {kDefault}},
+    {"one signal while the 30-second timer runs", true, true, 1, milliseconds(0), {kRecent}},
+    {"burst of 10 signals", true, false, 10, milliseconds(50), {kDefault}},
+    {"burst of 10 signals at once", true, true, 10, milliseconds(0), {kRecent}},
+    {"switch off", false, false, 10, milliseconds(50), {}},
+    {"switch off with the 30-second timer still running", false, true, 1, milliseconds(0), {}},
+};
+
+INSTANTIATE_TEST_SUITE_P(Signals, WatchEarlyCheckTest, ::testing::ValuesIn(kSignalCases), [](const auto& info) {
+    return fakes::RowName(info.param.name);
+});
+
+TEST(WatchEarlyCheckTest, ChecksWhenTheBurstHasBeenQuietForTheSettleTime) {
+    EarlyCheckRig rig;
+    rig.Signal(10, milliseconds(50));
+    const milliseconds lastSignal = rig.SinceStart();
+    rig.AdvanceClock(EarlyCheck::kSettleTime - milliseconds(1));
+    EXPECT_EQ(rig.network.listReads, 0) << "checked before the writes settled";
+    rig.AdvanceClock(milliseconds(1));
+    EXPECT_EQ(rig.checkTimes, std::vector<milliseconds>{lastSignal + EarlyCheck::kSettleTime});
+}
+
+TEST(WatchEarlyCheckTest, WriterThatNeverStopsIsCheckedAtTheLongestSettle) {
+    EarlyCheckRig rig;
+    // A write every 100 ms for 2.5 s: each check ends a settle, and the signal that follows starts the next.
+    rig.Signal(26, milliseconds(100));
+    const milliseconds lastSignal = rig.SinceStart();
+    rig.AdvanceClock(milliseconds(5000));
+    const milliseconds longest = EarlyCheck::kLongestSettle;
+    EXPECT_EQ(rig.checkTimes,
+              (std::vector<milliseconds>{longest, longest + longest, lastSignal + EarlyCheck::kSettleTime}));
+}
+
+TEST(WatchEarlyCheckTest, SignalWhileTheAlertIsUpRunsNoCheck) {
+    EarlyCheckRig rig;
+    // The settle timer elapses inside the alert's modal loop, as window timers do.
+    rig.dialogs.whileAlertOpen = [&rig] {
+        rig.watch.OnDnsSettingsSignalled();
+        rig.AdvanceClock(milliseconds(2000));
+    };
+    rig.Signal(1, milliseconds(0));
+    rig.AdvanceClock(milliseconds(5000));
+    EXPECT_EQ(rig.dialogs.alerts, 1);
+    EXPECT_EQ(rig.network.listReads, 1);
+}
+
+TEST(WatchEarlyCheckTest, SwitchTurnedOffWhileSettlingRunsNoCheck) {
+    EarlyCheckRig rig;
+    rig.Signal(1, milliseconds(0));
+    rig.window.monitorOn = false;
+    rig.AdvanceClock(milliseconds(5000));
+    EXPECT_EQ(rig.network.listReads, 0);
+}
+
+TEST(WatchEarlyCheckTest, CheckThatFindsNoChangeRaisesNothing) {
+    EarlyCheckRig rig;
+    rig.network.currentList = "10.0.0.1";
+    rig.Signal(1, milliseconds(0));
+    rig.AdvanceClock(milliseconds(5000));
+    EXPECT_EQ(rig.network.listReads, 1);
+    EXPECT_EQ(rig.dialogs.alerts, 0);
+}
+
+TEST(WatchEarlyCheckTest, NotificationWatchesExactlyWhileTheSwitchIsOn) {
+    WatchRig rig;
+    rig.window.monitorOn = true;
+    rig.StartOn("10.0.0.1");
+    EXPECT_TRUE(rig.changeNotification.watching) << "switch on at start";
+
+    rig.window.monitorOn = false;
+    rig.watch.OnMonitorBoxReleased();
+    EXPECT_FALSE(rig.changeNotification.watching) << "switch turned off with the mouse";
+
+    // A change by keyboard reaches the watch at the next 120-second tick.
+    rig.window.monitorOn = true;
+    rig.watch.OnRecentCheckTick();
+    EXPECT_FALSE(rig.changeNotification.watching);
+    rig.watch.OnDefaultCheckTick();
+    EXPECT_TRUE(rig.changeNotification.watching) << "switch turned on by keyboard";
+
+    WatchRig offAtStart;
+    offAtStart.StartOn("10.0.0.1");
+    EXPECT_FALSE(offAtStart.changeNotification.watching) << "switch off at start";
+}
+
+}  // namespace
+}  // namespace quillcrest
