@@ -11,7 +11,7 @@
 namespace quillcrest {
 namespace {
 
-constexpr const wchar_t* kLinkAction = L"Jump";
+constexpr char kLinkAction[] = "Jump";
 
 // A page's text, in the code page it is drawn in, as a string the client frees.
 BSTR PageString(const std::string& text) {
@@ -20,13 +20,6 @@ BSTR PageString(const std::string& text) {
     if (!result)
         throw std::bad_alloc();
     ::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), result, length);
-    return result;
-}
-
-BSTR WideString(const wchar_t* text) {
-    BSTR result = ::SysAllocString(text);
-    if (!result)
-        throw std::bad_alloc();
     return result;
 }
 
@@ -64,6 +57,33 @@ long HtmlViewAccessible::ChildIndex(const VARIANT& child) const {
         return -1;
     long count = static_cast<long>(view_->AccessibleNodes().size());
     return child.lVal >= 0 && child.lVal <= count ? child.lVal : -1;
+}
+
+template <typename Call>
+HRESULT HtmlViewAccessible::AnswerAbout(const VARIANT& child, Call&& call) {
+    return Answer([&](HtmlView& view) {
+        long index = ChildIndex(child);
+        if (index < 0)
+            return E_INVALIDARG;
+        const HtmlAccessibleNode* node =
+            index > 0 ? &view.AccessibleNodes()[static_cast<std::size_t>(index - 1)] : nullptr;
+        return call(view, index, node);
+    });
+}
+
+// A text property: what the call gives, or no string (S_FALSE) when it gives an empty one.
+template <typename Call>
+HRESULT HtmlViewAccessible::AnswerText(const VARIANT& child, BSTR* out, Call&& call) {
+    if (!out)
+        return E_POINTER;
+    *out = nullptr;
+    return AnswerAbout(child, [&](HtmlView& view, long index, const HtmlAccessibleNode* node) {
+        std::string text = call(view, index, node);
+        if (text.empty())
+            return S_FALSE;
+        *out = PageString(text);
+        return S_OK;
+    });
 }
 
 IAccessible* HtmlViewAccessible::Standard() {
@@ -226,14 +246,8 @@ HRESULT HtmlViewAccessible::get_accSelection(VARIANT* children) {
 }
 
 HRESULT HtmlViewAccessible::accSelect(LONG flags, VARIANT child) {
-    return Answer([&](HtmlView& view) {
-        long index = ChildIndex(child);
-        if (index < 0)
-            return E_INVALIDARG;
-        if (flags != SELFLAG_TAKEFOCUS)
-            return DISP_E_MEMBERNOTFOUND;
-        const HtmlAccessibleNode* node = index > 0 ? &view.AccessibleNodes()[index - 1] : nullptr;
-        if (node && node->role != HtmlAccessibleNode::Role::Link)
+    return AnswerAbout(child, [&](HtmlView& view, long, const HtmlAccessibleNode* node) {
+        if (flags != SELFLAG_TAKEFOCUS || (node && node->role != HtmlAccessibleNode::Role::Link))
             return DISP_E_MEMBERNOTFOUND;
         ::SetFocus(view.hwnd());
         if (node)
@@ -245,40 +259,19 @@ HRESULT HtmlViewAccessible::accSelect(LONG flags, VARIANT child) {
 // --- properties -------------------------------------------------------------------------------------------------
 
 HRESULT HtmlViewAccessible::get_accName(VARIANT child, BSTR* name) {
-    if (!name)
-        return E_POINTER;
-    *name = nullptr;
-    return Answer([&](HtmlView& view) {
-        long index = ChildIndex(child);
-        if (index < 0)
-            return E_INVALIDARG;
+    return AnswerText(child, name, [](HtmlView& view, long, const HtmlAccessibleNode* node) {
         // The document is named by its title; its text is what the children say.
         const HtmlDocument* document = view.Document();
-        const std::string& text =
-            index > 0 ? view.AccessibleNodes()[index - 1].name : (document ? document->Title() : std::string());
-        if (text.empty())
-            return S_FALSE;
-        *name = PageString(text);
-        return S_OK;
+        return node ? node->name : (document ? document->Title() : std::string());
     });
 }
 
 HRESULT HtmlViewAccessible::get_accValue(VARIANT child, BSTR* value) {
-    if (!value)
-        return E_POINTER;
-    *value = nullptr;
-    return Answer([&](HtmlView& view) {
-        long index = ChildIndex(child);
-        if (index < 0)
-            return E_INVALIDARG;
+    return AnswerText(child, value, [](HtmlView& view, long, const HtmlAccessibleNode* node) {
         const HtmlDocument* document = view.Document();
-        if (index == 0 || !document)
-            return S_FALSE;
-        const HtmlAccessibleNode& node = view.AccessibleNodes()[index - 1];
-        if (node.role != HtmlAccessibleNode::Role::Link)
-            return S_FALSE;
-        *value = PageString(document->Links()[static_cast<std::size_t>(node.link)].address);
-        return S_OK;
+        if (!node || node->role != HtmlAccessibleNode::Role::Link || !document)
+            return std::string();
+        return document->Links()[static_cast<std::size_t>(node->link)].address;
     });
 }
 
@@ -286,14 +279,10 @@ HRESULT HtmlViewAccessible::get_accRole(VARIANT child, VARIANT* role) {
     if (!role)
         return E_POINTER;
     ::VariantInit(role);
-    return Answer([&](HtmlView& view) {
-        long index = ChildIndex(child);
-        if (index < 0)
-            return E_INVALIDARG;
+    return AnswerAbout(child, [&](HtmlView&, long, const HtmlAccessibleNode* node) {
         long value = ROLE_SYSTEM_DOCUMENT;
-        if (index > 0)
-            value = view.AccessibleNodes()[index - 1].role == HtmlAccessibleNode::Role::Link ? ROLE_SYSTEM_LINK
-                                                                                             : ROLE_SYSTEM_STATICTEXT;
+        if (node)
+            value = node->role == HtmlAccessibleNode::Role::Link ? ROLE_SYSTEM_LINK : ROLE_SYSTEM_STATICTEXT;
         SetChild(role, value);
         return S_OK;
     });
@@ -303,20 +292,17 @@ HRESULT HtmlViewAccessible::get_accState(VARIANT child, VARIANT* state) {
     if (!state)
         return E_POINTER;
     ::VariantInit(state);
-    return Answer([&](HtmlView& view) {
-        long index = ChildIndex(child);
-        if (index < 0)
-            return E_INVALIDARG;
+    return AnswerAbout(child, [&](HtmlView& view, long index, const HtmlAccessibleNode* node) {
         bool focused = ::GetFocus() == view.hwnd();
         long value = STATE_SYSTEM_READONLY | STATE_SYSTEM_FOCUSABLE | (focused ? STATE_SYSTEM_FOCUSED : 0);
-        if (index > 0) {
+        if (node) {
             RECT client{};
             ::GetClientRect(view.hwnd(), &client);
             ::MapWindowPoints(view.hwnd(), nullptr, reinterpret_cast<POINT*>(&client), 2);
-            RECT area = view.ScreenRect(view.AccessibleNodes()[index - 1].bounds);
+            RECT area = view.ScreenRect(node->bounds);
             RECT shown{};
             value = ::IntersectRect(&shown, &client, &area) ? 0 : STATE_SYSTEM_OFFSCREEN;
-            if (view.AccessibleNodes()[index - 1].role == HtmlAccessibleNode::Role::Link) {
+            if (node->role == HtmlAccessibleNode::Role::Link) {
                 value |= STATE_SYSTEM_LINKED | STATE_SYSTEM_FOCUSABLE;
                 if (focused && view.FocusedAccessibleChild() == index)
                     value |= STATE_SYSTEM_FOCUSED;
@@ -333,13 +319,10 @@ HRESULT HtmlViewAccessible::accLocation(LONG* left, LONG* top, LONG* width, LONG
     if (!left || !top || !width || !height)
         return E_POINTER;
     *left = *top = *width = *height = 0;
-    return Answer([&](HtmlView& view) {
-        long index = ChildIndex(child);
-        if (index < 0)
-            return E_INVALIDARG;
+    return AnswerAbout(child, [&](HtmlView& view, long, const HtmlAccessibleNode* node) {
         RECT area{};
-        if (index > 0) {
-            area = view.ScreenRect(view.AccessibleNodes()[index - 1].bounds);
+        if (node) {
+            area = view.ScreenRect(node->bounds);
         } else {
             ::GetClientRect(view.hwnd(), &area);
             ::MapWindowPoints(view.hwnd(), nullptr, reinterpret_cast<POINT*>(&area), 2);
@@ -352,33 +335,24 @@ HRESULT HtmlViewAccessible::accLocation(LONG* left, LONG* top, LONG* width, LONG
     });
 }
 
+// Nothing is described, helped with or reached by a shortcut beyond what the name and role say.
 HRESULT HtmlViewAccessible::get_accDescription(VARIANT child, BSTR* description) {
-    if (!description)
-        return E_POINTER;
-    *description = nullptr;
-    return Answer([&](HtmlView&) { return ChildIndex(child) < 0 ? E_INVALIDARG : S_FALSE; });
+    return AnswerText(child, description, [](HtmlView&, long, const HtmlAccessibleNode*) { return std::string(); });
 }
 
 HRESULT HtmlViewAccessible::get_accHelp(VARIANT child, BSTR* help) {
-    if (!help)
-        return E_POINTER;
-    *help = nullptr;
-    return Answer([&](HtmlView&) { return ChildIndex(child) < 0 ? E_INVALIDARG : S_FALSE; });
+    return AnswerText(child, help, [](HtmlView&, long, const HtmlAccessibleNode*) { return std::string(); });
 }
 
 HRESULT HtmlViewAccessible::get_accHelpTopic(BSTR* helpFile, VARIANT child, LONG* topic) {
-    if (!helpFile || !topic)
+    if (!topic)
         return E_POINTER;
-    *helpFile = nullptr;
     *topic = -1;
-    return Answer([&](HtmlView&) { return ChildIndex(child) < 0 ? E_INVALIDARG : S_FALSE; });
+    return AnswerText(child, helpFile, [](HtmlView&, long, const HtmlAccessibleNode*) { return std::string(); });
 }
 
 HRESULT HtmlViewAccessible::get_accKeyboardShortcut(VARIANT child, BSTR* shortcut) {
-    if (!shortcut)
-        return E_POINTER;
-    *shortcut = nullptr;
-    return Answer([&](HtmlView&) { return ChildIndex(child) < 0 ? E_INVALIDARG : S_FALSE; });
+    return AnswerText(child, shortcut, [](HtmlView&, long, const HtmlAccessibleNode*) { return std::string(); });
 }
 
 HRESULT HtmlViewAccessible::put_accName(VARIANT, BSTR) {
@@ -392,29 +366,17 @@ HRESULT HtmlViewAccessible::put_accValue(VARIANT, BSTR) {
 // --- the default action -----------------------------------------------------------------------------------------
 
 HRESULT HtmlViewAccessible::get_accDefaultAction(VARIANT child, BSTR* action) {
-    if (!action)
-        return E_POINTER;
-    *action = nullptr;
-    return Answer([&](HtmlView& view) {
-        long index = ChildIndex(child);
-        if (index < 0)
-            return E_INVALIDARG;
-        if (index == 0 || view.AccessibleNodes()[index - 1].role != HtmlAccessibleNode::Role::Link)
-            return S_FALSE;
-        *action = WideString(kLinkAction);
-        return S_OK;
+    return AnswerText(child, action, [](HtmlView&, long, const HtmlAccessibleNode* node) {
+        return node && node->role == HtmlAccessibleNode::Role::Link ? std::string(kLinkAction) : std::string();
     });
 }
 
 // The link is followed after this call has returned, so a client is not held up by whatever opening it brings.
 HRESULT HtmlViewAccessible::accDoDefaultAction(VARIANT child) {
-    return Answer([&](HtmlView& view) {
-        long index = ChildIndex(child);
-        if (index < 0)
-            return E_INVALIDARG;
-        if (index == 0 || view.AccessibleNodes()[index - 1].role != HtmlAccessibleNode::Role::Link)
+    return AnswerAbout(child, [](HtmlView& view, long, const HtmlAccessibleNode* node) {
+        if (!node || node->role != HtmlAccessibleNode::Role::Link)
             return DISP_E_MEMBERNOTFOUND;
-        return view.FollowLinkLater(view.AccessibleNodes()[index - 1].link) ? S_OK : E_FAIL;
+        return view.FollowLinkLater(node->link) ? S_OK : E_FAIL;
     });
 }
 

@@ -72,6 +72,11 @@ class HtmlViewAccessible final : public IAccessible {
     // Runs one IAccessible call against the view: fails while disconnected, turns exceptions into results.
     template <typename Call>
     HRESULT Answer(Call&& call);
+    // Runs a call about the child a VARIANT names, given its index and node (null for the document itself).
+    template <typename Call>
+    HRESULT AnswerAbout(const VARIANT& child, Call&& call);
+    template <typename Call>
+    HRESULT AnswerText(const VARIANT& child, BSTR* out, Call&& call);
     // The child a VARIANT names: 0 for the document, 1 to n for its children; -1 when it names none.
     long ChildIndex(const VARIANT& child) const;
     IAccessible* Standard();

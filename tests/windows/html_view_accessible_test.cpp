@@ -4,6 +4,8 @@
 #include <oleacc.h>
 #include <wrl/client.h>
 
+#include <fstream>
+#include <iterator>
 #include <memory>
 #include <string>
 #include <vector>
@@ -200,6 +202,30 @@ TEST_F(HtmlViewAccessibleTest, LookupReportReadsOutInOrderWithItsLinks) {
     EXPECT_EQ(page->get_accChild(Child(1), &object), S_FALSE);
     EXPECT_EQ(object, nullptr);
     EXPECT_EQ(page->get_accChild(Child(13), &object), E_INVALIDARG);
+}
+
+// The information page as the site serves it: title line, paragraph, heading, then the list items, each led by
+// its bullet.
+TEST_F(HtmlViewAccessibleTest, InformationPageReadsOutInOrder) {
+    std::ifstream file(QUILLCREST_SITE_DIR "/quillcrestinfo.html", std::ios::binary);
+    ASSERT_TRUE(file) << QUILLCREST_SITE_DIR;
+    view_->LoadText(std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()));
+    IAccessible* page = Page();
+    ASSERT_NE(page, nullptr);
+    std::vector<std::string> spoken = Spoken(ReadAloud(page));
+    ASSERT_GE(spoken.size(), 5u);
+    EXPECT_EQ(spoken[0], "text: Quillcrest");
+    EXPECT_EQ(spoken[1].rfind(
+                  "text: Quillcrest guards your computer's DNS server settings. The DNS servers turn names such", 0),
+              0u)
+        << spoken[1];
+    EXPECT_EQ(spoken[2], "text: How the watch works");
+    EXPECT_EQ(spoken[3].rfind("text: \x95 At its first start Quillcrest records the DNS servers", 0), 0u) << spoken[3];
+    EXPECT_EQ(spoken[4].rfind("text: \x95 While Monitor My DNS Settings for Unauthorized Changes is ticked", 0), 0u)
+        << spoken[4];
+    BSTR title = nullptr;
+    ASSERT_EQ(page->get_accName(Child(CHILDID_SELF), &title), S_OK);
+    EXPECT_EQ(Taken(title), "About Quillcrest");
 }
 
 TEST_F(HtmlViewAccessibleTest, JumpOpensWebAddressesThroughTheSafeOpenerAndFileLinksNotAtAll) {
