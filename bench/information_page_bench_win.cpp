@@ -24,11 +24,13 @@
 #include "base/win_handles_win.h"
 #include "base/winsock_session_win.h"
 #include "bench_clock_win.h"
+#include "bench_median.h"
 #include "html/html_view_win.h"
 #include "http/http_client.h"
 #include "http/winsock_network_win.h"
 #include "pages/information_window_win.h"
 #include "pages/pages_window_ids.h"
+#include "ui_wait_probe_win.h"
 
 using namespace quillcrest;
 
@@ -38,15 +40,7 @@ constexpr char kBench[] = "information page bench";
 constexpr double kFrameMs = 16.0;
 
 [[noreturn]] void Fail(const std::string& what) {
-    std::fprintf(stderr, "%s: %s\n", kBench, what.c_str());
-    std::fflush(stderr);
-    std::exit(2);
-}
-
-double Median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    const std::size_t n = values.size();
-    return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
+    bench::Fail(kBench, what);
 }
 
 // Answers every connection with the page (Content-Length, then the close), like a static web server on the same
@@ -242,8 +236,8 @@ int main(int argc, char** argv) {
         std::printf("round %2d: Info to painted %7.2f ms, bare fetch + layout + paint %7.2f ms\n", round, feltMs,
                     bareMs);
     }
-    const double feltMedian = Median(felt);
-    const double bareMedian = Median(bareWork);
+    const double feltMedian = bench::Median(felt);
+    const double bareMedian = bench::Median(bareWork);
     const double goal = bareMedian + kFrameMs;
     std::printf("page of %zu bytes, median of %d rounds: Info to painted %.2f ms, bare %.2f ms\n", page.size(), rounds,
                 feltMedian, bareMedian);

@@ -22,9 +22,10 @@
 
 #include "base/win_handles_win.h"
 #include "base/winsock_session_win.h"
+#include "bench_clock_win.h"
+#include "bench_median.h"
 #include "lookup/lookup_client_win.h"
 #include "lookup/lookup_run.h"
-#include "bench_clock_win.h"
 
 using namespace quillcrest;
 using bench::Now;
@@ -44,12 +45,6 @@ constexpr DWORD kBareTimeoutMs = 2000;
     std::fprintf(stderr, "lookup run bench: %s\n", what);
     std::fflush(stderr);
     std::exit(2);
-}
-
-double Median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    const std::size_t n = values.size();
-    return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
 }
 
 sockaddr_in Loopback(std::uint16_t port) {
@@ -191,13 +186,13 @@ int main(int argc, char** argv) {
             roundBare.push_back(trips * 1e3);
         }
         std::printf("round %d: lookup run %.3f ms, %zu bare round trips %.3f ms (medians of %d)\n", round + 1,
-                    Median(roundRuns), kServers.size(), Median(roundBare), perRound);
+                    bench::Median(roundRuns), kServers.size(), bench::Median(roundBare), perRound);
         runMillis.insert(runMillis.end(), roundRuns.begin(), roundRuns.end());
         bareMillis.insert(bareMillis.end(), roundBare.begin(), roundBare.end());
     }
 
-    const double run = Median(runMillis);
-    const double trips = Median(bareMillis);
+    const double run = bench::Median(runMillis);
+    const double trips = bench::Median(bareMillis);
     const std::size_t servers = kServers.size();
     const double allowance = trips + servers * kAllowanceSecondsPerServer * 1e3;
     const double ratio = run / allowance;
