@@ -200,6 +200,35 @@ TEST(HtmlTreeCapsTest, DeepNestingStopsAtTheCapAndKeepsTheText) {
     EXPECT_LE(depth, kMaxNestingDepth);
 }
 
+// Each "</b>" below closes a <b> around the font, which the builder then opens again as a copy: a page of a few
+// kilobytes asks for dozens of copies of a large attribute. The copies must hold the original's attributes, not
+// duplicates of them.
+TEST(HtmlTreeCapsTest, ReopenedFormattingCopiesShareTheOriginalsAttributes) {
+    const std::string face(kMaxAttributeValueLength, 'f');
+    std::string source;
+    for (int i = 0; i < 60; ++i)
+        source += "<b>";
+    source += "<font face=\"" + face + "\" size=1>x";
+    for (int i = 0; i < 60; ++i)
+        source += "</b>y";
+    RecordingTreeEvents events;
+    const HtmlTree tree = BuildHtmlTree(source, events);
+
+    std::vector<const HtmlNode*> fonts;
+    for (const HtmlNode& node : tree.nodes) {
+        if (node.tag == "font")
+            fonts.push_back(&node);
+    }
+    ASSERT_GT(fonts.size(), 50u) << "every </b> opens the font again";
+    const std::string* originalFace = fonts.front()->Attribute("face");
+    ASSERT_NE(originalFace, nullptr);
+    for (const HtmlNode* copy : fonts) {
+        ASSERT_NE(copy->Attribute("size"), nullptr);
+        EXPECT_EQ(*copy->Attribute("size"), "1") << "a copy keeps the look";
+        EXPECT_EQ(copy->Attribute("face"), originalFace) << "a copy shares the attribute bytes";
+    }
+}
+
 TEST(HtmlTreeCapsTest, NodeCountAndInputSizeAreCapped) {
     std::string many;
     while (many.size() < kMaxDocumentBytes)
