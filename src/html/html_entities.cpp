@@ -79,7 +79,7 @@ char CodePointToByte(std::uint32_t codePoint) {
 }
 
 // Reads a reference starting at text[at] == '&'. Gives the byte and the length consumed, or length 0.
-std::size_t ReadReference(std::string_view text, std::size_t at, char& byte) {
+std::size_t ReadReference(std::string_view text, std::size_t at, ReferencePlace place, char& byte) {
     std::size_t pos = at + 1;
     if (pos < text.size() && text[pos] == '#') {
         ++pos;
@@ -111,8 +111,12 @@ std::size_t ReadReference(std::string_view text, std::size_t at, char& byte) {
     for (const NamedReference& reference : kNamedReferences) {
         if (name == reference.name) {
             // Old pages often leave out the semicolon; the name then simply ends at the first other character.
-            if (nameEnd < text.size() && text[nameEnd] == ';')
+            if (nameEnd < text.size() && text[nameEnd] == ';') {
                 ++nameEnd;
+            } else if (place == ReferencePlace::AttributeValue && nameEnd < text.size() &&
+                       (text[nameEnd] == '=' || IsAsciiAlphanumeric(text[nameEnd]))) {
+                return 0;
+            }
             byte = static_cast<char>(reference.byte);
             return nameEnd - at;
         }
@@ -122,14 +126,14 @@ std::size_t ReadReference(std::string_view text, std::size_t at, char& byte) {
 
 }  // namespace
 
-std::string DecodeCharacterReferences(std::string_view text) {
+std::string DecodeCharacterReferences(std::string_view text, ReferencePlace place) {
     std::string decoded;
     decoded.reserve(text.size());
     std::size_t at = 0;
     while (at < text.size()) {
         if (text[at] == '&') {
             char byte = 0;
-            std::size_t length = ReadReference(text, at, byte);
+            std::size_t length = ReadReference(text, at, place, byte);
             if (length > 0) {
                 decoded.push_back(byte);
                 at += length;

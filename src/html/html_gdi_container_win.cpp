@@ -33,9 +33,11 @@ std::optional<HtmlSize> HtmlGdiContainer::LoadPicture(const std::string& source)
     std::optional<std::vector<std::uint8_t>> bytes = callbacks_.onPictureRequest(source);
     if (!bytes)
         return std::nullopt;
-    std::optional<HtmlPicture> picture = DecodeHtmlPicture(*factory_, *bytes);
+    std::optional<HtmlPicture> picture =
+        DecodeHtmlPicture(*factory_, *bytes, kMaxDecodedPictureBytesPerPage - decodedPictureBytes_);
     if (!picture)
         return std::nullopt;
+    decodedPictureBytes_ += DecodedPictureBytes(picture->width, picture->height);
     HtmlSize size{picture->width, picture->height};
     pictures_[source] = std::move(*picture);
     return size;

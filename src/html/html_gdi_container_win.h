@@ -14,7 +14,8 @@
 namespace quillcrest {
 
 // The host side of one page in a view: fonts and text through GDI, pictures from the owner decoded with WIC and
-// kept for the page's life, drawing into whatever device context the view paints on.
+// kept for the page's life (a picture past the page's budget of decoded bytes is left out like one that fails to
+// decode), drawing into whatever device context the view paints on.
 class HtmlGdiContainer : public HtmlContainer {
   public:
     // factory may be null: pictures are then never shown.
@@ -40,6 +41,7 @@ class HtmlGdiContainer : public HtmlContainer {
     IWICImagingFactory* factory_;
     const HtmlViewCallbacks& callbacks_;
     std::map<std::string, HtmlPicture> pictures_;
+    std::size_t decodedPictureBytes_ = 0;  // of all pictures_, kept under kMaxDecodedPictureBytesPerPage
     HDC targetDc_ = nullptr;
     HtmlCursor cursor_ = HtmlCursor::Arrow;
 };

@@ -9,7 +9,13 @@ namespace quillcrest {
 
 using Microsoft::WRL::ComPtr;
 
-std::optional<HtmlPicture> DecodeHtmlPicture(IWICImagingFactory& factory, const std::vector<std::uint8_t>& bytes) {
+std::size_t DecodedPictureBytes(int width, int height) {
+    return static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 4;
+}
+
+std::optional<HtmlPicture> DecodeHtmlPicture(IWICImagingFactory& factory,
+                                             const std::vector<std::uint8_t>& bytes,
+                                             std::size_t maxDecodedBytes) {
     if (bytes.empty() || bytes.size() > MAXDWORD)
         return std::nullopt;
     ComPtr<IWICStream> stream;
@@ -32,7 +38,8 @@ std::optional<HtmlPicture> DecodeHtmlPicture(IWICImagingFactory& factory, const 
     UINT width = 0;
     UINT height = 0;
     if (FAILED(converter->GetSize(&width, &height)) || width == 0 || height == 0 || width > kMaxPictureSide ||
-        height > kMaxPictureSide)
+        height > kMaxPictureSide ||
+        DecodedPictureBytes(static_cast<int>(width), static_cast<int>(height)) > maxDecodedBytes)
         return std::nullopt;
 
     BITMAPINFO info{};

@@ -153,8 +153,8 @@ std::string HtmlTokenizer::ReadAttributeValue() {
             ++pos_;
         end = pos_;
     }
-    std::string value =
-        DecodeCharacterReferences(input_.substr(start, std::min(end - start, kMaxAttributeValueLength)));
+    std::string value = DecodeCharacterReferences(input_.substr(start, std::min(end - start, kMaxAttributeValueLength)),
+                                                  ReferencePlace::AttributeValue);
     if (value.size() > kMaxAttributeValueLength)
         value.resize(kMaxAttributeValueLength);
     return value;

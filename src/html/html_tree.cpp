@@ -150,7 +150,8 @@ class TreeBuilder {
         if (index < 0)
             return;
         HtmlNode& node = tree_.nodes[static_cast<std::size_t>(index)];
-        node.attributes = std::move(token.attributes);
+        if (!token.attributes.empty())
+            node.attributes = std::make_shared<const std::vector<HtmlAttribute>>(std::move(token.attributes));
         if (name == "a") {
             if (const std::string* href = node.Attribute("href")) {
                 node.link = static_cast<int>(tree_.links.size());
@@ -323,7 +324,9 @@ class TreeBuilder {
 }  // namespace
 
 const std::string* HtmlNode::Attribute(std::string_view name) const {
-    for (const HtmlAttribute& attribute : attributes) {
+    if (!attributes)
+        return nullptr;
+    for (const HtmlAttribute& attribute : *attributes) {
         if (attribute.name == name)
             return &attribute.value;
     }

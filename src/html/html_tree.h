@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -22,7 +23,9 @@ constexpr std::size_t kMaxPictureRequests = 256;
 struct HtmlNode {
     std::string tag;
     std::string text;
-    std::vector<HtmlAttribute> attributes;
+    // Shared, never changed once built: the copies of a formatting element that misnested end tags open again
+    // hold the very attributes of the original, so a page cannot multiply its attribute bytes that way.
+    std::shared_ptr<const std::vector<HtmlAttribute>> attributes;
     int parent = -1;
     std::vector<int> children;
     int link = -1;  // index into HtmlTree::links for <a href>

@@ -25,6 +25,9 @@ struct LookupAnswer {
 struct LookupResult {
     LookupOutcome Outcome = LookupOutcome::Unreachable;
     LookupAnswer Answer;
+    // The DNS server's address as the program sent it, from its own configuration. Unlike Answer.ServerAddress,
+    // which is whatever the reply says, it can be trusted to become a DNS server list.
+    std::string AskedServer;
 };
 
 }  // namespace quillcrest

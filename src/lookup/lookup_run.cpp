@@ -10,6 +10,7 @@ std::vector<LookupResult> LookupEachServer(LookupClient& client, const std::vect
     for (const std::string& server : servers) {
         const LookupQueryReply query = client.QueryLookupService(server);
         results.push_back(query.reached ? ParseLookupReply(query.reply) : LookupResult{});
+        results.back().AskedServer = server;
     }
     return results;
 }

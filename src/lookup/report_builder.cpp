@@ -89,9 +89,11 @@ LookupReport BuildLookupReport(const std::vector<LookupResult>& results, const s
         const LookupAnswer& answer = result.Answer;
         someAnswered = true;
         last = answer;
+        // The list that "Save as Default" stores is made of the addresses the program asked about, never of what
+        // a reply claims: a forged reply must not be able to choose the servers the program later puts back.
         if (!report.reportedServers.empty())
             report.reportedServers += ",";
-        report.reportedServers += answer.ServerAddress;
+        report.reportedServers += result.AskedServer;
         if (position == 1 && SearchText(answer.ServerHostName, kOpenDnsMark, -1) > 0)
             report.primaryIsOpenDns = true;
         if (AppendServerBlock(body, position, answer))

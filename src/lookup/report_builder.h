@@ -17,7 +17,7 @@ enum class LookupRunEnding {
 // The report of one lookup run and the decisions that go with it.
 struct LookupReport {
     std::vector<std::string> lines;  // the HTML document, line by line
-    std::string reportedServers;     // the answered servers' addresses joined by ","
+    std::string reportedServers;     // the asked addresses of the answered servers joined by ","
     int warningsCount = 0;
     bool primaryIsOpenDns = false;
     bool offerSaveAsDefault = false;  // show "Save as Default"

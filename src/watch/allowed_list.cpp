@@ -15,6 +15,7 @@ AllowedList::AllowedList(FileSystem& files, const std::string& folder, TextEqual
 void AllowedList::Load() {
     entries_.clear();
     fileRead_ = false;
+    RecoverInterruptedReplacement(files_, path_);
     const std::optional<std::string> text = files_.ReadWhole(path_);
     if (text)
         entries_ = AllowedListLines(*text);
@@ -29,6 +30,7 @@ bool AllowedList::Contains(const std::string& dnsList) const {
 void AllowedList::AddDNSToGoodList(const std::string& dnsList) {
     entries_.push_back(dnsList);
     if (!fileRead_) {
+        RecoverInterruptedReplacement(files_, path_);
         const std::optional<std::string> text = files_.ReadWhole(path_);
         if (text) {
             std::vector<std::string> merged = AllowedListLines(*text);

@@ -43,11 +43,20 @@ void ReplaceFileContents(FileSystem& files, const std::string& path, const std::
         file->Flush();
         file->Close();
     }
+    // A rename is the one replacement that never passes through a moment without path: a replace-file call of
+    // the system moves the old file aside first, and a process killed in between loses the file.
+    files.MoveReplacing(temporary, path);
+    cleanup.Done();
+}
+
+void RecoverInterruptedReplacement(FileSystem& files, const std::string& path) {
+    const std::string temporary = ReplacementFileName(path);
+    if (!files.Exists(temporary))
+        return;
     if (files.Exists(path))
-        files.Replace(path, temporary);
+        files.Remove(temporary);
     else
         files.MoveReplacing(temporary, path);
-    cleanup.Done();
 }
 
 }  // namespace quillcrest

@@ -36,9 +36,8 @@ class FileSystem {
     virtual bool Exists(const std::string& path) = 0;
     // Creates the file empty, replacing one that is there.
     virtual std::unique_ptr<WritableFile> CreateForWriting(const std::string& path) = 0;
-    // Puts replacement in the place of the existing target in one step; replacement's name is gone afterwards.
-    virtual void Replace(const std::string& target, const std::string& replacement) = 0;
-    // Renames from to to, replacing a file that is there, and returns only when the rename is on the disk.
+    // Renames from to to in one step, replacing a file that is there, and returns only when the rename is on the
+    // disk. At every moment to names either its old file or all of from.
     virtual void MoveReplacing(const std::string& from, const std::string& to) = 0;
     // Deletes the file if it can; never raises.
     virtual void Remove(const std::string& path) noexcept = 0;

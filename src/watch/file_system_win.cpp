@@ -90,19 +90,6 @@ std::unique_ptr<WritableFile> WinFileSystem::CreateForWriting(const std::string&
     return std::make_unique<WinWritableFile>(path, std::move(file));
 }
 
-void WinFileSystem::Replace(const std::string& target, const std::string& replacement) {
-    if (::ReplaceFileA(target.c_str(), replacement.c_str(), nullptr, 0, nullptr, nullptr))
-        return;
-    const DWORD code = ::GetLastError();
-    // This failure has already removed the target while the replacement, complete, kept its name: finishing
-    // with a rename is the only way to leave a file at the target.
-    if (code == ERROR_UNABLE_TO_MOVE_REPLACEMENT) {
-        MoveReplacing(replacement, target);
-        return;
-    }
-    RaiseFileError("replace", target, code);
-}
-
 void WinFileSystem::MoveReplacing(const std::string& from, const std::string& to) {
     if (!::MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
         RaiseFileError("replace", to, ::GetLastError());

@@ -10,7 +10,6 @@ class WinFileSystem : public FileSystem {
     std::optional<std::string> ReadWhole(const std::string& path) override;
     bool Exists(const std::string& path) override;
     std::unique_ptr<WritableFile> CreateForWriting(const std::string& path) override;
-    void Replace(const std::string& target, const std::string& replacement) override;
     void MoveReplacing(const std::string& from, const std::string& to) override;
     void Remove(const std::string& path) noexcept override;
 };

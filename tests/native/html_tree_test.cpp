@@ -79,6 +79,12 @@ const TokenCase kTokenCases[] = {
     {"quoted unquoted and bare attributes", "<img SRC=\"a b.gif\" align=bottom border='0' ismap>",
      "<img src=[a b.gif] align=[bottom] border=[0] ismap=[]>"},
     {"entities in attribute values", "<a href=\"x?a=1&amp;b=2\">", "<a href=[x?a=1&b=2]>"},
+    {"query names that are entity names stay in links", "<a href=\"x?id=1&reg=us&not=2&copy1\">",
+     "<a href=[x?id=1&reg=us&not=2&copy1]>"},
+    {"entity names without semicolon before other characters decode in attributes",
+     "<img alt=\"&copy 2009 &amp-x &reg;=\">", "<img alt=[\xA9 2009 &-x \xAE=]>"},
+    {"unquoted attribute value keeps its query", "<a href=x?a=1&lt=2&gt;b>", "<a href=[x?a=1&lt=2>b]>"},
+    {"same names decode in text", "a&reg=b", "'a\xAE=b'"},
     {"first of two equal attributes wins", "<font color=red COLOR=blue>", "<font color=[red]>"},
     {"self closing slash", "<br/><hr />", "<br> <hr>"},
     {"comment skipped", "a<!-- <b>not</b> -->b", "'a' 'b'"},
@@ -192,6 +198,35 @@ TEST(HtmlTreeCapsTest, DeepNestingStopsAtTheCapAndKeepsTheText) {
     }
     EXPECT_EQ(tree.nodes[static_cast<std::size_t>(node)].text, "deep");
     EXPECT_LE(depth, kMaxNestingDepth);
+}
+
+// Each "</b>" below closes a <b> around the font, which the builder then opens again as a copy: a page of a few
+// kilobytes asks for dozens of copies of a large attribute. The copies must hold the original's attributes, not
+// duplicates of them.
+TEST(HtmlTreeCapsTest, ReopenedFormattingCopiesShareTheOriginalsAttributes) {
+    const std::string face(kMaxAttributeValueLength, 'f');
+    std::string source;
+    for (int i = 0; i < 60; ++i)
+        source += "<b>";
+    source += "<font face=\"" + face + "\" size=1>x";
+    for (int i = 0; i < 60; ++i)
+        source += "</b>y";
+    RecordingTreeEvents events;
+    const HtmlTree tree = BuildHtmlTree(source, events);
+
+    std::vector<const HtmlNode*> fonts;
+    for (const HtmlNode& node : tree.nodes) {
+        if (node.tag == "font")
+            fonts.push_back(&node);
+    }
+    ASSERT_GT(fonts.size(), 50u) << "every </b> opens the font again";
+    const std::string* originalFace = fonts.front()->Attribute("face");
+    ASSERT_NE(originalFace, nullptr);
+    for (const HtmlNode* copy : fonts) {
+        ASSERT_NE(copy->Attribute("size"), nullptr);
+        EXPECT_EQ(*copy->Attribute("size"), "1") << "a copy keeps the look";
+        EXPECT_EQ(copy->Attribute("face"), originalFace) << "a copy shares the attribute bytes";
+    }
 }
 
 TEST(HtmlTreeCapsTest, NodeCountAndInputSizeAreCapped) {

@@ -316,6 +316,8 @@ TEST_F(LookupClientExchangeTest, EachServerIsAskedInTurnWithItsOwnOutcome) {
     EXPECT_EQ(results[0].Answer.ServerHostName, "resolver1.opendns.com");
     EXPECT_EQ(results[1].Outcome, LookupOutcome::Unverified);
     EXPECT_EQ(results[2].Outcome, LookupOutcome::Unverified);
+    for (std::size_t i = 0; i < results.size(); ++i)
+        EXPECT_EQ(results[i].AskedServer, peer.Requests()[i]) << "result " << i << " names the address it asked";
 }
 
 }  // namespace

@@ -58,19 +58,21 @@ std::vector<std::string> Joined(std::initializer_list<std::vector<std::string>> 
     return all;
 }
 
-// Results come from replies as the service sends them, so the private-address rule takes part.
-LookupResult Answered(const std::string& reply) {
+// Results come from replies as the service sends them, so the private-address rule takes part; asked is the
+// address the program sent.
+LookupResult Answered(const std::string& asked, const std::string& reply) {
     LookupResult result = ParseLookupReply(reply);
     EXPECT_EQ(result.Outcome, LookupOutcome::Answered) << reply;
+    result.AskedServer = asked;
     return result;
 }
 
 LookupResult Unreachable() {
-    return LookupResult{LookupOutcome::Unreachable, {}};
+    return LookupResult{LookupOutcome::Unreachable, {}, {}};
 }
 
 LookupResult Unverified() {
-    return LookupResult{LookupOutcome::Unverified, {}};
+    return LookupResult{LookupOutcome::Unverified, {}, {}};
 }
 
 // One lookup run: the results per configured server, the default list it is compared with, and the whole
@@ -109,8 +111,8 @@ std::vector<ReportCase> ReportCases() {
          false,
          LookupRunEnding::Silent},
         {"OpenDnsPrimaryWithQuietWarnings",
-         {Answered("203.0.113.7;208.67.222.222;resolver1.OpenDNS.com;Canada;United States;none"),
-          Answered("203.0.113.7;208.67.220.220;resolver2.opendns.com;Canada;United States;NONE")},
+         {Answered("208.67.222.222", "203.0.113.7;208.67.222.222;resolver1.OpenDNS.com;Canada;United States;none"),
+          Answered("208.67.220.220", "203.0.113.7;208.67.220.220;resolver2.opendns.com;Canada;United States;NONE")},
          "208.67.222.222,208.67.220.220",
          Joined({PublicBlock("203.0.113.7", "Canada", "2"),
                  {kIsOpenDns},
@@ -121,7 +123,7 @@ std::vector<ReportCase> ReportCases() {
          false,
          LookupRunEnding::NoWarnings},
         {"FailedPrimaryIsNotOpenDnsEvenWhenTheSecondIs",
-         {Unreachable(), Answered("203.0.113.7;208.67.220.220;resolver2.opendns.com;Canada;United States;none")},
+         {Unreachable(), Answered("208.67.220.220", "203.0.113.7;208.67.220.220;resolver2.opendns.com;Canada;United States;none")},
          "",
          Joined({PublicBlock("203.0.113.7", "Canada", "2"),
                  {kNotOpenDns, kUnreachable},
@@ -131,7 +133,7 @@ std::vector<ReportCase> ReportCases() {
          true,
          LookupRunEnding::NoWarnings},
         {"EmptyWarningIsRedAndCounts",
-         {Answered("203.0.113.7;85.255.112.36;rogue.example;Canada;Romania;")},
+         {Answered("85.255.112.36", "203.0.113.7;85.255.112.36;rogue.example;Canada;Romania;")},
          "85.255.112.36",
          Joined({PublicBlock("203.0.113.7", "Canada", "1"),
                  {kNotOpenDns},
@@ -141,8 +143,8 @@ std::vector<ReportCase> ReportCases() {
          false,
          LookupRunEnding::WarningsFound},
         {"WarningWithLinkEntersUnchanged",
-         {Answered("203.0.113.7;85.255.112.36;rogue.example;Canada;Romania;Rogue server <a href=\"x\">more</a>"),
-          Answered("203.0.113.7;64.28.176.1;rogue2.example;Canada;United States;Rogue too")},
+         {Answered("85.255.112.36", "203.0.113.7;85.255.112.36;rogue.example;Canada;Romania;Rogue server <a href=\"x\">more</a>"),
+          Answered("64.28.176.1", "203.0.113.7;64.28.176.1;rogue2.example;Canada;United States;Rogue too")},
          "",
          Joined({PublicBlock("203.0.113.7", "Canada", "2"),
                  {kNotOpenDns},
@@ -154,7 +156,7 @@ std::vector<ReportCase> ReportCases() {
          true,
          LookupRunEnding::WarningsFound},
         {"PrivateServerShowsNoneWhateverTheServiceSays",
-         {Answered("203.0.113.7;192.168.0.1;router;Canada;Unknown;Rogue server")},
+         {Answered("192.168.0.1", "203.0.113.7;192.168.0.1;router;Canada;Unknown;Rogue server")},
          "",
          Joined({PublicBlock("203.0.113.7", "Canada", "1"),
                  {kNotOpenDns},
@@ -164,7 +166,7 @@ std::vector<ReportCase> ReportCases() {
          true,
          LookupRunEnding::NoWarnings},
         {"FirstUnansweredSecondAnsweredHasNoLeadingComma",
-         {Unverified(), Answered("198.51.100.9;9.9.9.9;dns9.quad9.net;Germany;Switzerland;none"), Unreachable()},
+         {Unverified(), Answered("9.9.9.9", "198.51.100.9;9.9.9.9;dns9.quad9.net;Germany;Switzerland;none"), Unreachable()},
          "9.9.9.9,1.1.1.1",
          Joined({PublicBlock("198.51.100.9", "Germany", "3"),
                  {kNotOpenDns, kUnverified},
@@ -175,8 +177,8 @@ std::vector<ReportCase> ReportCases() {
          true,
          LookupRunEnding::NoWarnings},
         {"PublicAddressOfTheLastAnsweredServerHeadsTheReport",
-         {Answered("198.51.100.1;8.8.8.8;dns.google;France;United States;none"),
-          Answered("198.51.100.2;8.8.4.4;dns.google;Spain;United States;none")},
+         {Answered("8.8.8.8", "198.51.100.1;8.8.8.8;dns.google;France;United States;none"),
+          Answered("8.8.4.4", "198.51.100.2;8.8.4.4;dns.google;Spain;United States;none")},
          "8.8.8.8",
          Joined({PublicBlock("198.51.100.2", "Spain", "2"),
                  {kNotOpenDns},
@@ -187,7 +189,7 @@ std::vector<ReportCase> ReportCases() {
          true,
          LookupRunEnding::NoWarnings},
         {"AnswerWithoutPublicAddressHasNoPublicBlock",
-         {Answered(";8.8.8.8;dns.google;France;United States;none;;;;;")},
+         {Answered("8.8.8.8", ";8.8.8.8;dns.google;France;United States;none;;;;;")},
          "",
          Joined({{kNotOpenDns}, ServerBlock("1", "8.8.8.8", "dns.google", "United States", QuietWarning("none"))}),
          "8.8.8.8",
@@ -195,7 +197,7 @@ std::vector<ReportCase> ReportCases() {
          true,
          LookupRunEnding::NoWarnings},
         {"ReportedServersEqualToTheDefaultApartFromCaseOfferNothing",
-         {Answered("203.0.113.7;FE.example.server;host;Canada;Canada;none")},
+         {Answered("FE.example.server", "203.0.113.7;FE.example.server;host;Canada;Canada;none")},
          "fe.EXAMPLE.server",
          Joined({PublicBlock("203.0.113.7", "Canada", "1"),
                  {kNotOpenDns},
@@ -205,12 +207,26 @@ std::vector<ReportCase> ReportCases() {
          false,
          LookupRunEnding::NoWarnings},
         {"OneCharacterServerListIsNeverOffered",
-         {Answered("203.0.113.7;x;a-long-enough-host-name;Canada;Canada;none")},
+         {Answered("x", "203.0.113.7;x;a-long-enough-host-name;Canada;Canada;none")},
          "8.8.8.8",
          Joined({PublicBlock("203.0.113.7", "Canada", "1"),
                  {kNotOpenDns},
                  ServerBlock("1", "x", "a-long-enough-host-name", "Canada", QuietWarning("none"))}),
          "x",
+         0,
+         false,
+         LookupRunEnding::NoWarnings},
+        // A forged reply names an attacker's resolver, or a list with markup: the report shows what it said, but
+        // the list kept for "Save as Default" is the one asked about, which equals the default and offers nothing.
+        {"ReplyNamingOtherServersCannotPlantThem",
+         {Answered("9.9.9.9", "203.0.113.7;6.6.6.6;evil.example;Canada;Canada;none"),
+          Answered("149.112.112.112", "203.0.113.7;1.1.1.1,6.6.6.6<b>;evil.example;Canada;Canada;none")},
+         "9.9.9.9,149.112.112.112",
+         Joined({PublicBlock("203.0.113.7", "Canada", "2"),
+                 {kNotOpenDns},
+                 ServerBlock("1", "6.6.6.6", "evil.example", "Canada", QuietWarning("none")),
+                 ServerBlock("2", "1.1.1.1,6.6.6.6<b>", "evil.example", "Canada", QuietWarning("none"))}),
+         "9.9.9.9,149.112.112.112",
          0,
          false,
          LookupRunEnding::NoWarnings},

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <ostream>
 #include <string>
 #include <utility>
@@ -259,7 +260,7 @@ const ReplacementCase kReplacementCases[] = {
     {"write fails", FakeFileSystem::Step::Write, true},
     {"flush fails", FakeFileSystem::Step::Flush, true},
     {"close fails", FakeFileSystem::Step::Close, true},
-    {"replace fails", FakeFileSystem::Step::Replace, true},
+    {"move over the old file fails", FakeFileSystem::Step::Move, true},
     {"write fails without old file", FakeFileSystem::Step::Write, false},
     {"move fails without old file", FakeFileSystem::Step::Move, false},
 };
@@ -268,6 +269,69 @@ INSTANTIATE_TEST_SUITE_P(WatchSteps,
                          WatchFileReplacementFailureTest,
                          ::testing::ValuesIn(kReplacementCases),
                          [](const auto& info) { return fakes::RowName(info.param.name); });
+
+// ---- Recovery at start from a save that a dead process left half done ----
+
+struct RecoveryCase {
+    const char* name;
+    std::optional<std::string> file;         // AllowedDNS.txt as the dead process left it
+    std::optional<std::string> replacement;  // AllowedDNS.txt.new
+    std::vector<std::string> entries;        // what Load gives
+    std::optional<std::string> fileAfter;    // AllowedDNS.txt after Load
+};
+
+void PrintTo(const RecoveryCase& row, std::ostream* out) {
+    *out << row.name;
+}
+
+class WatchAllowedListRecoveryTest : public ::testing::TestWithParam<RecoveryCase> {};
+
+TEST_P(WatchAllowedListRecoveryTest, LoadFinishesOrUndoesTheInterruptedSave) {
+    const RecoveryCase& row = GetParam();
+    SCOPED_TRACE(row.name);
+    FakeFileSystem files;
+    if (row.file)
+        files.files[kPath] = *row.file;
+    if (row.replacement)
+        files.files[ReplacementFileName(kPath)] = *row.replacement;
+    AllowedList list(files, kFolder);
+
+    list.Load();
+
+    EXPECT_EQ(list.entries(), row.entries);
+    if (row.fileAfter)
+        EXPECT_EQ(files.files.at(kPath), *row.fileAfter);
+    else
+        EXPECT_EQ(files.files.count(kPath), 0u);
+    EXPECT_EQ(files.files.count(ReplacementFileName(kPath)), 0u) << "no temporary file stays";
+}
+
+const RecoveryCase kRecoveryCases[] = {
+    // The rename starts only once the new file is complete: alone, it is the list to keep.
+    {"new file alone takes the place", std::nullopt, "a\r\nb\r\n", {"a", "b"}, "a\r\nb\r\n"},
+    // Beside the old file the new one may have been cut off while it was written.
+    {"torn new file beside the old is dropped", "a\r\n", "a\r\nb", {"a"}, "a\r\n"},
+    {"whole new file beside the old is dropped too", "a\r\n", "a\r\nb\r\n", {"a"}, "a\r\n"},
+    {"old file alone is read as it is", "a\r\n", std::nullopt, {"a"}, "a\r\n"},
+    {"nothing at all gives no entries", std::nullopt, std::nullopt, {}, std::nullopt},
+};
+
+INSTANTIATE_TEST_SUITE_P(WatchLeftovers,
+                         WatchAllowedListRecoveryTest,
+                         ::testing::ValuesIn(kRecoveryCases),
+                         [](const auto& info) { return fakes::RowName(info.param.name); });
+
+TEST(WatchAllowedListRecoveryFailureTest, RenameThatFailsAtStartIsTriedAgainBeforeTheNextSave) {
+    FakeFileSystem files;
+    files.files[ReplacementFileName(kPath)] = "a\r\n";
+    AllowedList list(files, kFolder);
+    files.failingSteps = {FakeFileSystem::Step::Move};
+    EXPECT_THROW(list.Load(), EFileError);
+
+    files.failingSteps.clear();
+    list.AddDNSToGoodList("b");
+    EXPECT_EQ(files.files.at(kPath), "a\r\nb\r\n") << "the saved list was not written over";
+}
 
 TEST(WatchFileReplacementTest, WritesBesideTheTargetAndReplacesOrMovesIt) {
     FakeFileSystem files;

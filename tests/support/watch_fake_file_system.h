@@ -16,7 +16,7 @@ namespace quillcrest::fakes {
 // keeps the old file whole.
 class FakeFileSystem : public FileSystem {
   public:
-    enum class Step { Read, Create, Write, Flush, Close, Replace, Move };
+    enum class Step { Read, Create, Write, Flush, Close, Move };
 
     std::map<std::string, std::string> files;
     std::set<Step> failingSteps;
@@ -40,10 +40,6 @@ class FakeFileSystem : public FileSystem {
         FailAt(Step::Create, "create", path);
         files[path].clear();
         return std::make_unique<File>(*this, path);
-    }
-    void Replace(const std::string& target, const std::string& replacement) override {
-        FailAt(Step::Replace, "replace", target);
-        Rename(replacement, target);
     }
     void MoveReplacing(const std::string& from, const std::string& to) override {
         FailAt(Step::Move, "replace", to);

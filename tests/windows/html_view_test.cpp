@@ -2,8 +2,10 @@
 #include <gtest/gtest.h>
 #include <objbase.h>
 #include <wincodec.h>
+#include <psapi.h>
 #include <wrl/client.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -25,6 +27,55 @@ const std::vector<std::uint8_t> kTinyGif = {
     0x00, 0x00, 0x00, 0x00, 0x03, 0x00, 0x02, 0x00, 0x00, 0x02, 0x03, 0x84, 0x03, 0x52, 0x00, 0x3b};
 
 constexpr int kViewId = 101;
+
+// A PNG of the largest size the view takes, all black: a few kilobytes of file that decode to 64 MiB of pixels.
+// Encoded once with WIC itself; an empty vector when WIC cannot encode it.
+const std::vector<std::uint8_t>& LargestPng() {
+    static const std::vector<std::uint8_t> bytes = [] {
+        using Microsoft::WRL::ComPtr;
+        constexpr UINT kSide = 4096;
+        constexpr UINT kStripRows = 256;
+        ComPtr<IWICImagingFactory> factory;
+        ComPtr<IStream> stream;
+        ComPtr<IWICBitmapEncoder> encoder;
+        ComPtr<IWICBitmapFrameEncode> frame;
+        WICPixelFormatGUID format = GUID_WICPixelFormat8bppGray;
+        const std::vector<BYTE> strip(kSide * kStripRows, 0);
+        if (FAILED(::CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&factory))) ||
+            FAILED(::CreateStreamOnHGlobal(nullptr, TRUE, &stream)) ||
+            FAILED(factory->CreateEncoder(GUID_ContainerFormatPng, nullptr, &encoder)) ||
+            FAILED(encoder->Initialize(stream.Get(), WICBitmapEncoderNoCache)) ||
+            FAILED(encoder->CreateNewFrame(&frame, nullptr)) || FAILED(frame->Initialize(nullptr)) ||
+            FAILED(frame->SetSize(kSide, kSide)) || FAILED(frame->SetPixelFormat(&format)) ||
+            format != GUID_WICPixelFormat8bppGray)
+            return std::vector<std::uint8_t>{};
+        for (UINT row = 0; row < kSide; row += kStripRows) {
+            if (FAILED(frame->WritePixels(kStripRows, kSide, static_cast<UINT>(strip.size()),
+                                          const_cast<BYTE*>(strip.data()))))
+                return std::vector<std::uint8_t>{};
+        }
+        if (FAILED(frame->Commit()) || FAILED(encoder->Commit()))
+            return std::vector<std::uint8_t>{};
+        STATSTG status{};
+        LARGE_INTEGER start{};
+        if (FAILED(stream->Stat(&status, STATFLAG_NONAME)) || FAILED(stream->Seek(start, STREAM_SEEK_SET, nullptr)))
+            return std::vector<std::uint8_t>{};
+        std::vector<std::uint8_t> png(static_cast<std::size_t>(status.cbSize.QuadPart));
+        ULONG read = 0;
+        if (FAILED(stream->Read(png.data(), static_cast<ULONG>(png.size()), &read)) || read != png.size())
+            return std::vector<std::uint8_t>{};
+        return png;
+    }();
+    return bytes;
+}
+
+// The memory the process has committed (Wine leaves the private-bytes count at 0, but fills this one).
+std::size_t CommittedBytes() {
+    PROCESS_MEMORY_COUNTERS counters{};
+    counters.cb = sizeof counters;
+    ::GetProcessMemoryInfo(::GetCurrentProcess(), &counters, sizeof counters);
+    return counters.PagefileUsage;
+}
 
 class HostWindow : public Window {
   public:
@@ -78,6 +129,8 @@ class HtmlViewTest : public ::testing::Test {
                 throw std::runtime_error("Host not found");
             if (source == "tiny.gif")
                 return kTinyGif;
+            if (source.rfind("largest", 0) == 0)
+                return LargestPng();
             if (source == "junk.gif")
                 return std::vector<std::uint8_t>{'n', 'o', 't', ' ', 'a', ' ', 'g', 'i', 'f'};
             return std::nullopt;
@@ -130,6 +183,28 @@ TEST_F(HtmlViewTest, LoadingReportsMetaTagsPicturesAndTheEndAndTheWindowTextIsTh
         }
     }
     EXPECT_EQ(pictures, (std::vector<std::string>{"tiny.gif"}));
+}
+
+// Each of these pictures alone takes the page's whole budget of decoded bytes: only the first is kept, and every
+// later one, even a tiny one, is left out like a picture that fails to decode.
+TEST_F(HtmlViewTest, PicturesPastThePagesDecodedBytesBudgetAreLeftOut) {
+    ASSERT_FALSE(LargestPng().empty()) << "WIC could not encode the test picture";
+    ASSERT_LT(LargestPng().size(), 256u * 1024u) << "the test picture should be small as a file";
+    MakeView();
+    const std::size_t before = CommittedBytes();
+    view_->LoadText(
+        "<img src=largest1.png><img src=largest2.png><img src=largest3.png><img src=largest4.png>"
+        "<img src=tiny.gif>x");
+    const std::size_t after = CommittedBytes();
+    const std::size_t grown = after - std::min(before, after);
+
+    std::vector<std::string> pictures;
+    for (const HtmlDisplayItem& item : view_->Document()->LaidOut().items) {
+        if (item.kind == HtmlDisplayItem::Kind::Picture)
+            pictures.push_back(item.content);
+    }
+    EXPECT_EQ(pictures, (std::vector<std::string>{"largest1.png"}));
+    EXPECT_LT(grown, kMaxDecodedPictureBytesPerPage + (32u << 20)) << "the page holds " << (grown >> 20) << " MiB";
 }
 
 TEST_F(HtmlViewTest, BytesLoadLikeText) {
