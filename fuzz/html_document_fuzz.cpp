@@ -1,11 +1,13 @@
 // Loads arbitrary bytes as a page, lays it out at a width taken from the input, draws it and hit-tests it against
-// a host with fixed metrics. Any crash, sanitizer report or hang is a fault in the document.
+// a host with fixed metrics, and builds what screen readers are shown of it. Any crash, sanitizer report or hang
+// is a fault in the document.
 #include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
 
+#include "html/html_accessible_tree.h"
 #include "html/html_container.h"
 #include "html/html_document.h"
 
@@ -53,5 +55,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             document.FollowLink(document.LinkAt(area.x, area.y));
     }
     document.VisibleText();
+    quillcrest::HtmlAccessibleNodes(document.LaidOut(), document.Links());
     return 0;
 }
