@@ -57,11 +57,6 @@ std::string LookupResponder::HostNameOf(std::uint32_t address, std::uint32_t ask
     return name && IsPlainHostName(*name) ? *name : FormatDottedAddress(address);
 }
 
-bool LookupResponder::AnswersWithoutLookup(std::string_view request) const {
-    const std::optional<std::uint32_t> server = ParseDottedAddress(request);
-    return !server || IsNonPublicAddress(*server);
-}
-
 std::optional<std::string> LookupResponder::Answer(std::uint32_t source, std::string_view request) {
     const std::optional<std::uint32_t> server = ParseDottedAddress(request);
     if (!server)

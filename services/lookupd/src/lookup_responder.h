@@ -42,10 +42,6 @@ class LookupResponder {
     // amplification rule even with the address in place of the host name. Lets ResolverStopped through.
     std::optional<std::string> Answer(std::uint32_t source, std::string_view request);
 
-    // Whether Answer would not ask the resolver (the request is no address, or the server address is not a
-    // public one): such a request can be answered at once, without a thread that may wait.
-    bool AnswersWithoutLookup(std::string_view request) const;
-
   private:
     std::string CountryOf(std::uint32_t address);
     std::string HostNameOf(std::uint32_t address, std::uint32_t asker);

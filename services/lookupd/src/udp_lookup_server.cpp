@@ -34,6 +34,9 @@ constexpr int kDatagramsPerPoll = 64;
 // does not make the kernel drop the requests of well-behaved clients along with the flood. The kernel caps it
 // at net.core.rmem_max.
 constexpr int kReceiveBufferBytes = 4 << 20;
+// The share of the waiting room kept for quiet sources (RateLimiter::IsQuiet), as with the reply budget: when a
+// flood keeps the workers busy, the requests of clients that ask now and then still find a place.
+constexpr std::size_t kQuietQueueShareDivisor = 10;
 
 struct Request {
     std::uint32_t source;
@@ -201,15 +204,11 @@ void UdpLookupServer::State::Take(Request request) {
         log.Count(RequestEvent::OverReplyBudget);
         return;
     }
-    // Handing a request to a worker costs a wake-up and a context switch, more than answering it when nothing
-    // can make the answer wait.
-    if (responder.AnswersWithoutLookup(request.text)) {
-        Answer(request);
-        return;
-    }
+    const std::size_t room =
+        quietSource ? limits.queuedRequests : limits.queuedRequests - limits.queuedRequests / kQuietQueueShareDivisor;
     {
         std::lock_guard<std::mutex> lock(mutex);
-        if (queue.size() < limits.queuedRequests) {
+        if (queue.size() < room) {
             queue.push_back(std::move(request));
             queueChanged.notify_one();
             return;

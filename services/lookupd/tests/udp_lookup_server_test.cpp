@@ -259,6 +259,41 @@ TEST_F(LookupdServerTest, TheReplyBudgetBoundsWhatAllSourcesTogetherGet) {
     EXPECT_EQ(SummedCount(logged, "over the reply budget"), kSources - answered);
 }
 
+// The one worker waits for a name and a flood fills the waiting room; a client that asks now and then still finds
+// one of the places kept for quiet sources.
+TEST_F(LookupdServerTest, AQuietClientFindsRoomWhileAFloodFillsTheQueue) {
+    const std::uint32_t hanging = Address(6, 6, 6, 6);
+    BlockingNames inner({hanging});
+    ResolverPoolLimits poolLimits;
+    poolLimits.deadline = std::chrono::seconds(30);
+    DeadlineHostNameResolver resolver(inner, poolLimits);
+    ServerSetup setup;
+    setup.names = &resolver;
+    setup.rateLimits = RateLimits{1000, 1000, 16};
+    setup.limits.workers = 1;
+    setup.limits.queuedRequests = 10;  // one place kept for quiet sources
+    setup.onStop = [&resolver] { resolver.Stop(); };
+    Start(setup);
+    EXPECT_TRUE(Ask("10.0.0.1").has_value());  // the client is known, and quiet
+
+    const UniqueFd flood = SocketFrom(Address(127, 0, 3, 1));
+    Send(flood.get(), "6.6.6.6");  // takes the worker, which waits for the name
+    const auto sent = Clock::now();
+    while (inner.Calls().empty() && Clock::now() - sent < std::chrono::seconds(5))
+        std::this_thread::sleep_for(milliseconds(10));
+    for (int i = 0; i < 11; ++i)  // 9 waiting, 2 dropped
+        Send(flood.get(), "6.6.6.6");
+    std::this_thread::sleep_for(milliseconds(300));
+    Send(client.get(), "10.0.0.2");
+    std::this_thread::sleep_for(milliseconds(200));
+    inner.Release();
+
+    const std::optional<Reply> reply = Receive(client.get(), milliseconds(5000));
+    ASSERT_TRUE(reply.has_value());
+    EXPECT_EQ(reply->text, "127.0.0.1;10.0.0.2;10.0.0.2;Unknown;Unknown;none");
+    EXPECT_EQ(SummedCount(StopAndReadLog(), "busy"), 2u);
+}
+
 // Workers wait for names that never come, and datagrams keep arriving: the stop request is still seen, the
 // waiting requests go unanswered, and Run returns.
 TEST_F(LookupdServerTest, StopsDuringAFloodWhileWorkersWaitForNames) {
