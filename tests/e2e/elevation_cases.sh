@@ -18,7 +18,9 @@ apply_and_read_report() {
 limited_token_changes_go_through_one_elevated_run_each() {
     local winapp winpath started report
     winapp=$(winepath -w "$APP" 2>/dev/null | tr -d '\r')
-    started=$(WINEDEBUG=+process drive start-limited "$winapp" 2>"$ELEVATION_TRACE" | tr -d '\r')
+    # To a file, not a pipe: the started program inherits the driver's output and would hold a pipe open.
+    WINEDEBUG=+process drive start-limited "$winapp" >"$ARTIFACTS/limited-start.txt" 2>"$ELEVATION_TRACE"
+    started=$(tr -d '\r' <"$ARTIFACTS/limited-start.txt")
     [ "$(value_of elevated <<<"$started")" = 0 ] || fail "the program did not start limited: $started" || return 1
     drive wait "$MAIN_CLASS" "$MAIN_CAPTION" 30000 visible >/dev/null || fail "main window never shown" || return 1
 
