@@ -177,7 +177,7 @@ TEST_F(HttpWinsockTest, SilenceEndsInOperationTimedOut) {
 }
 
 TEST_F(HttpWinsockTest, ResolvesLocalhostThroughTheHostsFile) {
-    EXPECT_EQ(network.ResolveHost("localhost"), (Ipv4Address{{127, 0, 0, 1}}));
+    EXPECT_EQ(network.ResolveHost("localhost", 5000ms), (Ipv4Address{{127, 0, 0, 1}}));
 }
 
 // A window standing for the program's windows: it counts what reaches it while a fetch waits.
