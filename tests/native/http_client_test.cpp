@@ -265,7 +265,7 @@ TEST_F(HttpClientFixture, NameLookupOnlyForNamesThatCanBeHosts) {
 }
 
 // The name lookup belongs to the first step's countdown: it may wait no longer than the fetch's time-out, and a
-// resolver that stays silent ends the fetch as silence does, without a connection attempt.
+// resolver that stays silent ends the fetch as a silent server does.
 TEST_F(HttpClientFixture, NameLookupWaitsWithinTheCountdownAndSilenceTimesOut) {
     network.silentHosts = {"silent.test"};
     client.SetUrl("http://silent.test/page");

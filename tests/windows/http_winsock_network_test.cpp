@@ -14,8 +14,8 @@
 #include "http/http_client.h"
 #include "http/socket_error.h"
 #include "http/winsock_network_win.h"
-#include "widgets/window_win.h"
 #include "support/loopback_listener_win.h"
+#include "widgets/window_win.h"
 
 namespace quillcrest {
 namespace {
