@@ -56,13 +56,17 @@ bool IsPlausibleHostName(const std::string& host) {
 }
 
 // A dotted address is used as it is; anything else goes to the name lookup, except texts that cannot be a
-// host name at all (an empty host would otherwise name the local machine).
-Ipv4Address ServerAddress(TcpNetwork& network, const std::string& host) {
+// host name at all (an empty host would otherwise name the local machine). The name lookup waits within the
+// countdown that the connection then goes on with.
+Ipv4Address ServerAddress(TcpNetwork& network, const std::string& host, const InactivityCountdown& countdown) {
     if (const auto dotted = ParseDottedIpv4(host))
         return *dotted;
     if (!IsPlausibleHostName(host))
         throw SocketError(kHostNotFoundCode);
-    return network.ResolveHost(host);
+    const std::optional<Ipv4Address> resolved = network.ResolveHost(host, countdown.Remaining());
+    if (!resolved)
+        throw Exception(kTimedOutMessage);
+    return *resolved;
 }
 
 void SendAll(TcpConnection& connection, const std::string& bytes, InactivityCountdown& countdown) {
@@ -115,7 +119,7 @@ int HttpClient::Get() {
 
     InactivityCountdown countdown{std::chrono::seconds(timeOutSeconds_)};
     const std::unique_ptr<TcpConnection> connection = network_.OpenConnection();
-    const Ipv4Address server = ServerAddress(network_, target.host);
+    const Ipv4Address server = ServerAddress(network_, target.host, countdown);
     if (!connection->Connect(server, target.port, countdown.Remaining()))
         throw Exception(kTimedOutMessage);
     const SendingShutdownOnExit shutdown(*connection);

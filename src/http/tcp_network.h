@@ -38,8 +38,9 @@ class TcpNetwork {
     virtual ~TcpNetwork() = default;
 
     virtual std::unique_ptr<TcpConnection> OpenConnection() = 0;
-    // The first IPv4 address of a host name; throws SocketError (for example 11001) when there is none.
-    virtual Ipv4Address ResolveHost(const std::string& host) = 0;
+    // The first IPv4 address of a host name, waiting at most maxWait for the name lookup; nothing when the time ran
+    // out. Throws SocketError (for example 11001) when there is no address.
+    virtual std::optional<Ipv4Address> ResolveHost(const std::string& host, std::chrono::milliseconds maxWait) = 0;
 };
 
 }  // namespace quillcrest

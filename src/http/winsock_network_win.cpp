@@ -6,6 +6,7 @@
 #include <limits>
 #include <utility>
 
+#include "base/host_address_lookup_win.h"
 #include "base/win_handles_win.h"
 #include "http/socket_error.h"
 
@@ -117,25 +118,18 @@ std::unique_ptr<TcpConnection> WinsockNetwork::OpenConnection() {
     return std::make_unique<WinsockConnection>(wait_);
 }
 
-Ipv4Address WinsockNetwork::ResolveHost(const std::string& host) {
-    addrinfo hints{};
-    hints.ai_family = AF_INET;
-    hints.ai_socktype = SOCK_STREAM;
-    hints.ai_protocol = IPPROTO_TCP;
-    UniqueAddressInfo found;
+std::optional<Ipv4Address> WinsockNetwork::ResolveHost(const std::string& host, std::chrono::milliseconds maxWait) {
+    const std::optional<HostAddressAnswer> answer = LookUpHostAddress(host, SOCK_STREAM, wait_, maxWait);
+    if (!answer)
+        return std::nullopt;
     // getaddrinfo answers with the Windows Sockets codes themselves (11001 for an unknown host).
-    const int code = ::getaddrinfo(host.c_str(), nullptr, &hints, found.put());
-    if (code != 0)
-        throw SocketError(code);
-    for (const addrinfo* entry = found.get(); entry != nullptr; entry = entry->ai_next) {
-        if (entry->ai_family == AF_INET && entry->ai_addr != nullptr) {
-            const auto* address = reinterpret_cast<const sockaddr_in*>(entry->ai_addr);
-            Ipv4Address result;
-            std::memcpy(result.octets.data(), &address->sin_addr, result.octets.size());
-            return result;
-        }
-    }
-    throw SocketError(WSANO_DATA);
+    if (answer->code != 0)
+        throw SocketError(answer->code);
+    if (!answer->address)
+        throw SocketError(WSANO_DATA);
+    Ipv4Address result;
+    std::memcpy(result.octets.data(), &*answer->address, result.octets.size());
+    return result;
 }
 
 }  // namespace quillcrest

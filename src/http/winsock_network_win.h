@@ -5,6 +5,7 @@
 
 #include <chrono>
 #include <memory>
+#include <optional>
 #include <string>
 #include <utility>
 
@@ -20,14 +21,14 @@ namespace quillcrest {
 bool WaitForPageDispatchingMessages(HANDLE event, std::chrono::milliseconds timeout);
 
 // The program's sockets: Winsock TCP connections whose waits keep the user interface alive (see
-// WaitForPageDispatchingMessages) and getaddrinfo name lookup. Holds Winsock started for as long as it lives;
-// connections it opened must go before it.
+// WaitForPageDispatchingMessages) and getaddrinfo name lookup on a worker thread, waited for the same way. Holds
+// Winsock started for as long as it lives; connections it opened must go before it.
 class WinsockNetwork : public TcpNetwork {
   public:
     explicit WinsockNetwork(EventWait wait = WaitForPageDispatchingMessages) : wait_(std::move(wait)) {}
 
     std::unique_ptr<TcpConnection> OpenConnection() override;
-    Ipv4Address ResolveHost(const std::string& host) override;
+    std::optional<Ipv4Address> ResolveHost(const std::string& host, std::chrono::milliseconds maxWait) override;
 
   private:
     WinsockSession session_;

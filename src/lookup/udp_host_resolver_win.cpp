@@ -2,23 +2,22 @@
 
 #include <windows.h>
 #include <winsock2.h>
-#include <ws2tcpip.h>
 
-#include "base/win_handles_win.h"
+#include <utility>
+
+#include "base/host_address_lookup_win.h"
 
 namespace quillcrest {
 
+UdpHostResolver::UdpHostResolver(EventWait wait) : wait_(std::move(wait)) {}
+
 std::uint32_t UdpHostResolver::Resolve(const std::string& host) {
-    addrinfo hints{};
-    hints.ai_family = AF_INET;
-    hints.ai_socktype = SOCK_DGRAM;
-    hints.ai_protocol = IPPROTO_UDP;
-    UniqueAddressInfo found;
-    const int code = ::getaddrinfo(host.c_str(), nullptr, &hints, found.put());
-    if (code != 0 || !found || found.get()->ai_addr == nullptr)
-        throw LookupTransportError("cannot resolve the lookup host (error " + std::to_string(code) + ")");
-    const auto* address = reinterpret_cast<const sockaddr_in*>(found.get()->ai_addr);
-    return ntohl(address->sin_addr.s_addr);
+    const std::optional<HostAddressAnswer> answer = LookUpHostAddress(host, SOCK_DGRAM, wait_, kLookupHostResolveLimit);
+    if (!answer)
+        throw LookupTransportError("the name lookup of the lookup host was abandoned");
+    if (answer->code != 0 || !answer->address)
+        throw LookupTransportError("cannot resolve the lookup host (error " + std::to_string(answer->code) + ")");
+    return ntohl(*answer->address);
 }
 
 }  // namespace quillcrest

@@ -264,6 +264,23 @@ TEST_F(HttpClientFixture, NameLookupOnlyForNamesThatCanBeHosts) {
     }
 }
 
+// The name lookup belongs to the first step's countdown: it may wait no longer than the fetch's time-out, and a
+// resolver that stays silent ends the fetch as a silent server does.
+TEST_F(HttpClientFixture, NameLookupWaitsWithinTheCountdownAndSilenceTimesOut) {
+    network.silentHosts = {"silent.test"};
+    client.SetUrl("http://silent.test/page");
+    client.SetTimeOut(7);
+    try {
+        client.Get();
+        FAIL() << "Get succeeded";
+    } catch (const Exception& error) {
+        EXPECT_STREQ(error.what(), "Operation timed out");
+    }
+    ASSERT_EQ(network.lookupWaits.size(), 1u);
+    EXPECT_LE(network.lookupWaits[0], 7000ms);
+    EXPECT_GT(network.lookupWaits[0], 6000ms);
+}
+
 TEST_F(HttpClientFixture, DottedAddressIsUsedWithoutLookup) {
     ScriptedTcpServer server({Send(kOk + "Content-Length: 2\r\n\r\nok")});
     client.SetUrl(LoopbackUrl(server, "/"));

@@ -103,8 +103,10 @@ const ParseRow kParseRows[] = {
     {"Too_large_to_be_finite", "1e400", '.', std::nullopt},
     {"Very_long_text", "1111111111111111111111111111111111111111111111111111111111111111111111", '.', std::nullopt},
     // The length limit is 64 characters: a text of exactly that length is still read.
-    {"Text_of_exactly_the_length_limit", "46000.5000000000000000000000000000000000000000000000000000000000", '.', 46000.5},
-    {"One_character_past_the_length_limit", "46000.50000000000000000000000000000000000000000000000000000000000", '.', std::nullopt},
+    {"Text_of_exactly_the_length_limit", "46000.5000000000000000000000000000000000000000000000000000000000", '.',
+     46000.5},
+    {"One_character_past_the_length_limit", "46000.50000000000000000000000000000000000000000000000000000000000", '.',
+     std::nullopt},
 };
 
 class ParseDayCountTest : public ::testing::TestWithParam<ParseRow> {};

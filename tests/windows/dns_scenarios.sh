@@ -50,7 +50,7 @@ work=$(mktemp -d)
 trap 'wineserver -k >/dev/null 2>&1; rm -rf "$work"' EXIT
 trap 'exit 130' INT TERM
 
-# name | resolv.conf lines (";" separated) | expected list ("-" for none)
+# name | resolv.conf lines (";" separated) | the test's setting (VARIABLE=value) | the tests to run
 # Only loopback servers (127.0.x.y) are named: Wine sends real lookups to the servers it is given, and nothing
 # answers DNS on these loopback addresses, so those lookups fail at once and never leave the machine.
 #  - zero: an IPv6-only configuration, because a file without nameserver lines makes the resolver fall
@@ -59,25 +59,29 @@ trap 'exit 130' INT TERM
 #    only the first three (glibc's MAXNS), so those three are what the platform reports.
 many_lines=""
 for i in $(seq 1 20); do many_lines+="nameserver 127.0.54.$i;"; done
+#  - silent: a server that the test itself binds on a loopback address and never answers from, with a resolver
+#    time-out longer than a page fetch's shortest one; QC_SILENT_RESOLVER tells the test where to bind it.
+listed="NetconfigDnsScenario.*"
 scenarios=(
-    "zero|nameserver ::1|-"
-    "one|nameserver 127.0.53.53|127.0.53.53"
-    "three|nameserver 127.0.53.1;nameserver 127.0.53.2;nameserver 127.0.53.3|127.0.53.1,127.0.53.2,127.0.53.3"
-    "many|${many_lines}|127.0.54.1,127.0.54.2,127.0.54.3"
+    "zero|nameserver ::1|QC_EXPECT_DNS=-|$listed"
+    "one|nameserver 127.0.53.53|QC_EXPECT_DNS=127.0.53.53|$listed"
+    "three|nameserver 127.0.53.1;nameserver 127.0.53.2;nameserver 127.0.53.3|QC_EXPECT_DNS=127.0.53.1,127.0.53.2,127.0.53.3|$listed"
+    "many|${many_lines}|QC_EXPECT_DNS=127.0.54.1,127.0.54.2,127.0.54.3|$listed"
+    "silent|nameserver 127.0.55.1;options timeout:3 attempts:1|QC_SILENT_RESOLVER=127.0.55.1|SilentResolverScenario.*"
 )
 
 passed=0
 failed=0
 for scenario in "${scenarios[@]}"; do
-    IFS='|' read -r name lines expected <<<"$scenario"
+    IFS='|' read -r name lines setting filter <<<"$scenario"
     conf="$work/resolv-$name.conf"
     tr ';' '\n' <<<"$lines" >"$conf"
-    echo "=== dns scenario '$name': expecting '${expected}'"
+    echo "=== dns scenario '$name': $setting"
 
     wineserver -k >/dev/null 2>&1
-    output=$(QC_EXPECT_DNS="$expected" unshare -m sh -c \
-        'mount --bind "$1" /etc/resolv.conf && exec wine "$2" --gtest_filter="NetconfigDnsScenario.*"' \
-        sh "$conf" "$test_exe" 2>&1)
+    output=$(env "$setting" unshare -m sh -c \
+        'mount --bind "$1" /etc/resolv.conf && exec wine "$2" --gtest_filter="$3"' \
+        sh "$conf" "$test_exe" "$filter" 2>&1)
     status=$?
     wineserver -k >/dev/null 2>&1
     echo "$output"

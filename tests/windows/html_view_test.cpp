@@ -1,8 +1,8 @@
 #include <windows.h>
 #include <gtest/gtest.h>
 #include <objbase.h>
-#include <wincodec.h>
 #include <psapi.h>
+#include <wincodec.h>
 #include <wrl/client.h>
 
 #include <algorithm>
@@ -41,7 +41,8 @@ const std::vector<std::uint8_t>& LargestPng() {
         ComPtr<IWICBitmapFrameEncode> frame;
         WICPixelFormatGUID format = GUID_WICPixelFormat8bppGray;
         const std::vector<BYTE> strip(kSide * kStripRows, 0);
-        if (FAILED(::CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&factory))) ||
+        if (FAILED(
+                ::CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&factory))) ||
             FAILED(::CreateStreamOnHGlobal(nullptr, TRUE, &stream)) ||
             FAILED(factory->CreateEncoder(GUID_ContainerFormatPng, nullptr, &encoder)) ||
             FAILED(encoder->Initialize(stream.Get(), WICBitmapEncoderNoCache)) ||

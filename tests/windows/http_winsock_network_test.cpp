@@ -14,8 +14,8 @@
 #include "http/http_client.h"
 #include "http/socket_error.h"
 #include "http/winsock_network_win.h"
-#include "widgets/window_win.h"
 #include "support/loopback_listener_win.h"
+#include "widgets/window_win.h"
 
 namespace quillcrest {
 namespace {
@@ -177,7 +177,7 @@ TEST_F(HttpWinsockTest, SilenceEndsInOperationTimedOut) {
 }
 
 TEST_F(HttpWinsockTest, ResolvesLocalhostThroughTheHostsFile) {
-    EXPECT_EQ(network.ResolveHost("localhost"), (Ipv4Address{{127, 0, 0, 1}}));
+    EXPECT_EQ(network.ResolveHost("localhost", 5000ms), (Ipv4Address{{127, 0, 0, 1}}));
 }
 
 // A window standing for the program's windows: it counts what reaches it while a fetch waits.

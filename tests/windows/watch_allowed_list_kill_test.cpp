@@ -42,7 +42,8 @@ std::string WholeList(std::size_t count) {
 // How many entries a file holds, when it is a whole list; -1 when it is anything else.
 long long WholeListLength(const std::string& text) {
     std::size_t count = 0;
-    for (std::size_t lineEnd = text.find("\r\n"); lineEnd != std::string::npos; lineEnd = text.find("\r\n", lineEnd + 2))
+    for (std::size_t lineEnd = text.find("\r\n"); lineEnd != std::string::npos;
+         lineEnd = text.find("\r\n", lineEnd + 2))
         ++count;
     return text == WholeList(count) ? static_cast<long long>(count) : -1;
 }
