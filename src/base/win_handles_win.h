@@ -26,6 +26,7 @@ using UniqueSocket = UniqueHandle<SOCKET, decltype(&::closesocket), &::closesock
 using UniqueAddressInfo = UniqueHandle<addrinfo*, decltype(&::freeaddrinfo), &::freeaddrinfo>;
 using UniqueIcon = UniqueHandle<HICON, decltype(&::DestroyIcon), &::DestroyIcon>;
 using UniqueMenu = UniqueHandle<HMENU, decltype(&::DestroyMenu), &::DestroyMenu>;
+using UniqueHook = UniqueHandle<HHOOK, decltype(&::UnhookWindowsHookEx), &::UnhookWindowsHookEx>;
 using UniqueWindow = UniqueHandle<HWND, decltype(&::DestroyWindow), &::DestroyWindow>;
 using UniqueGdiObject = UniqueHandle<HGDIOBJ, decltype(&::DeleteObject), &::DeleteObject>;
 using UniqueDc = UniqueHandle<HDC, decltype(&::DeleteDC), &::DeleteDC>;

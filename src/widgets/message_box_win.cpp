@@ -10,9 +10,6 @@
 namespace quillcrest {
 namespace {
 
-// Only this file sets hooks.
-using UniqueHook = UniqueHandle<HHOOK, decltype(&::UnhookWindowsHookEx), &::UnhookWindowsHookEx>;
-
 // The scope of the box being opened, until its window exists: the system creates the box's top-level window
 // first thing inside MessageBoxA, before it dispatches any message.
 std::optional<ModalScope>* g_openingBox = nullptr;
