@@ -1,5 +1,5 @@
 # End-to-end case of the early check: a DNS setting written while the program runs. Sourced by run_e2e.sh and
-# built on its helpers.
+# built on its shell functions.
 
 # Wine's GetNetworkParams keeps answering the servers it read first, so the change is staged as a stored default
 # list that differs from the machine's: the first check against it alerts. Only the write under the preferred
