@@ -12,7 +12,7 @@
 namespace quillcrest {
 namespace {
 
-using fakes::FakeWmiQuery;
+using fakes::IpEnabledRow;
 using fakes::kRigAdapter;
 using fakes::PlantDword;
 using fakes::UserKey;
@@ -20,10 +20,6 @@ using fakes::WatchRig;
 
 constexpr char kDeclined[] = "The change was not made, because administrator approval was declined";
 constexpr std::uint32_t kAccessDenied = 91;
-
-FakeWmiQuery::Row IpEnabledRow(const std::string& id) {
-    return {{"SettingID", WmiValue::Text(id)}, {"IPEnabled", WmiValue::Boolean(true)}};
-}
 
 // The user actions that change every adapter, each ending the way the window sees it: the reports the user
 // gets (an error escaping the handler is shown once by the window) and whether the window may close.

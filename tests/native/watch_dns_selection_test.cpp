@@ -11,7 +11,7 @@
 namespace quillcrest {
 namespace {
 
-using fakes::FakeWmiQuery;
+using fakes::IpEnabledRow;
 using fakes::kRigAdapter;
 using fakes::PlantDword;
 using fakes::PlantText;
@@ -21,10 +21,6 @@ using fakes::UserKey;
 using fakes::WatchRig;
 
 const std::string kOpenDns = "208.67.222.222,208.67.220.220";
-
-FakeWmiQuery::Row IpEnabledRow(const std::string& id) {
-    return {{"SettingID", WmiValue::Text(id)}, {"IPEnabled", WmiValue::Boolean(true)}};
-}
 
 // ---- Choosing an item ----
 

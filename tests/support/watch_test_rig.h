@@ -22,6 +22,11 @@ constexpr char kRigExeFolder[] = "C:\\Apps\\";
 constexpr char kRigAllowedListPath[] = "C:\\Apps\\AllowedDNS.txt";
 constexpr char kRigAdapter[] = "{AAAAAAAA-0000-0000-0000-000000000001}";
 
+// A row of the IP-enabled adapters' query, as the adapter actions read it.
+inline FakeWmiQuery::Row IpEnabledRow(const std::string& id) {
+    return {{"SettingID", WmiValue::Text(id)}, {"IPEnabled", WmiValue::Boolean(true)}};
+}
+
 // A DnsWatch over fakes of everything it reaches. The preferred adapter is kRigAdapter; tests set the fakes up,
 // then call Start() (or skip it to drive a watch that was not started) and the event methods.
 struct WatchRig {
