@@ -72,6 +72,17 @@ class RunningTimer : public CheckTimer {
     void SetEnabled(bool) override {}
 };
 
+// The ticks alone are measured: no notification of setting changes runs beside them.
+class NoChangeNotification : public DnsChangeNotification {
+  public:
+    void SetWatching(bool) override {}
+};
+
+class NoSettleTimer : public SettleTimer {
+  public:
+    void StartOnce(std::chrono::milliseconds) override { Fail("a settings change was signalled"); }
+};
+
 // The bare platform calls: the probe with the watch's first buffer size, then the call with the size asked for.
 class BarePair {
   public:
@@ -117,8 +128,13 @@ int main(int argc, char** argv) {
     NoDialogs dialogs;
     NoWindow window;
     RunningTimer timer;
-    DnsWatch watch(DnsWatch::Platform{query, registry, network, files, dialogs, window, timer}, GetExeDir(),
-                   EqualIgnoringCaseByUserLocale);
+    NoChangeNotification changeNotification;
+    NoSettleTimer settleTimer;
+    SteadyMonotonicClock clock;
+    DnsWatch watch(
+        DnsWatch::Platform{query, registry, network, files, dialogs, window, timer, changeNotification, settleTimer,
+                           clock},
+        GetExeDir(), EqualIgnoringCaseByUserLocale);
     watch.Start();
     if (!watch.references().recentDnsList)
         Fail("the machine's DNS server list could not be read at start");
