@@ -67,7 +67,7 @@ void ChangeCheck::CheckAsTheNextTickWould() {
 }
 
 void ChangeCheck::Check(std::optional<std::string>& reference, const char* question) {
-    if (checkWaitingForUser_)
+    if (checkWaitingForUser_ || ownChangesInProgress_ > 0)
         return;
     RunningFlag running(checkWaitingForUser_);
 

@@ -49,6 +49,21 @@ class ChangeCheck {
     // the 30-second timer runs, else against the default list. Leaves both timers as they are.
     void CheckAsTheNextTickWould();
 
+    // Marks one of the program's own DNS changes (Apply, the Ctrl reset, the restore on close) for as long as it
+    // lasts. No check runs meanwhile: the reference is renewed only when the change ends, so a check in between
+    // would take the user's own change for someone else's. Such checks do happen, since the wait for an elevated
+    // run and WMI's calls dispatch window messages, and with them the ticks and the early check.
+    class OwnChange {
+      public:
+        explicit OwnChange(ChangeCheck& check) : check_(check) { ++check_.ownChangesInProgress_; }
+        ~OwnChange() { --check_.ownChangesInProgress_; }
+        OwnChange(const OwnChange&) = delete;
+        OwnChange& operator=(const OwnChange&) = delete;
+
+      private:
+        ChangeCheck& check_;
+    };
+
   private:
     void Check(std::optional<std::string>& reference, const char* question);
     void RevertPreferredAdapter(const std::string& reference);
@@ -63,6 +78,7 @@ class ChangeCheck {
     WatchWindow& window_;
     CheckTimer& recentCheckTimer_;
     bool checkWaitingForUser_ = false;
+    int ownChangesInProgress_ = 0;
 };
 
 }  // namespace quillcrest

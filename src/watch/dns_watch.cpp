@@ -47,6 +47,7 @@ void DnsWatch::OnMonitorBoxReleased() {
 }
 
 void DnsWatch::OnApplyClicked() {
+    const ChangeCheck::OwnChange ownChange(changeCheck_);
     const std::optional<int> item = selection_.item();
     // A refusal ends Apply here, as an error does: the selection stays pending and "Apply" shown.
     if (item == kSelectionDefault)
@@ -62,6 +63,7 @@ void DnsWatch::OnApplyClicked() {
 
 void DnsWatch::OnCheckButtonReleased(bool ctrlHeld) {
     if (ctrlHeld) {
+        const ChangeCheck::OwnChange ownChange(changeCheck_);
         SettleDnsChange(ResetDhcpAdapters(platform_.query, platform_.network, records_), platform_.dialogs);
         return;
     }
@@ -76,6 +78,7 @@ bool DnsWatch::OnCloseQuery() {
     if (platform_.dialogs.ShowExitDialog() != kDialogResultOk)
         return false;
     try {
+        const ChangeCheck::OwnChange ownChange(changeCheck_);
         SettleDnsChange(RestoreRecordedServers(platform_.network, records_), platform_.dialogs);
     } catch (const std::exception& error) {
         platform_.dialogs.ShowError(error.what());

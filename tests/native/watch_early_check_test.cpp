@@ -126,6 +126,65 @@ TEST(WatchEarlyCheckTest, SignalWhileTheAlertIsUpRunsNoCheck) {
     EXPECT_EQ(rig.network.listReads, 1);
 }
 
+// The program's own changes write the settings the notification watches, and the wait for an elevated run (or
+// a WMI call) dispatches messages: the early check and the ticks may come due before the change has ended and
+// renewed the reference. None of them may take the user's change for someone else's.
+struct OwnChangeCase {
+    const char* name;
+    bool ctrlReset;  // the Ctrl reset of "Check My Current DNS Settings" rather than Apply of OpenDNS
+    bool recentTimerRunning;
+};
+
+void PrintTo(const OwnChangeCase& row, std::ostream* out) {
+    *out << row.name;
+}
+
+class WatchOwnChangeTest : public ::testing::TestWithParam<OwnChangeCase> {};
+
+TEST_P(WatchOwnChangeTest, ChecksDueWhileTheChangeIsMadeRaiseNoAlert) {
+    const OwnChangeCase& row = GetParam();
+    SCOPED_TRACE(row.name);
+    WatchRig rig;
+    rig.window.monitorOn = true;
+    rig.StartOn("10.0.0.1");
+    rig.SetDhcpRecord(true);
+    rig.recentCheckTimer.enabled = row.recentTimerRunning;
+    rig.query.setRows({fakes::IpEnabledRow(fakes::kRigAdapter)});
+    rig.network.tcpipInterfaces = {fakes::kRigAdapter};
+    int checksDue = 0;
+    rig.network.afterChanging = [&] {
+        rig.network.currentList = "208.67.222.222,208.67.220.220";
+        rig.watch.OnDnsSettingsSignalled();
+        rig.AdvanceClock(milliseconds(2000));
+        rig.watch.OnRecentCheckTick();
+        ++checksDue;
+    };
+
+    if (row.ctrlReset) {
+        rig.watch.OnCheckButtonReleased(true);
+    } else {
+        rig.watch.OnSelectionClicked(kSelectionOpenDns);
+        rig.watch.OnApplyClicked();
+    }
+
+    EXPECT_EQ(checksDue, 1) << "the change was made";
+    EXPECT_EQ(rig.dialogs.alerts, 0);
+    // Guarded checks are skipped, not lost: the next tick checks as before.
+    rig.network.currentList = "10.0.0.66";
+    rig.watch.OnRecentCheckTick();
+    EXPECT_EQ(rig.dialogs.alerts, 1);
+}
+
+const OwnChangeCase kOwnChangeCases[] = {
+    {"apply_while_the_30_second_check_runs", false, true},
+    {"apply_before_the_first_120_second_check", false, false},
+    {"ctrl_reset_while_the_30_second_check_runs", true, true},
+};
+
+INSTANTIATE_TEST_SUITE_P(OwnChanges, WatchOwnChangeTest, ::testing::ValuesIn(kOwnChangeCases), [](const auto& info) {
+    return fakes::RowName(info.param.name);
+});
+
 TEST(WatchEarlyCheckTest, SwitchTurnedOffWhileSettlingRunsNoCheck) {
     EarlyCheckRig rig;
     rig.Signal(1, milliseconds(0));

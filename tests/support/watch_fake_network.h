@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
@@ -30,6 +31,10 @@ class FakeWatchNetwork : public WatchNetwork {
     // Adapters that take their servers but want Windows restarted.
     std::vector<std::string> restartingAdapters;
 
+    // Runs once the requested changes are made, before the request returns: the messages a real change
+    // dispatches while it waits (timer ticks, the settings notification) arrive there.
+    std::function<void()> afterChanging;
+
     int listReads = 0;
     // How many times the watch asked for changes: once per user action.
     int changeRequests = 0;
@@ -49,7 +54,7 @@ class FakeWatchNetwork : public WatchNetwork {
         ++changeRequests;
         if (declineWith)
             throw Exception(*declineWith);
-        return ChangeEach(assignments, [this](const DnsAssignment& assignment) {
+        DnsChangeOutcome changed = ChangeEach(assignments, [this](const DnsAssignment& assignment) {
             const std::string& settingId = assignment.settingId;
             if (failingAdapter && *failingAdapter == settingId)
                 throw Exception("WMI is unreachable");
@@ -67,6 +72,9 @@ class FakeWatchNetwork : public WatchNetwork {
                 outcome.restartNeeded = outcome.restartNeeded || restarting == settingId;
             return outcome;
         });
+        if (afterChanging)
+            afterChanging();
+        return changed;
     }
 
     void FlushDNSCache() override { log.push_back("flush"); }
