@@ -47,11 +47,7 @@ cleanup() {
 trap cleanup EXIT
 trap 'exit 130' INT TERM
 
-qc_ensure_prefix || exit 1
-if [ -z "${DISPLAY:-}" ]; then
-    qc_start_xvfb 150 190 || exit 1
-fi
-wineserver -p >/dev/null 2>&1 && OWN_WINESERVER=1
+qc_start_bench_session || exit 1
 
 drive() { wine "$BUILD/qcdriver.exe" "$@" 2>/dev/null | tr -d '\r'; }
 stop_app() {

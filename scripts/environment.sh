@@ -217,6 +217,18 @@ qc_stop_wineserver() {
     wineserver -k >/dev/null 2>&1 || true
 }
 
+# The set-up a benchmark script that drives the program shares: the prefix, a display (Xvfb on one of :150 to
+# :190 when DISPLAY is unset) and a persistent wineserver. Sets OWN_WINESERVER to 1 when it started the server, so
+# the script's clean-up stops only a server of its own.
+qc_start_bench_session() {
+    qc_ensure_prefix || return 1
+    if [ -z "${DISPLAY:-}" ]; then
+        qc_start_xvfb 150 190 || return 1
+    fi
+    wineserver -p >/dev/null 2>&1 && OWN_WINESERVER=1
+    return 0
+}
+
 # The pages of site/ served with nginx on the message server's and the web server's loopback addresses, as the
 # program's build defaults name them (QUILLCREST_MESSAGE_HOST and QUILLCREST_WEB_HOST override them). nginx runs
 # in the foreground as a child of the calling script, as the invoking user, from a configuration written under
