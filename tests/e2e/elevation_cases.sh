@@ -11,7 +11,9 @@ apply_and_read_report() {
     poll 5 eval 'drive children "$MAIN_CLASS" | tr -d "\r" | grep -qE "\|Apply\|1$"' || return 1
     drive click "$MAIN_CLASS" apply >/dev/null
     local text
-    text=$(drive box Quillcrest 30000 | tr -d '\r') || return 1
+    # Generous: from a limited start the report waits for a second program to start, bring up WMI and end, which
+    # on a loaded machine under Wine can take tens of seconds.
+    text=$(drive box Quillcrest 90000 | tr -d '\r') || return 1
     echo "$text"
 }
 
