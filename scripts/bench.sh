@@ -17,8 +17,7 @@
 # goal is scaled to the duration), QC_BENCH_BUILD (Windows build directory, default build/bench-win),
 # QC_BENCH_WINEPREFIX (default build/wineprefix-bench), QC_JOBS.
 #
-# A benchmark program or script reports a result as one line "BENCH|name|figure|goal|ratio|verdict"; the
-# web page client's lines "... ratio R x curl" are read as they are.
+# A benchmark program or script reports a result as one line "BENCH|name|figure|goal|ratio|verdict".
 set -uo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/environment.sh"
 cd "$QC_ROOT"
@@ -72,11 +71,6 @@ run_bench() {  # name command...
     status=$?
     local found
     found=$(grep -E '^BENCH\|' "$log" | tr -d '\r')
-    if [ -z "$found" ]; then
-        found=$(grep -E 'ratio [0-9.]+ x curl' "$log" |
-            sed -E 's/^(.*[^ ]) +client +([0-9.]+ MiB\/s) +curl +([0-9.]+ MiB\/s) +ratio +([0-9.]+) x curl.*/\1|\2 vs curl \3|\4/' |
-            awk -F'|' '{ printf "BENCH|HTTP: %s|%s|>= 0.90 x curl|%s x|%s\n", $1, $2, $3, ($3 >= 0.9 ? "met" : "NOT met") }')
-    fi
     if [ -z "$found" ]; then
         # The HTML view's benchmark: "... median M ms ..." against one frame of 16 ms.
         found=$(grep -E 'parse \+ layout \+ paint median [0-9.]+ ms' "$log" | head -n 1 |

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "http/http_address.h"
@@ -42,6 +43,8 @@ class HttpClient {
     const std::vector<std::string>& Headers() const { return headers_; }
     // The body of the last exchange; emptied and refilled by every exchange.
     const std::string& Body() const { return body_; }
+    // Hands the body of the last exchange over without copying it; Body() is empty afterwards.
+    std::string TakeBody() { return std::exchange(body_, std::string()); }
 
   private:
     TcpNetwork& network_;

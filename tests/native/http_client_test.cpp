@@ -218,6 +218,8 @@ TEST_F(HttpClientFixture, EveryExchangeEmptiesAndRefillsTheBody) {
         client.SetUrl(LoopbackUrl(server, "/"));
         EXPECT_EQ(client.Get(), 200);
         EXPECT_EQ(client.Body(), "first");
+        EXPECT_EQ(client.TakeBody(), "first");
+        EXPECT_EQ(client.Body(), "");
     }
     {
         ScriptedTcpServer server({Send("HTTP/1.1 500 Oops\r\n\r\n")});
