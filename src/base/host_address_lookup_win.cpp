@@ -26,10 +26,11 @@ struct LookupState {
     HostAddressAnswer answer;
 };
 
-HostAddressAnswer AskResolver(const std::string& host, int socketType) {
+HostAddressAnswer AskResolver(const std::string& host, int socketType, int flags = 0) {
     addrinfo hints{};
     hints.ai_family = AF_INET;
     hints.ai_socktype = socketType;
+    hints.ai_flags = flags;
     UniqueAddressInfo found;
     HostAddressAnswer answer;
     answer.code = ::getaddrinfo(host.c_str(), nullptr, &hints, found.put());
@@ -50,6 +51,15 @@ std::optional<HostAddressAnswer> LookUpHostAddress(const std::string& host,
                                                    int socketType,
                                                    const EventWait& wait,
                                                    std::chrono::milliseconds timeout) {
+    // An address written in numbers needs no resolver and cannot block: it is read here at once, without the
+    // worker thread, whose start costs more than a whole lookup exchange on loopback. Anything else (a name)
+    // fails this at once too and goes to the worker.
+    {
+        const WinsockSession session;
+        const HostAddressAnswer numeric = AskResolver(host, socketType, AI_NUMERICHOST);
+        if (numeric.code == 0)
+            return numeric;
+    }
     auto state = std::make_shared<LookupState>(host, socketType);
     if (!state->answered)
         throw Exception("Cannot look up \"" + host + "\": " + SystemMessageText(::GetLastError()));
