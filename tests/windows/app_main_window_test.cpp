@@ -56,8 +56,9 @@ TEST_P(MainWindowGateTest, RefusalShowsItsBoxAndEndsNormallyAfterCreation) {
         EXPECT_EQ(boxes, row.expectedBoxes);
         const std::optional<WPARAM> quit = PostedQuit();
         EXPECT_EQ(quit.has_value(), row.expectQuit);
-        if (quit)
+        if (quit) {
             EXPECT_EQ(*quit, 0u);
+        }
     }
 }
 
