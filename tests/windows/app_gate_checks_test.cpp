@@ -109,6 +109,10 @@ struct AdminCase {
     bool expectProcessToken;
 };
 
+void PrintTo(const AdminCase& row, std::ostream* out) {
+    *out << row.name;
+}
+
 class IsAdministratorTest : public ::testing::TestWithParam<AdminCase> {};
 
 TEST_P(IsAdministratorTest, DecidesFromTheRightTokenAndGroup) {

@@ -35,6 +35,10 @@ struct GateCase {
     bool expectQuit;
 };
 
+void PrintTo(const GateCase& row, std::ostream* out) {
+    *out << row.name;
+}
+
 class MainWindowGateTest : public testing::TestWithParam<GateCase> {};
 
 // A refused gate shows its box and asks the program to end, yet the window's creation goes on to the end: the

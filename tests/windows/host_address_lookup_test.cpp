@@ -23,6 +23,10 @@ struct HostRow {
     std::optional<std::uint32_t> address;  // in network byte order
 };
 
+void PrintTo(const HostRow& row, std::ostream* out) {
+    *out << row.name;
+}
+
 class HostAddressLookupTest : public ::testing::TestWithParam<HostRow> {};
 
 // Counts the waits and waits for real, so a name's answer still arrives.

@@ -137,6 +137,10 @@ struct DnsCase {
     std::vector<std::string> expected;
 };
 
+void PrintTo(const DnsCase& row, std::ostream* out) {
+    *out << row.name;
+}
+
 class IpConfigDnsServersTest : public IpConfigSnapshotTest, public testing::WithParamInterface<DnsCase> {};
 
 TEST_P(IpConfigDnsServersTest, ListsEveryServerInResolverOrder) {
@@ -166,6 +170,10 @@ struct NetworkFailureCase {
     std::optional<DWORD> readResult;
     DWORD code;
 };
+
+void PrintTo(const NetworkFailureCase& row, std::ostream* out) {
+    *out << row.name;
+}
 
 class IpConfigNetworkFailureTest : public IpConfigSnapshotTest,
                                    public testing::WithParamInterface<NetworkFailureCase> {};
@@ -246,6 +254,10 @@ struct AdapterFailureCase {
     std::optional<DWORD> readResult;
     DWORD code;
 };
+
+void PrintTo(const AdapterFailureCase& row, std::ostream* out) {
+    *out << row.name;
+}
 
 class IpConfigAdapterFailureTest : public IpConfigSnapshotTest,
                                    public testing::WithParamInterface<AdapterFailureCase> {};
@@ -353,6 +365,10 @@ struct LeaseCase {
     LocalDateTime obtained;  // lease obtained at 0
     LocalDateTime expires;   // lease expires at 1700000000 (2023-11-14 22:13:20 UTC)
 };
+
+void PrintTo(const LeaseCase& row, std::ostream* out) {
+    *out << row.name;
+}
 
 class IpConfigLeaseTimeZoneTest : public IpConfigSnapshotTest, public testing::WithParamInterface<LeaseCase> {};
 

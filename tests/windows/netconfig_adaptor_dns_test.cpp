@@ -57,6 +57,10 @@ struct ServersCase {
     std::vector<std::string> servers;
 };
 
+void PrintTo(const ServersCase& row, std::ostream* out) {
+    *out << row.name;
+}
+
 class SetAdaptorDnsArgumentTest : public SetAdaptorDnsTest, public ::testing::WithParamInterface<ServersCase> {};
 
 TEST_P(SetAdaptorDnsArgumentTest, MethodReceivesServersByReferenceFromIndexOne) {
@@ -148,6 +152,10 @@ struct ReturnValueCase {
     const char* reason;
 };
 
+void PrintTo(const ReturnValueCase& row, std::ostream* out) {
+    *out << row.name;
+}
+
 class SetAdaptorDnsReturnValueTest : public SetAdaptorDnsTest, public ::testing::WithParamInterface<ReturnValueCase> {};
 
 TEST_P(SetAdaptorDnsReturnValueTest, ReturnValueDecidesBetweenDoneAndRefused) {
@@ -160,8 +168,9 @@ TEST_P(SetAdaptorDnsReturnValueTest, ReturnValueDecidesBetweenDoneAndRefused) {
     EXPECT_EQ(adapters_[1].calls.size(), 1u) << "the walk goes on";
     EXPECT_EQ(outcome.restartNeeded, row.restartNeeded);
     ASSERT_EQ(outcome.refusals.size(), row.refused ? 1u : 0u);
-    if (row.refused)
+    if (row.refused) {
         EXPECT_EQ(outcome.refusals[0].reason, row.reason);
+    }
 }
 
 const ReturnValueCase kReturnValueCases[] = {

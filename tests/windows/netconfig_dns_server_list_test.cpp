@@ -51,6 +51,10 @@ struct ListCase {
     std::vector<ULONG> expectedOffers;
 };
 
+void PrintTo(const ListCase& row, std::ostream* out) {
+    *out << row.name;
+}
+
 class DnsServerListTest : public testing::TestWithParam<ListCase> {};
 
 TEST_P(DnsServerListTest, ReadsServerChain) {

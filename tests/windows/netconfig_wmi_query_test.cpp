@@ -179,6 +179,10 @@ struct VariantCase {
     WmiValue::Kind kind;
 };
 
+void PrintTo(const VariantCase& row, std::ostream* out) {
+    *out << row.name;
+}
+
 void FillNull(VARIANT& v) {
     v.vt = VT_NULL;
 }
