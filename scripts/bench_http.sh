@@ -7,11 +7,15 @@
 # owns; the bare receive (bench_http_bare_receive.cpp) receives every byte straight into memory of its own and
 # reads no HTTP at all, which is the least a client that keeps the page can do. The goal holds against both
 # curls; the bare receive tells the client's own cost apart from what fresh memory costs on the machine.
+# Then each body mode once more in warm processes, as in the program, whose client lives as long as it does: one
+# client fetching WARM_FIRST + RUNS times in one process, against one curl fetching as often in one process; the
+# median of the fetches after the first WARM_FIRST, which find their memory already mapped.
 # Prints "BENCH|..." result lines for scripts/bench.sh.
 set -euo pipefail
 ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 OUT="$ROOT/build/bench-http"
 RUNS=${RUNS:-15}
+WARM_FIRST=${WARM_FIRST:-5}
 SIZE=$((8 * 1024 * 1024))
 source "$(dirname "${BASH_SOURCE[0]}")/environment.sh"
 PIDS=()
@@ -73,6 +77,24 @@ fetch_curl_memory() {  # url
 }
 FETCHERS=(client bare curl_null curl_memory)
 
+# The warm fetchers: WARM_FIRST + RUNS fetches in one process, printing the last RUNS "status size seconds".
+warm_client() {  # url
+    "$OUT/fetch" "$1" $((WARM_FIRST + RUNS)) | tail -n "$RUNS"
+}
+warm_curl() {  # url output
+    local args=() i
+    for i in $(seq 1 $((WARM_FIRST + RUNS))); do args+=(-o "$2" "$1"); done
+    curl -s -w '%{http_code} %{size_download} %{time_total}\n' "${args[@]}" | tail -n "$RUNS"
+}
+warm_curl_null() {  # url
+    warm_curl "$1" /dev/null
+}
+warm_curl_memory() {  # url
+    warm_curl "$1" "$SHM_FILE"
+    rm -f "$SHM_FILE"
+}
+WARM_FETCHERS=(client curl_null curl_memory)
+
 # The median seconds of a fetcher's times file, after checking every fetch: a 200 of SIZE bytes (the bare
 # receive counts chunk framing too, so at least SIZE).
 median_seconds() {  # fetcher
@@ -83,8 +105,17 @@ median_seconds() {  # fetcher
     awk '{ print $3 }' "$file" | median
 }
 
-# Fetches RUNS times with each fetcher, alternating so that load from elsewhere hits all alike, and prints
-# throughputs and ratios as text and as result lines.
+# Prints a fetcher's throughput against the client's, as text and as a result line; a goal of 0 marks a floor.
+compare() {  # label anchor client-seconds anchor-seconds goal
+    awk -v label="$1" -v anchor="$2" -v client="$3" -v seconds="$4" -v goal="$5" -v size="$SIZE" 'BEGIN {
+        mib = size / 1048576
+        printf "%-48s client %7.1f MiB/s   %-26s %7.1f MiB/s   ratio %.2f x\n", label, mib / client, anchor, mib / seconds, seconds / client
+        printf "BENCH|HTTP: %s, against %s|client %.0f MiB/s vs %.0f MiB/s|%s|%.2f x|%s\n", label, anchor, mib / client, mib / seconds, goal ? ">= 0.90 x" : "(the floor)", seconds / client, !goal ? "-" : (seconds / client >= 0.9 ? "met" : "NOT met")
+    }'
+}
+
+# Fetches RUNS times with each fetcher, every fetch a process of its own, alternating so that load from elsewhere
+# hits all alike; then each warm fetcher once; prints throughputs and ratios.
 report() {  # label url
     local label=$1 url=$2 fetcher i
     for fetcher in "${FETCHERS[@]}"; do : >"$OUT/$fetcher.times"; done
@@ -96,17 +127,17 @@ report() {  # label url
     local client bare null inMemory
     client=$(median_seconds client) && bare=$(median_seconds bare) && null=$(median_seconds curl_null) &&
         inMemory=$(median_seconds curl_memory) || return 1
-    awk -v label="$label" -v client="$client" -v bare="$bare" -v null="$null" -v memory="$inMemory" \
-        -v size="$SIZE" 'function line(anchor, seconds, goal) {
-            printf "%-34s client %7.1f MiB/s   %-26s %7.1f MiB/s   ratio %.2f x\n", label, mib / client, anchor, mib / seconds, seconds / client
-            printf "BENCH|HTTP: %s, against %s|client %.0f MiB/s vs %.0f MiB/s|%s|%.2f x|%s\n", label, anchor, mib / client, mib / seconds, goal ? ">= 0.90 x" : "(the floor)", seconds / client, !goal ? "-" : (seconds / client >= 0.9 ? "met" : "NOT met")
-        }
-        BEGIN {
-            mib = size / 1048576
-            line("curl -o /dev/null", null, 1)
-            line("curl into /dev/shm", memory, 1)
-            line("bare receive into memory", bare, 0)
-        }'
+    compare "$label" "curl -o /dev/null" "$client" "$null" 1
+    compare "$label" "curl into /dev/shm" "$client" "$inMemory" 1
+    compare "$label" "bare receive into memory" "$client" "$bare" 0
+
+    for fetcher in "${WARM_FETCHERS[@]}"; do
+        "warm_$fetcher" "$url" >"$OUT/$fetcher.times"
+    done
+    client=$(median_seconds client) && null=$(median_seconds curl_null) &&
+        inMemory=$(median_seconds curl_memory) || return 1
+    compare "$label, warm process" "curl -o /dev/null" "$client" "$null" 1
+    compare "$label, warm process" "curl into /dev/shm" "$client" "$inMemory" 1
 }
 
 python3 scripts/bench_http_server.py "$SIZE" >"$OUT/server.port" &
