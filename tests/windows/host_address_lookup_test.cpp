@@ -10,6 +10,7 @@
 #include <string>
 
 #include "base/host_address_lookup_win.h"
+#include "support/http_row_name.h"
 
 namespace quillcrest {
 namespace {
@@ -50,7 +51,7 @@ INSTANTIATE_TEST_SUITE_P(Hosts,
                          ::testing::Values(HostRow{"Loopback", "127.0.0.1", false, 0x0100007Fu},
                                            HostRow{"PublicAddress", "192.0.2.10", false, 0x0A0200C0u},
                                            HostRow{"Name", "localhost", true, 0x0100007Fu}),
-                         [](const ::testing::TestParamInfo<HostRow>& info) { return std::string(info.param.name); });
+                         fakes::RowName<HostRow>);
 
 }  // namespace
 }  // namespace quillcrest
