@@ -83,6 +83,13 @@ class NoSettleTimer : public SettleTimer {
     void StartOnce(std::chrono::milliseconds) override { Fail("a settings change was signalled"); }
 };
 
+// A tick without a change accepts no list.
+class NoListSave : public AllowedListSaveRoute {
+  public:
+    bool WritesInProcess() override { Fail("the tick saved the allowed list"); }
+    void AppendElsewhere(const std::string&) override { Fail("the tick saved the allowed list"); }
+};
+
 // The bare platform calls: the probe with the watch's first buffer size, then the call with the size asked for.
 class BarePair {
   public:
@@ -131,10 +138,10 @@ int main(int argc, char** argv) {
     NoChangeNotification changeNotification;
     NoSettleTimer settleTimer;
     SteadyMonotonicClock clock;
-    DnsWatch watch(
-        DnsWatch::Platform{query, registry, network, files, dialogs, window, timer, changeNotification, settleTimer,
-                           clock},
-        GetExeDir(), EqualIgnoringCaseByUserLocale);
+    NoListSave listSave;
+    DnsWatch watch(DnsWatch::Platform{query, registry, network, files, dialogs, window, timer, changeNotification,
+                                      settleTimer, clock, listSave},
+                   GetExeDir(), EqualIgnoringCaseByUserLocale);
     watch.Start();
     if (!watch.references().recentDnsList)
         Fail("the machine's DNS server list could not be read at start");

@@ -11,6 +11,9 @@
 #include "base/com_setup_win.h"
 #include "netconfig/adaptor_dns_win.h"
 #include "netconfig/com_error.h"
+#include "settings/process_facts_win.h"
+#include "watch/allowed_list.h"
+#include "watch/file_system_win.h"
 
 namespace quillcrest {
 namespace {
@@ -24,6 +27,16 @@ std::uint32_t ChangeDnsServers(const std::vector<DnsAssignment>& assignments) {
     return ActionExitForDnsOutcome(assignments, outcome);
 }
 
+// The list joins the allowed list's file beside this executable, with the same safe save as in the program.
+void AllowDnsList(const std::string& dnsList) {
+    const std::string folder = GetExeDir();
+    // Never a file relative to the working directory, which whoever started the run chose.
+    if (folder.empty())
+        throw EFileError("The program's own folder could not be read", ERROR_BAD_PATHNAME);
+    WinFileSystem files;
+    AllowedList(files, folder).AddDNSToGoodList(dnsList);
+}
+
 std::uint32_t Carry(const PrivilegedAction& action) {
     switch (action.kind) {
         case PrivilegedActionKind::kWriteRunValue:
@@ -32,6 +45,9 @@ std::uint32_t Carry(const PrivilegedAction& action) {
             return kActionExitDone;
         case PrivilegedActionKind::kDeleteRunValue:
             UnregisterStartWithWindows();
+            return kActionExitDone;
+        case PrivilegedActionKind::kAllowDnsList:
+            AllowDnsList(action.dnsList);
             return kActionExitDone;
         case PrivilegedActionKind::kSetDnsServers:
             break;
@@ -51,6 +67,8 @@ std::uint32_t RunActionMode(std::string_view arguments) {
         return ActionExitForError(error.code());
     } catch (const EComError& error) {
         return ActionExitForError(error.code());
+    } catch (const EFileError& error) {
+        return ActionExitForError(error.code() != 0 ? error.code() : static_cast<std::uint32_t>(E_FAIL));
     } catch (const std::exception&) {
         return ActionExitForError(static_cast<std::uint32_t>(E_FAIL));
     }

@@ -22,7 +22,7 @@ DnsChangeOutcome ElevatingWatchNetwork::ChangeAdaptersDns(const std::vector<DnsA
     for (std::size_t first = 0; first < named.size(); first += kMostActionAssignments) {
         const std::size_t end = std::min(named.size(), first + kMostActionAssignments);
         outcome.Add(
-            elevated_.Run({PrivilegedActionKind::kSetDnsServers, {named.begin() + first, named.begin() + end}}));
+            elevated_.Run({PrivilegedActionKind::kSetDnsServers, {named.begin() + first, named.begin() + end}, ""}));
     }
     return outcome;
 }

@@ -61,6 +61,19 @@ bool IsMouseRelease(UINT message) {
     return message == WM_LBUTTONUP || message == WM_RBUTTONUP || message == WM_MBUTTONUP;
 }
 
+// The executable whose protection is judged before each elevated run; empty when it cannot be read, which is
+// never protected.
+std::wstring ExecutablePath() {
+    // The longest path Windows hands out at all.
+    constexpr DWORD kLongestPathChars = 32768;
+    std::wstring path(kLongestPathChars, L'\0');
+    const DWORD length = ::GetModuleFileNameW(nullptr, path.data(), kLongestPathChars);
+    if (length == 0 || length >= kLongestPathChars)
+        return std::wstring();
+    path.resize(length);
+    return path;
+}
+
 }  // namespace
 
 GateChecks SystemGateChecks() {
@@ -72,6 +85,7 @@ MainWindow::MainWindow(Application& application, GateChecks gateChecks)
       gateChecks_(std::move(gateChecks)),
       font_(CreateUiFont()),
       bannerFont_(CreateUiFont(-20, FW_BOLD)),
+      protection_(ExecutablePath()),
       dnsSettingsNotification_(DnsSettingsKeys(),
                                [this] { ::PostMessageA(hwnd(), kDnsSettingsChangedMessage, 0, 0); }) {
     const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
@@ -94,9 +108,9 @@ MainWindow::MainWindow(Application& application, GateChecks gateChecks)
         icon, kApplicationTitle,
         TrayIcon::Events{[this] { OnTrayMenuRequest(); }, [this] { RunTrayCommand([this] { RestoreFromTray(); }); }});
     popup_ = std::make_unique<PopupNotification>(ActiveNoticeDesign());
-    watch_ = std::make_unique<DnsWatch>(
-        DnsWatch::Platform{wmiQuery_, registry_, elevatingNetwork_, files_, *this, *this, *this, *this, *this, clock_},
-        GetExeDir(), EqualIgnoringCaseByUserLocale);
+    watch_ = std::make_unique<DnsWatch>(DnsWatch::Platform{wmiQuery_, registry_, elevatingNetwork_, files_, *this,
+                                                           *this, *this, *this, *this, clock_, allowedListSave_},
+                                        GetExeDir(), EqualIgnoringCaseByUserLocale);
     ::SetTimer(hwnd(), kDefaultCheckTimerId, kDefaultCheckIntervalMs, nullptr);
     RunHandler([this] { OnCreate(); });
 }

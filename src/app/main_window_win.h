@@ -12,8 +12,10 @@
 #include "netconfig/wmi_connection_win.h"
 #include "netconfig/wmi_query_win.h"
 #include "settings/registry_api_win.h"
+#include "app/elevating_allowed_list_save.h"
 #include "app/elevating_watch_network.h"
 #include "app/process_elevation_win.h"
+#include "app/program_protection_win.h"
 #include "app/run_value_switch.h"
 #include "app/runas_launcher_win.h"
 #include "app/start_with_windows_win.h"
@@ -165,11 +167,14 @@ class MainWindow : public Window,
     WmiConnection wmiConnection_;
     WbemQuery wmiQuery_{&wmiConnection_};
     SystemWatchNetwork network_;
-    // Changes that need administrator rights go to an elevated run of the program when this one has none.
+    // Changes that need administrator rights go to an elevated run of the program when this one has none, and
+    // only while no program without them can change the executable or its folder.
     SystemProcessElevation elevation_;
+    SystemProgramProtection protection_;
     RunasLauncher launcher_{[this] { return hwnd(); }};
-    ElevatedActions elevated_{elevation_, launcher_, SystemMessageText};
+    ElevatedActions elevated_{elevation_, protection_, launcher_, SystemMessageText};
     ElevatingWatchNetwork elevatingNetwork_{network_, elevated_};
+    ElevatingAllowedListSave allowedListSave_{elevated_};
     SystemRunValueStore runValue_;
     RunValueSwitch runValueSwitch_{runValue_, elevated_};
     WinFileSystem files_;

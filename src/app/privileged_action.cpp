@@ -8,6 +8,7 @@ namespace {
 constexpr char kSetDnsAction[] = "/set-dns";
 constexpr char kWriteRunValueAction[] = "/write-run-value";
 constexpr char kDeleteRunValueAction[] = "/delete-run-value";
+constexpr char kAllowDnsListAction[] = "/allow-dns-list";
 constexpr char kTokenSeparator = ' ';
 constexpr char kIdSeparator = '=';
 constexpr char kServerSeparator = ',';
@@ -108,6 +109,9 @@ std::string FormatActionArguments(const PrivilegedAction& action) {
             return kWriteRunValueAction;
         case PrivilegedActionKind::kDeleteRunValue:
             return kDeleteRunValueAction;
+        case PrivilegedActionKind::kAllowDnsList:
+            return action.dnsList.empty() ? std::string(kAllowDnsListAction)
+                                          : kAllowDnsListAction + std::string(1, kTokenSeparator) + action.dnsList;
         case PrivilegedActionKind::kSetDnsServers:
             break;
     }
@@ -135,11 +139,25 @@ std::optional<PrivilegedAction> ParseActionArguments(std::string_view arguments)
             return std::nullopt;
         return PrivilegedAction{
             name == kWriteRunValueAction ? PrivilegedActionKind::kWriteRunValue : PrivilegedActionKind::kDeleteRunValue,
-            {}};
+            {},
+            ""};
+    }
+    if (name == kAllowDnsListAction) {
+        PrivilegedAction action{PrivilegedActionKind::kAllowDnsList, {}, ""};
+        if (tokens.size() == 1)
+            return action;
+        if (tokens.size() != 2)
+            return std::nullopt;
+        for (const std::string_view server : SplitAt(tokens[1], kServerSeparator)) {
+            if (!IsCanonicalDottedIpv4(server))
+                return std::nullopt;
+        }
+        action.dnsList = std::string(tokens[1]);
+        return action;
     }
     if (name != kSetDnsAction || tokens.size() < 2 || tokens.size() - 1 > kMostActionAssignments)
         return std::nullopt;
-    PrivilegedAction action{PrivilegedActionKind::kSetDnsServers, {}};
+    PrivilegedAction action{PrivilegedActionKind::kSetDnsServers, {}, ""};
     for (std::size_t i = 1; i < tokens.size(); ++i) {
         std::optional<DnsAssignment> assignment = ParseAssignment(tokens[i]);
         if (!assignment)

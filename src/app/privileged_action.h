@@ -18,16 +18,19 @@ namespace quillcrest {
 //                                                  dotted IPv4 servers (none: back to DHCP)
 //   /write-run-value                               the start-with-Windows value, naming the running executable
 //   /delete-run-value                              the start-with-Windows value goes
+//   /allow-dns-list a.b.c.d,a.b.c.d                the DNS server list is appended to the allowed list's file
+//   /allow-dns-list                                of the program's folder (alone: the empty list)
 //
 // Tokens are separated by exactly one blank; no quotes, no other separators, no further arguments.
-enum class PrivilegedActionKind { kSetDnsServers, kWriteRunValue, kDeleteRunValue };
+enum class PrivilegedActionKind { kSetDnsServers, kWriteRunValue, kDeleteRunValue, kAllowDnsList };
 
 struct PrivilegedAction {
     PrivilegedActionKind kind = PrivilegedActionKind::kSetDnsServers;
     std::vector<DnsAssignment> assignments;  // only for kSetDnsServers
+    std::string dnsList;                     // only for kAllowDnsList: dotted IPv4 addresses joined by ","
 
     bool operator==(const PrivilegedAction& other) const {
-        return kind == other.kind && assignments == other.assignments;
+        return kind == other.kind && assignments == other.assignments && dnsList == other.dnsList;
     }
 };
 

@@ -9,8 +9,11 @@
 
 namespace quillcrest {
 
-AllowedList::AllowedList(FileSystem& files, const std::string& folder, TextEquality equal)
-    : files_(files), path_(folder + kFileName), equal_(std::move(equal)) {}
+AllowedList::AllowedList(FileSystem& files,
+                         const std::string& folder,
+                         TextEquality equal,
+                         AllowedListSaveRoute* saveRoute)
+    : files_(files), path_(folder + kFileName), equal_(std::move(equal)), saveRoute_(saveRoute) {}
 
 void AllowedList::Load() {
     entries_.clear();
@@ -29,6 +32,10 @@ bool AllowedList::Contains(const std::string& dnsList) const {
 
 void AllowedList::AddDNSToGoodList(const std::string& dnsList) {
     entries_.push_back(dnsList);
+    if (saveRoute_ && !saveRoute_->WritesInProcess()) {
+        saveRoute_->AppendElsewhere(dnsList);
+        return;
+    }
     if (!fileRead_) {
         RecoverInterruptedReplacement(files_, path_);
         const std::optional<std::string> text = files_.ReadWhole(path_);

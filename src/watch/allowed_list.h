@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "settings/ascii_case.h"
+#include "watch/allowed_list_save_route.h"
 #include "watch/file_system.h"
 #include "watch/text_equality.h"
 
@@ -20,7 +21,11 @@ class AllowedList {
     static constexpr char kFileName[] = "AllowedDNS.txt";
 
     // folder ends in its separator. equal decides whether an entry matches a list (the user's locale on Windows).
-    AllowedList(FileSystem& files, const std::string& folder, TextEquality equal = EqualIgnoringAsciiCase);
+    // saveRoute decides at each save whether this process writes the file; without one it always does.
+    AllowedList(FileSystem& files,
+                const std::string& folder,
+                TextEquality equal = EqualIgnoringAsciiCase,
+                AllowedListSaveRoute* saveRoute = nullptr);
 
     const std::string& path() const { return path_; }
     const std::vector<std::string>& entries() const { return entries_; }
@@ -33,12 +38,15 @@ class AllowedList {
     bool Contains(const std::string& dnsList) const;
     // Appends dnsList and writes every entry over the file in one step. Raises EFileError when the file cannot
     // be read or written; dnsList then stays accepted in memory, and the next save tries again.
+    // Where the save route writes elsewhere, dnsList is appended in memory and handed to it instead; when that
+    // raises, the error passes on and dnsList stays accepted for this run only.
     void AddDNSToGoodList(const std::string& dnsList);
 
   private:
     FileSystem& files_;
     std::string path_;
     TextEquality equal_;
+    AllowedListSaveRoute* saveRoute_;
     std::vector<std::string> entries_;
     bool fileRead_ = false;
 };

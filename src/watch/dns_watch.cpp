@@ -12,7 +12,7 @@ namespace quillcrest {
 DnsWatch::DnsWatch(const Platform& platform, const std::string& exeFolder, TextEquality allowedListEquality)
     : platform_(platform),
       records_(platform.registry),
-      allowedList_(platform.files, exeFolder, std::move(allowedListEquality)),
+      allowedList_(platform.files, exeFolder, std::move(allowedListEquality), &platform.allowedListSaveRoute),
       selection_(platform.window),
       changeCheck_(references_,
                    allowedList_,

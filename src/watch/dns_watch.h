@@ -6,6 +6,7 @@
 #include "netconfig/wmi_query.h"
 #include "settings/registry_api.h"
 #include "watch/allowed_list.h"
+#include "watch/allowed_list_save_route.h"
 #include "watch/change_check.h"
 #include "watch/check_timer.h"
 #include "watch/dns_change_notification.h"
@@ -41,6 +42,7 @@ class DnsWatch {
         DnsChangeNotification& changeNotification;
         SettleTimer& settleTimer;
         const MonotonicClock& clock;
+        AllowedListSaveRoute& allowedListSaveRoute;
     };
 
     // exeFolder is the executable's folder with its trailing separator; allowedListEquality compares allowed

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
@@ -11,7 +12,13 @@ namespace quillcrest {
 // Raised when a file cannot be read, written or put in place; the message names the file and the cause.
 class EFileError : public Exception {
   public:
-    using Exception::Exception;
+    // systemCode: the system's error code behind the failure, 0 when there is none.
+    explicit EFileError(const std::string& message, std::uint32_t systemCode = 0)
+        : Exception(message), systemCode_(systemCode) {}
+    std::uint32_t code() const { return systemCode_; }
+
+  private:
+    std::uint32_t systemCode_;
 };
 
 // A file opened for writing. The destructor closes it quietly when Close was not reached.

@@ -3,7 +3,8 @@
 # Usage: run_e2e.sh WINDOWS_BUILD_DIR ARTIFACT_DIR. Uses DISPLAY and the prefix's running wineserver when there
 # are (scripts/test.sh starts both); otherwise it starts its own. Whatever it started - the program's copies,
 # the wineserver, Xvfb - ends with it, also on Ctrl+C or TERM. Screenshots of every window shown land in
-# ARTIFACT_DIR/screenshots. Ends with "e2e: N passed, M failed".
+# ARTIFACT_DIR/screenshots. Ends with "e2e: N passed, M failed". QC_E2E_ONLY="case case..." runs only the cases
+# it names (the names are the functions in the list at the end).
 set -uo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/../../scripts/environment.sh"
 source "$(dirname "${BASH_SOURCE[0]}")/../../scripts/lookup_service.sh"
@@ -972,7 +973,8 @@ for case in main_window_shows_centred_with_its_controls second_copy_exits_at_onc
     message_window_appears_after_20_seconds_and_thanks_counts_it information_window_shows_the_fetched_page \
     information_window_without_server_reports_then_opens_empty \
     tray_commands_under_the_alert_bring_it_to_the_front main_window_is_disabled_under_the_revert_question \
-    limited_token_changes_go_through_one_elevated_run_each elevated_start_changes_in_process_and_reports_the_refusal \
+    limited_token_in_a_folder_the_user_can_change_starts_no_elevated_run \
+    elevated_start_changes_in_process_and_reports_the_refusal \
     dns_setting_written_raises_the_alert_within_2_s; do
     # QC_E2E_ONLY names the cases to run while working on a few of them.
     [ -n "${QC_E2E_ONLY:-}" ] && [[ " $QC_E2E_ONLY " != *" $case "* ]] && continue

@@ -15,6 +15,7 @@ namespace {
 
 using fakes::FakeActionLauncher;
 using fakes::FakeProcessElevation;
+using fakes::FakeProgramProtection;
 using fakes::FakeWatchNetwork;
 
 const std::string kA = "{AAAAAAAA-0000-0000-0000-00000000000A}";
@@ -41,8 +42,9 @@ class ElevatingWatchNetworkTest : public ::testing::Test {
 
     FakeWatchNetwork inProcess;
     FakeProcessElevation elevation;
+    FakeProgramProtection protection;
     FakeActionLauncher launcher;
-    ElevatedActions elevated{elevation, launcher, nullptr};
+    ElevatedActions elevated{elevation, protection, launcher, nullptr};
     ElevatingWatchNetwork network{inProcess, elevated};
     const std::vector<DnsAssignment> threeAdapters{{kA, {"208.67.222.222", "208.67.220.220"}},
                                                    {kB, {}},
@@ -51,9 +53,11 @@ class ElevatingWatchNetworkTest : public ::testing::Test {
 
 TEST_F(ElevatingWatchNetworkTest, ElevatedProcessChangesInProcessAndLaunchesNothing) {
     elevation.elevated = true;
+    protection.MakeUnprotected();
     inProcess.refusingAdapters = {{kB, 91}};
     const DnsChangeOutcome outcome = network.ChangeAdaptersDns(threeAdapters);
     EXPECT_TRUE(launcher.runs.empty());
+    EXPECT_EQ(protection.checks, 0) << "an elevated process starts nothing, so there is nothing to check";
     EXPECT_EQ(inProcess.changeRequests, 1);
     ASSERT_EQ(outcome.refusals.size(), 1u);
     EXPECT_EQ(outcome.refusals[0].settingId, kB);
@@ -63,8 +67,36 @@ TEST_F(ElevatingWatchNetworkTest, UnelevatedProcessSendsTheWholeActionToOneEleva
     const DnsChangeOutcome outcome = network.ChangeAdaptersDns(threeAdapters);
     EXPECT_FALSE(outcome.Refused());
     EXPECT_EQ(inProcess.changeRequests, 0) << "nothing changed in-process";
+    EXPECT_EQ(protection.checks, 1);
     ASSERT_EQ(launcher.runs.size(), 1u);
     EXPECT_EQ(launcher.runs[0], "/set-dns " + kA + "=208.67.222.222,208.67.220.220 " + kB + "= " + kC + "=10.0.0.1");
+}
+
+TEST_F(ElevatingWatchNetworkTest, UnprotectedProgramStartsNothingAndSaysWhyOncePerAction) {
+    protection.MakeUnprotected();
+    // Enough adapters for two runs: the first refusal ends the action.
+    std::vector<DnsAssignment> many(kMostActionAssignments + 1, {kA, {}});
+    try {
+        network.ChangeAdaptersDns(many);
+        FAIL() << "a change that was not made must not pass for one";
+    } catch (const EProgramUnprotected& error) {
+        EXPECT_EQ(error.what(), UnprotectedProgramMessage(FakeProgramProtection::kReason));
+    }
+    EXPECT_TRUE(launcher.runs.empty());
+    EXPECT_EQ(inProcess.changeRequests, 0);
+    EXPECT_EQ(protection.checks, 1);
+}
+
+TEST_F(ElevatingWatchNetworkTest, ProtectionIsCheckedRightBeforeEveryRun) {
+    std::vector<DnsAssignment> many(kMostActionAssignments + 1, {kA, {}});
+    // The folder loses its protection after the first run has started.
+    launcher.answer = [this](const std::string&) {
+        protection.MakeUnprotected();
+        return kActionExitDone;
+    };
+    EXPECT_THROW(network.ChangeAdaptersDns(many), EProgramUnprotected);
+    EXPECT_EQ(launcher.runs.size(), 1u);
+    EXPECT_EQ(protection.checks, 2);
 }
 
 TEST_F(ElevatingWatchNetworkTest, PartialRefusalNamesTheRefusingAdaptersOfTheRun) {

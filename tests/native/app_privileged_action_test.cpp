@@ -29,7 +29,7 @@ struct ParseCase {
 };
 
 PrivilegedAction DnsAction(std::vector<DnsAssignment> assignments) {
-    return {PrivilegedActionKind::kSetDnsServers, std::move(assignments)};
+    return {PrivilegedActionKind::kSetDnsServers, std::move(assignments), ""};
 }
 
 std::string ManyAssignments(std::size_t count) {
@@ -49,8 +49,8 @@ const std::vector<ParseCase>& ParseCases() {
          DnsAction({{kGuidA, {}}, {kGuidB, {"10.0.0.1", "0.0.0.0", "255.255.255.255"}}})},
         {"as many adapters as allowed", SetDns(ManyAssignments(kMostActionAssignments)),
          DnsAction(std::vector<DnsAssignment>(kMostActionAssignments, {kGuidA, {"10.0.0.1"}}))},
-        {"write run value", "/write-run-value", PrivilegedAction{PrivilegedActionKind::kWriteRunValue, {}}},
-        {"delete run value", "/delete-run-value", PrivilegedAction{PrivilegedActionKind::kDeleteRunValue, {}}},
+        {"write run value", "/write-run-value", PrivilegedAction{PrivilegedActionKind::kWriteRunValue, {}, ""}},
+        {"delete run value", "/delete-run-value", PrivilegedAction{PrivilegedActionKind::kDeleteRunValue, {}, ""}},
         // Refused: anything else.
         {"empty", "", std::nullopt},
         {"unknown action", "/format-disk", std::nullopt},

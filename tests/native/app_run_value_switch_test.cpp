@@ -14,6 +14,7 @@ namespace {
 
 using fakes::FakeActionLauncher;
 using fakes::FakeProcessElevation;
+using fakes::FakeProgramProtection;
 using fakes::FakeRunValueStore;
 using Behaviour = FakeActionLauncher::Behaviour;
 
@@ -32,6 +33,7 @@ struct BoxCase {
     std::vector<std::string> expectedRuns;
     int expectedInProcessChanges;
     std::optional<std::string> expectedMessage;
+    bool programUnprotected = false;
 };
 
 const std::vector<BoxCase>& BoxCases() {
@@ -166,6 +168,39 @@ const std::vector<BoxCase>& BoxCases() {
          {},
          1,
          std::nullopt},
+        {"tick unelevated in an unprotected folder starts nothing and says why",
+         true,
+         false,
+         std::nullopt,
+         Behaviour::kRuns,
+         kActionExitDone,
+         std::nullopt,
+         {},
+         0,
+         std::string(kWatchWithoutStartPrefix) + UnprotectedProgramMessage(FakeProgramProtection::kReason),
+         true},
+        {"untick unelevated in an unprotected folder starts nothing and says why",
+         false,
+         false,
+         std::string(FakeRunValueStore::kThisProgram),
+         Behaviour::kRuns,
+         kActionExitDone,
+         std::nullopt,
+         {},
+         0,
+         std::string(kStillStartsPrefix) + UnprotectedProgramMessage(FakeProgramProtection::kReason),
+         true},
+        {"tick elevated in an unprotected folder writes in-process",
+         true,
+         true,
+         std::nullopt,
+         Behaviour::kRuns,
+         kActionExitDone,
+         std::nullopt,
+         {},
+         1,
+         std::nullopt,
+         true},
     };
     return cases;
 }
@@ -180,13 +215,16 @@ TEST_P(RunValueSwitchTest, ValueFollowsTheBoxWhereItCanAndSaysOnceWhereItCannot)
     store.refuseWith = row.inProcessRefusal;
     FakeProcessElevation elevation;
     elevation.elevated = row.elevated;
+    FakeProgramProtection protection;
+    if (row.programUnprotected)
+        protection.MakeUnprotected();
     FakeActionLauncher launcher;
     launcher.behaviour = row.launch;
     launcher.answer = [&row](const std::string&) { return row.runExitCode; };
     const SystemMessageLookup systemMessage = [](std::uint32_t code) {
         return code == 5 ? std::string("Access is denied.") : std::string();
     };
-    ElevatedActions elevated(elevation, launcher, systemMessage);
+    ElevatedActions elevated(elevation, protection, launcher, systemMessage);
     RunValueSwitch runValue(store, elevated);
 
     EXPECT_EQ(runValue.OnBoxReleased(row.ticked), row.expectedMessage);
@@ -203,8 +241,9 @@ INSTANTIATE_TEST_SUITE_P(Table,
 TEST(RunValueSwitchQuietTest, HidingNeverPromptsAndWritesOnlyWhenElevated) {
     FakeRunValueStore store;
     FakeProcessElevation elevation;
+    FakeProgramProtection protection;
     FakeActionLauncher launcher;
-    ElevatedActions elevated(elevation, launcher, nullptr);
+    ElevatedActions elevated(elevation, protection, launcher, nullptr);
     RunValueSwitch runValue(store, elevated);
 
     for (int hide = 0; hide < 3; ++hide)

@@ -6,6 +6,7 @@
 #include <utility>
 #include <vector>
 
+#include "support/watch_fake_allowed_list_save_route.h"
 #include "support/watch_fake_file_system.h"
 #include "support/watch_row_name.h"
 #include "watch/allowed_list.h"
@@ -332,6 +333,56 @@ TEST(WatchAllowedListRecoveryFailureTest, RenameThatFailsAtStartIsTriedAgainBefo
     list.AddDNSToGoodList("b");
     EXPECT_EQ(files.files.at(kPath), "a\r\nb\r\n") << "the saved list was not written over";
 }
+
+// ---- Who writes the file ----
+
+// One accepted list and the save route's answer: the file this process leaves, what was handed over, whether
+// the save raised. The list is accepted in memory in every case.
+struct SaveRouteCase {
+    const char* name;
+    bool inProcess;
+    std::optional<std::string> handOverFailure;
+    std::string fileAfter;
+    std::vector<std::string> handedOver;
+};
+
+void PrintTo(const SaveRouteCase& row, std::ostream* out) {
+    *out << row.name;
+}
+
+class WatchAllowedListSaveRouteTest : public ::testing::TestWithParam<SaveRouteCase> {};
+
+TEST_P(WatchAllowedListSaveRouteTest, AcceptsInMemoryAndWritesOnlyWhereTheRouteSays) {
+    const SaveRouteCase& row = GetParam();
+    SCOPED_TRACE(row.name);
+    FakeFileSystem files;
+    files.files[kPath] = "a\r\n";
+    fakes::FakeAllowedListSaveRoute route;
+    route.inProcess = row.inProcess;
+    route.failWith = row.handOverFailure;
+    AllowedList list(files, kFolder, EqualIgnoringAsciiCase, &route);
+    list.Load();
+
+    if (row.handOverFailure)
+        EXPECT_THROW(list.AddDNSToGoodList("b"), Exception);
+    else
+        list.AddDNSToGoodList("b");
+
+    EXPECT_EQ(list.entries(), (std::vector<std::string>{"a", "b"}));
+    EXPECT_EQ(files.files.at(kPath), row.fileAfter);
+    EXPECT_EQ(route.handedOver, row.handedOver);
+}
+
+const SaveRouteCase kSaveRouteCases[] = {
+    {"this process writes", true, std::nullopt, "a\r\nb\r\n", {}},
+    {"a process with rights appends", false, std::nullopt, "a\r\n", {"b"}},
+    {"a refused hand-over raises and keeps the list for the run", false, "declined", "a\r\n", {"b"}},
+};
+
+INSTANTIATE_TEST_SUITE_P(WatchRoutes,
+                         WatchAllowedListSaveRouteTest,
+                         ::testing::ValuesIn(kSaveRouteCases),
+                         [](const auto& info) { return fakes::RowName(info.param.name); });
 
 TEST(WatchFileReplacementTest, WritesBesideTheTargetAndReplacesOrMovesIt) {
     FakeFileSystem files;

@@ -216,6 +216,26 @@ TEST_F(WatchChangeCheckSequenceTest, SaveErrorEndsTheTickAndTheListStaysAccepted
     EXPECT_EQ(rig.files.files.count(kRigAllowedListPath), 0u);
 }
 
+TEST_F(WatchChangeCheckSequenceTest, OkWhereAnotherProcessSavesHandsTheListOverAndAcceptsItForGood) {
+    rig.dialogs.alertResult = kDialogResultOk;
+    rig.listSaveRoute.inProcess = false;
+    rig.watch.OnRecentCheckTick();
+    rig.watch.OnRecentCheckTick();
+    EXPECT_EQ(rig.dialogs.alerts, 1);
+    EXPECT_EQ(rig.listSaveRoute.handedOver, std::vector<std::string>{"10.0.0.9"});
+    EXPECT_EQ(rig.files.files.count(kRigAllowedListPath), 0u) << "the file is the other process's to write";
+}
+
+TEST_F(WatchChangeCheckSequenceTest, RefusedHandOverEndsTheTickAndTheListStaysAcceptedForTheRun) {
+    rig.dialogs.alertResult = kDialogResultOk;
+    rig.listSaveRoute.inProcess = false;
+    rig.listSaveRoute.failWith = "The change was not made, because administrator approval was declined";
+    EXPECT_THROW(rig.watch.OnRecentCheckTick(), Exception);
+    rig.watch.OnRecentCheckTick();
+    EXPECT_EQ(rig.dialogs.alerts, 1);
+    EXPECT_EQ(rig.files.files.count(kRigAllowedListPath), 0u);
+}
+
 TEST_F(WatchChangeCheckSequenceTest, ListThatChangesBackRaisesNoAlert) {
     rig.network.currentList = "10.0.0.1";
     rig.watch.OnRecentCheckTick();

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "app/action_launcher.h"
+#include "app/program_protection.h"
 #include "app/run_value_switch.h"
 #include "base/exception.h"
 
@@ -16,6 +17,20 @@ class FakeProcessElevation : public ProcessElevation {
   public:
     bool elevated = false;
     bool IsElevated() override { return elevated; }
+};
+
+// The executable's protection as a test sets it; counts how often it was asked.
+class FakeProgramProtection : public ProgramProtection {
+  public:
+    static constexpr char kReason[] = "its folder \"C:\\Apps\" can be changed without administrator rights";
+    ProtectionVerdict verdict{true, ""};
+    int checks = 0;
+
+    ProtectionVerdict Check() override {
+        ++checks;
+        return verdict;
+    }
+    void MakeUnprotected() { verdict = {false, kReason}; }
 };
 
 // Plays the elevated run: remembers every argument text and answers with `answer`, which sees the argument text

@@ -5,6 +5,7 @@
 
 #include "support/netconfig_fake_wmi_query.h"
 #include "support/settings_fake_registry.h"
+#include "support/watch_fake_allowed_list_save_route.h"
 #include "support/watch_fake_change_notification.h"
 #include "support/watch_fake_check_timer.h"
 #include "support/watch_fake_dialogs.h"
@@ -40,10 +41,11 @@ struct WatchRig {
     FakeDnsChangeNotification changeNotification;
     FakeMonotonicClock clock;
     FakeSettleTimer settleTimer{clock};
-    DnsWatch watch{
-        {query, registry, network, files, dialogs, window, recentCheckTimer, changeNotification, settleTimer, clock},
-        kRigExeFolder,
-        EqualIgnoringAsciiCase};
+    FakeAllowedListSaveRoute listSaveRoute;
+    DnsWatch watch{{query, registry, network, files, dialogs, window, recentCheckTimer, changeNotification, settleTimer,
+                    clock, listSaveRoute},
+                   kRigExeFolder,
+                   EqualIgnoringAsciiCase};
 
     WatchRig() { UsePreferredAdapter(kRigAdapter); }
 

@@ -6,14 +6,20 @@
 #include <vector>
 
 #include "app/action_exit_code.h"
+#include "app/elevating_allowed_list_save.h"
 #include "app/privileged_action.h"
+#include "app/program_protection_win.h"
 #include "app/run_entry.h"
 #include "app/runas_launcher_win.h"
+#include "base/ansi_text_win.h"
+#include "base/system_message_win.h"
 #include "netconfig/adapter_method_return.h"
 #include "netconfig/wmi_connection_win.h"
 #include "netconfig/wmi_query_win.h"
 #include "settings/process_facts_win.h"
 #include "settings/registry_values_win.h"
+#include "support/app_fake_elevation.h"
+#include "watch/file_system_win.h"
 
 namespace quillcrest {
 namespace {
@@ -90,7 +96,7 @@ TEST_F(RunasLauncherTest, DnsActionRunsTheProgramAndItsExitCodeNamesTheRefusingA
     const std::vector<DnsAssignment> assignments = {{adapter, {"10.0.0.1", "10.0.0.2"}}};
 
     const std::uint32_t exitCode =
-        launcher.RunElevated(FormatActionArguments({PrivilegedActionKind::kSetDnsServers, assignments}));
+        launcher.RunElevated(FormatActionArguments({PrivilegedActionKind::kSetDnsServers, assignments, ""}));
 
     const ActionExit exit = ReadActionExit(exitCode, assignments);
     ASSERT_EQ(exit.kind, ActionExit::Kind::kRefusals) << std::hex << exitCode;
@@ -122,6 +128,88 @@ TEST_F(RunasLauncherTest, TextThatIsNotOneActionChangesNothingAndExitsWithTheRef
     }
     const TypedValue value = ReadRegValue(kHkeyLocalMachine, kRunKey, kRunValue, TypedValue::String("<absent>"));
     EXPECT_EQ(value.asString(), "<absent>") << "no Run value was written";
+}
+
+// A copy of the real program in a folder of its own, started by a limited process whose protection check said
+// "protected", as an installation for all users would be: the elevated run appends to that folder's list.
+class ElevatedListSaveTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        char temp[MAX_PATH + 1] = {};
+        ASSERT_GT(::GetTempPathA(sizeof temp, temp), 0u);
+        folder_ = std::string(temp) + "quillcrest-runas-" + std::to_string(::GetCurrentProcessId()) + "\\";
+        ::CreateDirectoryA(folder_.c_str(), nullptr);
+        program_ = folder_ + "Quillcrest.exe";
+        list_ = folder_ + "AllowedDNS.txt";
+        ASSERT_TRUE(::CopyFileA(ProgramPath().c_str(), program_.c_str(), FALSE)) << ::GetLastError();
+    }
+    void TearDown() override {
+        ::DeleteFileA(list_.c_str());
+        ::RemoveDirectoryA(list_.c_str());
+        ::DeleteFileA(program_.c_str());
+        ::RemoveDirectoryA(folder_.c_str());
+    }
+
+    std::string ListText() {
+        WinFileSystem files;
+        return files.ReadWhole(list_).value_or("<missing>");
+    }
+
+    TickingWindow owner;
+    fakes::FakeProcessElevation limited;
+    fakes::FakeProgramProtection protection;
+    std::string folder_;
+    std::string program_;
+    std::string list_;
+};
+
+TEST_F(ElevatedListSaveTest, ProtectedProgramAppendsEachListThroughOneElevatedRun) {
+    {
+        WinFileSystem files;
+        files.CreateForWriting(list_)->Write("10.0.0.9\r\n");
+    }
+    RunasLauncher launcher([this] { return owner.hwnd(); }, program_);
+    ElevatedActions elevated(limited, protection, launcher, SystemMessageText);
+    ElevatingAllowedListSave save(elevated);
+    ASSERT_FALSE(save.WritesInProcess()) << "a protected folder is written by the elevated run";
+
+    save.AppendElsewhere("10.0.0.1,10.0.0.2");
+    save.AppendElsewhere("");
+
+    EXPECT_EQ(ListText(), "10.0.0.9\r\n10.0.0.1,10.0.0.2\r\n\r\n");
+    EXPECT_EQ(protection.checks, 3) << "checked for the route and before each run";
+}
+
+TEST_F(ElevatedListSaveTest, ListTheElevatedRunCannotWriteGivesTheSystemsReason) {
+    // A folder where the file should be: the run can neither read nor replace it.
+    ASSERT_TRUE(::CreateDirectoryA(list_.c_str(), nullptr));
+    RunasLauncher launcher([this] { return owner.hwnd(); }, program_);
+    ElevatedActions elevated(limited, protection, launcher, SystemMessageText);
+    try {
+        ElevatingAllowedListSave(elevated).AppendElsewhere("10.0.0.1");
+        FAIL() << "a list that was not saved must not pass for a saved one";
+    } catch (const std::exception& error) {
+        EXPECT_EQ(std::string(error.what()), SystemMessageText(ERROR_ACCESS_DENIED));
+    }
+}
+
+// Under Wine every folder belongs to the user: the real check refuses, and nothing starts.
+TEST_F(ElevatedListSaveTest, UnprotectedProgramStartsNoRunAndChangesNothing) {
+    SystemProgramProtection systemProtection(WideFromAnsi(program_));
+    RunasLauncher launcher([this] { return owner.hwnd(); }, program_);
+    ElevatedActions elevated(limited, systemProtection, launcher, SystemMessageText);
+    ElevatingAllowedListSave save(elevated);
+    EXPECT_TRUE(save.WritesInProcess()) << "a folder the user can write is written in-process";
+
+    try {
+        elevated.Run({PrivilegedActionKind::kAllowDnsList, {}, "10.0.0.1"});
+        FAIL() << "an unprotected program must not be started with administrator rights";
+    } catch (const EProgramUnprotected& error) {
+        const std::string expected = UnprotectedProgramMessage("its folder \"" + folder_.substr(0, folder_.size() - 1) +
+                                                               "\" can be changed without administrator rights");
+        EXPECT_EQ(error.what(), expected);
+    }
+    EXPECT_EQ(ListText(), "<missing>") << "no elevated run wrote the list";
 }
 
 }  // namespace

@@ -1,0 +1,80 @@
+#include <windows.h>
+#include <sddl.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "app/file_security_win.h"
+#include "app/program_protection_win.h"
+#include "app/protection_rules.h"
+#include "base/ansi_text_win.h"
+#include "base/win_handles_win.h"
+#include "settings/process_facts_win.h"
+#include "support/app_protection_rows.h"
+#include "support/app_sddl_reader.h"
+#include "support/watch_row_name.h"
+
+namespace quillcrest {
+namespace {
+
+using fakes::ProtectionRow;
+
+// ---- The rows through the system's own SDDL conversion and the program's reader ----
+
+class AppFileSecurityReaderTest : public ::testing::TestWithParam<ProtectionRow> {};
+
+TEST_P(AppFileSecurityReaderTest, ReaderAgreesWithTheRowsAndSoDoesTheJudgement) {
+    const ProtectionRow& row = GetParam();
+    SCOPED_TRACE(row.sddl.value_or("(unreadable)"));
+    UniqueLocal descriptor;
+    if (row.sddl) {
+        ASSERT_TRUE(::ConvertStringSecurityDescriptorToSecurityDescriptorW(WideFromAnsi(*row.sddl).c_str(),
+                                                                           SDDL_REVISION_1, descriptor.put(), nullptr))
+            << ::GetLastError();
+    }
+    const FileSecurity read = FileSecurityOf(descriptor.get());
+
+    if (row.sddl) {
+        EXPECT_EQ(read, fakes::FileSecurityFromSddl(*row.sddl)) << "the program's reader and the rows' reader differ";
+    }
+    EXPECT_EQ(FindProtectionProblem(read, row.role), row.problem);
+}
+
+INSTANTIATE_TEST_SUITE_P(Descriptors,
+                         AppFileSecurityReaderTest,
+                         ::testing::ValuesIn(fakes::ProtectionRows()),
+                         [](const auto& info) { return fakes::RowName(info.param.name); });
+
+// ---- Real files under Wine ----
+
+// Wine derives a file's descriptor from its Unix mode: the Wine user owns every file and folder with full
+// access, so nothing there is protected.
+TEST(AppFileSecurityOnDiskTest, WineFoldersAndFilesBelongToTheUserAndAreNeverProtected) {
+    const std::wstring folder = WideFromAnsi(GetExeDir().substr(0, GetExeDir().size() - 1));
+    const std::wstring program = WideFromAnsi(GetExePath());
+    for (const std::wstring& path : {folder, program}) {
+        SCOPED_TRACE(AnsiFromWide(path.c_str(), path.size()));
+        const FileSecurity security = ReadFileSecurity(path);
+        ASSERT_TRUE(security.readable);
+        ASSERT_TRUE(security.owner);
+        EXPECT_EQ(security.owner->rfind("S-1-5-21-", 0), 0u) << *security.owner;
+        EXPECT_EQ(FindProtectionProblem(security, ProtectedRole::kProgramFolder), ProtectionProblem::kUntrustedOwner);
+    }
+}
+
+TEST(AppFileSecurityOnDiskTest, MissingPathCannotBeRead) {
+    const std::wstring missing = WideFromAnsi(GetExeDir()) + L"no such folder\\Quillcrest.exe";
+    EXPECT_FALSE(ReadFileSecurity(missing).readable);
+}
+
+TEST(AppFileSecurityOnDiskTest, SystemProtectionNamesTheFolderOfTheExecutable) {
+    const std::string folder = GetExeDir().substr(0, GetExeDir().size() - 1);
+    SystemProgramProtection protection(WideFromAnsi(GetExePath()));
+    const ProtectionVerdict verdict = protection.Check();
+    EXPECT_FALSE(verdict.isProtected);
+    EXPECT_EQ(verdict.reason, "its folder \"" + folder + "\" can be changed without administrator rights");
+}
+
+}  // namespace
+}  // namespace quillcrest
