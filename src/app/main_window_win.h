@@ -9,6 +9,7 @@
 #include "base/system_message_win.h"
 #include "base/win_handles_win.h"
 #include "lookup/lookup_window_win.h"
+#include "netconfig/connection_names_win.h"
 #include "netconfig/wmi_connection_win.h"
 #include "netconfig/wmi_query_win.h"
 #include "settings/registry_api_win.h"
@@ -169,7 +170,7 @@ class MainWindow : public Window,
     SystemProcessElevation elevation_;
     RunasLauncher launcher_{[this] { return hwnd(); }};
     ElevatedActions elevated_{elevation_, launcher_, SystemMessageText};
-    ElevatingWatchNetwork elevatingNetwork_{network_, elevated_};
+    ElevatingWatchNetwork elevatingNetwork_{network_, elevated_, ReadConnectionNames};
     SystemRunValueStore runValue_;
     RunValueSwitch runValueSwitch_{runValue_, elevated_};
     WinFileSystem files_;

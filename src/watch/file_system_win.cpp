@@ -18,7 +18,7 @@ constexpr std::size_t kChunkBytes = 1 << 20;
     std::string message = "Cannot " + action + " \"" + path + "\"";
     const std::string cause = SystemMessageText(code);
     message += cause.empty() ? " (error " + std::to_string(code) + ")" : ": " + cause;
-    throw EFileError(message);
+    throw EFileError(message, code);
 }
 
 UniqueFile OpenFile(const std::string& path, DWORD access, DWORD share, DWORD disposition) {
