@@ -1,6 +1,7 @@
 // Feeds arbitrary argument texts to the parser of the elevated run's command line and checks what must hold for
-// every input: an accepted text is exactly the one its action formats to, and every accepted value is within
-// its limits (braced identifiers, at most three canonical IPv4 servers, a bounded number of adapters).
+// every input: an accepted text is exactly the one its action formats to, holds only printable ASCII, and every
+// accepted value is within its limits (braced identifiers, at most three canonical IPv4 servers, a bounded number
+// of adapters; an allowed-list entry of canonical IPv4 servers joined by single commas, bounded in number).
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -27,6 +28,25 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         return 0;
     Require(input.size() <= quillcrest::kMostActionArgumentChars);
     Require(quillcrest::FormatActionArguments(*action) == input);
+    for (const char c : input)
+        Require(c >= ' ' && c <= '~');
+    if (action->kind != quillcrest::PrivilegedActionKind::kAllowDnsList)
+        Require(action->dnsList.empty());
+    if (action->kind == quillcrest::PrivilegedActionKind::kAllowDnsList) {
+        Require(action->assignments.empty());
+        Require(quillcrest::IsAllowableDnsList(action->dnsList));
+        std::size_t servers = action->dnsList.empty() ? 0 : 1;
+        for (std::size_t at = 0; at < action->dnsList.size(); ++at) {
+            const char c = action->dnsList[at];
+            Require((c >= '0' && c <= '9') || c == '.' || c == ',');
+            if (c == ',') {
+                Require(at > 0 && at + 1 < action->dnsList.size() && action->dnsList[at - 1] != ',');
+                ++servers;
+            }
+        }
+        Require(servers <= quillcrest::kMostAllowedListServers);
+        return 0;
+    }
     if (action->kind != quillcrest::PrivilegedActionKind::kSetDnsServers) {
         Require(action->assignments.empty());
         return 0;

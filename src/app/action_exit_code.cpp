@@ -1,5 +1,6 @@
 #include "app/action_exit_code.h"
 
+#include "app/action_launcher.h"
 #include "app/privileged_action.h"
 #include "base/exception.h"
 #include "netconfig/adapter_method_return.h"
@@ -18,6 +19,8 @@ constexpr std::uint32_t kLargestCarriedReturnValue = 100;
 constexpr std::uint32_t kKindOtherReturnValue = 101;
 constexpr std::uint32_t kKindError = 110;
 constexpr std::uint32_t kKindRefusedCommandLine = 111;
+constexpr std::uint32_t kKindDeclinedInWindow = 112;
+constexpr std::uint32_t kKindMethodMissing = 125;
 constexpr std::uint32_t kKindMixedRefusals = 126;
 constexpr std::uint32_t kKindMethodCallFailed = 127;
 
@@ -37,13 +40,28 @@ std::uint32_t Compose(std::uint32_t kind, std::uint32_t detail) {
 std::uint32_t KindForReturnValue(std::uint32_t code) {
     if (code == kAdapterMethodCallFailed)
         return kKindMethodCallFailed;
+    if (code == kAdapterMethodMissing)
+        return kKindMethodMissing;
     return code <= kLargestCarriedReturnValue ? code : kKindOtherReturnValue;
+}
+
+// The refusal code a refusal kind reads back as: the return value it carries, or the mark of a call that failed.
+std::uint32_t ReturnCodeForKind(std::uint32_t kind) {
+    switch (kind) {
+        case kKindMethodCallFailed:
+            return kAdapterMethodCallFailed;
+        case kKindMethodMissing:
+            return kAdapterMethodMissing;
+        default:
+            return kind;
+    }
 }
 
 std::string ReasonForKind(std::uint32_t kind) {
     switch (kind) {
         case kKindMethodCallFailed:
-            return AdapterMethodReturnText(kAdapterMethodCallFailed);
+        case kKindMethodMissing:
+            return AdapterMethodReturnText(ReturnCodeForKind(kind));
         case kKindOtherReturnValue:
             return "The adapter refused the change";
         case kKindMixedRefusals:
@@ -57,6 +75,10 @@ std::string ReasonForKind(std::uint32_t kind) {
 
 std::uint32_t ActionExitForRefusedCommandLine() {
     return Compose(kKindRefusedCommandLine, 0);
+}
+
+std::uint32_t ActionExitForDeclinedInWindow() {
+    return Compose(kKindDeclinedInWindow, 0);
 }
 
 std::uint32_t ActionExitForDnsOutcome(const std::vector<DnsAssignment>& assignments, const DnsChangeOutcome& outcome) {
@@ -109,20 +131,21 @@ ActionExit ReadActionExit(std::uint32_t exitCode, const std::vector<DnsAssignmen
                              : kSeverityBit | (((detail >> 16) & kFacilityMask) << 16) | (detail & kCodeMask);
         return exit;
     }
-    if (kind == kKindRefusedCommandLine) {
+    if (kind == kKindRefusedCommandLine || kind == kKindDeclinedInWindow) {
         if (detail == 0)
-            exit.kind = ActionExit::Kind::kRefusedCommandLine;
+            exit.kind =
+                kind == kKindRefusedCommandLine ? ActionExit::Kind::kRefusedCommandLine : ActionExit::Kind::kDeclined;
         return exit;
     }
     const bool refusalKind = (kind >= kKindFirstRefusal && kind <= kKindOtherReturnValue) ||
-                             kind == kKindMixedRefusals || kind == kKindMethodCallFailed;
+                             kind == kKindMethodMissing || kind == kKindMixedRefusals || kind == kKindMethodCallFailed;
     // Every refusal names at least one assignment the run was given.
     if (!refusalKind || detail == 0 || (assignments.size() < kKindShift && (detail >> assignments.size()) != 0))
         return exit;
     exit.kind = ActionExit::Kind::kRefusals;
     for (std::size_t i = 0; i < assignments.size() && i < kMostActionAssignments; ++i) {
         if ((detail & (1u << i)) != 0)
-            exit.outcome.refusals.push_back({assignments[i].settingId, kind, ReasonForKind(kind)});
+            exit.outcome.refusals.push_back({assignments[i].settingId, ReturnCodeForKind(kind), ReasonForKind(kind)});
     }
     return exit;
 }
@@ -136,6 +159,8 @@ void RaiseUnlessAnswered(const ActionExit& exit, std::uint32_t exitCode, const S
             throw Exception(ActionErrorText(exit.errorCode, systemMessage));
         case ActionExit::Kind::kRefusedCommandLine:
             throw Exception("The change with administrator rights was refused: it did not understand its order");
+        case ActionExit::Kind::kDeclined:
+            throw EElevationDeclined();
         case ActionExit::Kind::kUnknown:
             break;
     }

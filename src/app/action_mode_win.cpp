@@ -6,11 +6,14 @@
 #include <optional>
 
 #include "app/action_exit_code.h"
+#include "app/confirmation_box_win.h"
+#include "app/dns_change_confirmation.h"
 #include "app/privileged_action.h"
 #include "app/start_with_windows_win.h"
 #include "base/com_setup_win.h"
 #include "netconfig/adaptor_dns_win.h"
 #include "netconfig/com_error.h"
+#include "netconfig/connection_names_win.h"
 #include "settings/process_facts_win.h"
 #include "watch/allowed_list.h"
 #include "watch/file_system_win.h"
@@ -19,6 +22,12 @@ namespace quillcrest {
 namespace {
 
 std::uint32_t ChangeDnsServers(const std::vector<DnsAssignment>& assignments) {
+    // Any program of the user can start this one with "runas", and the consent prompt names only the program:
+    // the change itself is shown here, in a window programs of the user cannot answer, and made only on "Yes".
+    const std::string question = DnsChangeConfirmationText(assignments, ConnectionNamesOrNone(ReadConnectionNames));
+    if (!AskInConfirmationBox(question, kDnsChangeConfirmationCaption))
+        return ActionExitForDeclinedInWindow();
+
     // WMI needs the apartment and the process-wide security the program always sets up.
     const ComSetup comSetup;
     const DnsChangeOutcome outcome = ChangeEach(assignments, [](const DnsAssignment& assignment) {
@@ -27,14 +36,17 @@ std::uint32_t ChangeDnsServers(const std::vector<DnsAssignment>& assignments) {
     return ActionExitForDnsOutcome(assignments, outcome);
 }
 
-// The list joins the allowed list's file beside this executable, with the same safe save as in the program.
+// The list joins the allowed list beside this executable, saved as the program always saves it. It needs no
+// question of its own: it only ever holds canonical addresses, exactly the text the consent prompt's details show.
 void AllowDnsList(const std::string& dnsList) {
     const std::string folder = GetExeDir();
     // Never a file relative to the working directory, which whoever started the run chose.
     if (folder.empty())
         throw EFileError("The program's own folder could not be read", ERROR_BAD_PATHNAME);
     WinFileSystem files;
-    AllowedList(files, folder).AddDNSToGoodList(dnsList);
+    AllowedList allowedList(files, folder);
+    allowedList.Load();
+    allowedList.AddDNSToGoodList(dnsList);
 }
 
 std::uint32_t Carry(const PrivilegedAction& action) {

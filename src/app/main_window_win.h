@@ -9,6 +9,7 @@
 #include "base/system_message_win.h"
 #include "base/win_handles_win.h"
 #include "lookup/lookup_window_win.h"
+#include "netconfig/connection_names_win.h"
 #include "netconfig/wmi_connection_win.h"
 #include "netconfig/wmi_query_win.h"
 #include "settings/registry_api_win.h"
@@ -173,7 +174,7 @@ class MainWindow : public Window,
     SystemProgramProtection protection_;
     RunasLauncher launcher_{[this] { return hwnd(); }};
     ElevatedActions elevated_{elevation_, protection_, launcher_, SystemMessageText};
-    ElevatingWatchNetwork elevatingNetwork_{network_, elevated_};
+    ElevatingWatchNetwork elevatingNetwork_{network_, elevated_, ReadConnectionNames};
     ElevatingAllowedListSave allowedListSave_{elevated_};
     SystemRunValueStore runValue_;
     RunValueSwitch runValueSwitch_{runValue_, elevated_};

@@ -18,6 +18,9 @@ constexpr std::size_t kBracedGuidChars = 38;
 constexpr std::size_t kIpv4Parts = 4;
 constexpr std::size_t kMostOctetDigits = 3;
 constexpr int kLargestOctet = 255;
+// The printable ASCII characters, blank to tilde: every character of a valid action is one of them.
+constexpr char kFirstPrintable = ' ';
+constexpr char kLastPrintable = '~';
 
 bool IsHexDigit(char c) {
     return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
@@ -25,6 +28,16 @@ bool IsHexDigit(char c) {
 
 bool IsDecimalDigit(char c) {
     return c >= '0' && c <= '9';
+}
+
+// The command line arrives converted from UTF-16, so a look-alike such as a fullwidth digit is a run of bytes
+// above 127 here; no valid action holds one, nor a control character.
+bool AllPrintableAscii(std::string_view text) {
+    for (const char c : text) {
+        if (c < kFirstPrintable || c > kLastPrintable)
+            return false;
+    }
+    return true;
 }
 
 // Splits at every separator; empty pieces stay, so doubled separators show up as empty tokens.
@@ -103,6 +116,19 @@ bool IsCanonicalDottedIpv4(std::string_view text) {
     return true;
 }
 
+bool IsAllowableDnsList(std::string_view text) {
+    if (text.empty())
+        return true;
+    const std::vector<std::string_view> servers = SplitAt(text, kServerSeparator);
+    if (servers.size() > kMostAllowedListServers)
+        return false;
+    for (const std::string_view server : servers) {
+        if (!IsCanonicalDottedIpv4(server))
+            return false;
+    }
+    return true;
+}
+
 std::string FormatActionArguments(const PrivilegedAction& action) {
     switch (action.kind) {
         case PrivilegedActionKind::kWriteRunValue:
@@ -130,7 +156,7 @@ std::string FormatActionArguments(const PrivilegedAction& action) {
 }
 
 std::optional<PrivilegedAction> ParseActionArguments(std::string_view arguments) {
-    if (arguments.empty() || arguments.size() > kMostActionArgumentChars)
+    if (arguments.empty() || arguments.size() > kMostActionArgumentChars || !AllPrintableAscii(arguments))
         return std::nullopt;
     const std::vector<std::string_view> tokens = SplitAt(arguments, kTokenSeparator);
     const std::string_view name = tokens.front();
@@ -140,24 +166,20 @@ std::optional<PrivilegedAction> ParseActionArguments(std::string_view arguments)
         return PrivilegedAction{
             name == kWriteRunValueAction ? PrivilegedActionKind::kWriteRunValue : PrivilegedActionKind::kDeleteRunValue,
             {},
-            ""};
+            {}};
     }
     if (name == kAllowDnsListAction) {
-        PrivilegedAction action{PrivilegedActionKind::kAllowDnsList, {}, ""};
-        if (tokens.size() == 1)
-            return action;
-        if (tokens.size() != 2)
+        // The empty list is the verb alone: a blank after it with nothing behind is no list at all.
+        if (tokens.size() > 2 || (tokens.size() == 2 && tokens[1].empty()))
             return std::nullopt;
-        for (const std::string_view server : SplitAt(tokens[1], kServerSeparator)) {
-            if (!IsCanonicalDottedIpv4(server))
-                return std::nullopt;
-        }
-        action.dnsList = std::string(tokens[1]);
-        return action;
+        const std::string_view list = tokens.size() == 2 ? tokens[1] : std::string_view();
+        if (!IsAllowableDnsList(list))
+            return std::nullopt;
+        return PrivilegedAction{PrivilegedActionKind::kAllowDnsList, {}, std::string(list)};
     }
     if (name != kSetDnsAction || tokens.size() < 2 || tokens.size() - 1 > kMostActionAssignments)
         return std::nullopt;
-    PrivilegedAction action{PrivilegedActionKind::kSetDnsServers, {}, ""};
+    PrivilegedAction action{PrivilegedActionKind::kSetDnsServers, {}, {}};
     for (std::size_t i = 1; i < tokens.size(); ++i) {
         std::optional<DnsAssignment> assignment = ParseAssignment(tokens[i]);
         if (!assignment)

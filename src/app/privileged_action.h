@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "netconfig/dns_change_outcome.h"
+#include "netconfig/ip_helper_answer.h"
 
 namespace quillcrest {
 
@@ -18,16 +19,19 @@ namespace quillcrest {
 //                                                  dotted IPv4 servers (none: back to DHCP)
 //   /write-run-value                               the start-with-Windows value, naming the running executable
 //   /delete-run-value                              the start-with-Windows value goes
-//   /allow-dns-list a.b.c.d,a.b.c.d                the DNS server list is appended to the allowed list's file
-//   /allow-dns-list                                of the program's folder (alone: the empty list)
+//   /allow-dns-list a.b.c.d,a.b.c.d                one DNS server list joins the allowed list beside the
+//   /allow-dns-list                                executable (alone: the empty list, a machine without servers)
 //
-// Tokens are separated by exactly one blank; no quotes, no other separators, no further arguments.
+// Tokens are separated by exactly one blank; no quotes, no other separators, no further arguments, and no byte
+// outside printable ASCII anywhere.
 enum class PrivilegedActionKind { kSetDnsServers, kWriteRunValue, kDeleteRunValue, kAllowDnsList };
 
 struct PrivilegedAction {
     PrivilegedActionKind kind = PrivilegedActionKind::kSetDnsServers;
     std::vector<DnsAssignment> assignments;  // only for kSetDnsServers
-    std::string dnsList;                     // only for kAllowDnsList: dotted IPv4 addresses joined by ","
+    // Only for kAllowDnsList: canonical dotted IPv4 addresses joined by "," without blanks, as the program reads
+    // the machine's list; empty for a machine without DNS servers.
+    std::string dnsList;
 
     bool operator==(const PrivilegedAction& other) const {
         return kind == other.kind && assignments == other.assignments && dnsList == other.dnsList;
@@ -38,13 +42,27 @@ struct PrivilegedAction {
 constexpr std::size_t kMostActionAssignments = 24;
 // An adapter takes at most this many servers.
 constexpr std::size_t kMostActionServers = 3;
-// Longer argument texts are refused before they are read: the longest valid one is far shorter.
-constexpr std::size_t kMostActionArgumentChars = 4096;
+// A list for the allowed list holds at most this many servers. The program reads the machine's list from
+// GetNetworkParams, whose server chain it follows for at most kMaxChainEntries entries (the platform itself sets
+// no number), so no list the program can accept is longer.
+constexpr std::size_t kMostAllowedListServers = kMaxChainEntries;
+// The longest dotted IPv4 address, "255.255.255.255".
+constexpr std::size_t kLongestDottedIpv4Chars = 15;
+// Longer argument texts are refused before they are read. The longest valid one is a full list for the allowed
+// list: the verb, a blank, and each server with a comma after all but the last.
+constexpr std::size_t kMostActionArgumentChars =
+    sizeof("/allow-dns-list ") - 1 + kMostAllowedListServers * (kLongestDottedIpv4Chars + 1) - 1;
+// Windows takes command lines of at most 32767 characters; the program's quoted path (at most 260 characters)
+// and a blank go before the arguments.
+static_assert(kMostActionArgumentChars + 260 + 3 < 32767, "the longest action must fit on a command line");
 
 // True for an interface identifier in its braced form, {8-4-4-4-12 hexadecimal digits}.
 bool IsBracedGuid(std::string_view text);
 // True for an IPv4 address in its one dotted-decimal spelling (no leading zeros, no other forms).
 bool IsCanonicalDottedIpv4(std::string_view text);
+// True for a DNS server list in the allowed list's form that the elevated run accepts: "" or one to
+// kMostAllowedListServers canonical dotted IPv4 addresses joined by single commas.
+bool IsAllowableDnsList(std::string_view text);
 
 // The argument text for an action; the action must be one that ParseActionArguments accepts.
 std::string FormatActionArguments(const PrivilegedAction& action);

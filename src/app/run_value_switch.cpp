@@ -31,7 +31,7 @@ void RunValueSwitch::Follow(bool ticked, bool mayPrompt) {
     }
     if (!mayPrompt)
         return;
-    elevated_.Run({ticked ? PrivilegedActionKind::kWriteRunValue : PrivilegedActionKind::kDeleteRunValue, {}, ""});
+    elevated_.Run({ticked ? PrivilegedActionKind::kWriteRunValue : PrivilegedActionKind::kDeleteRunValue, {}, {}});
 }
 
 }  // namespace quillcrest

@@ -48,7 +48,31 @@ constexpr ReturnMeaning kMeanings[] = {
     {100, "DHCP not enabled on adapter"},
 };
 
+// Errors of the call that mean the method is not there: what the scripting layer answers for a name it does not
+// know (DISP_E_UNKNOWNNAME from GetIDsOfNames) or a member it cannot find (DISP_E_MEMBERNOTFOUND), and what WMI
+// answers when a method cannot be found (WBEM_E_NOT_FOUND from GetMethod), is not available (WBEM_E_INVALID_METHOD
+// from ExecMethod), is not marked implemented in any class (WBEM_E_METHOD_NOT_IMPLEMENTED), is marked disabled
+// (WBEM_E_METHOD_DISABLED), or is an operation the service does not support (WBEM_E_NOT_SUPPORTED, E_NOTIMPL).
+constexpr std::uint32_t kMethodMissingErrors[] = {
+    0x80020006,  // DISP_E_UNKNOWNNAME
+    0x80020003,  // DISP_E_MEMBERNOTFOUND
+    0x80041002,  // WBEM_E_NOT_FOUND
+    0x8004102E,  // WBEM_E_INVALID_METHOD
+    0x80041055,  // WBEM_E_METHOD_NOT_IMPLEMENTED
+    0x80041056,  // WBEM_E_METHOD_DISABLED
+    0x8004100C,  // WBEM_E_NOT_SUPPORTED
+    0x80004001,  // E_NOTIMPL
+};
+
 }  // namespace
+
+std::uint32_t RefusalCodeForCallError(std::uint32_t errorCode) {
+    for (const std::uint32_t missing : kMethodMissingErrors) {
+        if (missing == errorCode)
+            return kAdapterMethodMissing;
+    }
+    return kAdapterMethodCallFailed;
+}
 
 bool AdapterMethodSucceeded(std::uint32_t returnCode) {
     return returnCode == kAdapterMethodDone || returnCode == kAdapterMethodDoneRestartNeeded;
@@ -61,6 +85,8 @@ std::string AdapterMethodReturnText(std::uint32_t returnCode) {
     }
     if (returnCode == kAdapterMethodCallFailed)
         return "The adapter's configuration method failed";
+    if (returnCode == kAdapterMethodMissing)
+        return "Windows could not change them, because the method is not available on this system";
     return "The adapter refused the change (code " + std::to_string(returnCode) + ")";
 }
 

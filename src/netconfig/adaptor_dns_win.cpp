@@ -8,6 +8,7 @@
 #include "base/win_handles_win.h"
 #include "netconfig/adapter_method_return.h"
 #include "netconfig/adaptor_dns_query.h"
+#include "netconfig/com_error.h"
 #include "netconfig/dispatch_call_win.h"
 #include "netconfig/hresult_check_win.h"
 #include "netconfig/wmi_moniker_win.h"
@@ -103,6 +104,8 @@ DnsChangeOutcome SetAdaptorDNS(const std::string& settingId,
                 outcome.restartNeeded = true;
             else if (!AdapterMethodSucceeded(code))
                 outcome.refusals.push_back({settingId, code, AdapterMethodReturnText(code)});
+        } catch (const EComError& error) {
+            outcome.refusals.push_back(RefusalOfFailedCall(settingId, error.code(), error.what()));
         } catch (const std::exception& error) {
             outcome.refusals.push_back({settingId, kAdapterMethodCallFailed, error.what()});
         }

@@ -1,6 +1,29 @@
 #include "netconfig/dns_change_outcome.h"
 
+#include "netconfig/adapter_method_return.h"
+
 namespace quillcrest {
+namespace {
+
+// A connection name stands out from the sentence around it in quotes; an identifier has its braces.
+std::string AdapterInSentence(const AdapterRefusal& refusal) {
+    const std::string label = AdapterLabel(refusal.settingId, refusal.connectionName);
+    return label == refusal.settingId ? label : "\"" + label + "\"";
+}
+
+}  // namespace
+
+AdapterRefusal RefusalOfFailedCall(const std::string& settingId,
+                                   std::uint32_t errorCode,
+                                   const std::string& errorText) {
+    const std::uint32_t code = RefusalCodeForCallError(errorCode);
+    return {settingId, code, code == kAdapterMethodMissing ? AdapterMethodReturnText(code) : errorText};
+}
+
+void NameRefusedAdapters(DnsChangeOutcome& outcome, const ConnectionNames& names) {
+    for (AdapterRefusal& refusal : outcome.refusals)
+        refusal.connectionName = names.NameOf(refusal.settingId);
+}
 
 void DnsChangeOutcome::Add(const DnsChangeOutcome& other) {
     refusals.insert(refusals.end(), other.refusals.begin(), other.refusals.end());
@@ -19,11 +42,12 @@ EDnsChangeRefused::EDnsChangeRefused(const DnsChangeOutcome& outcome) : Exceptio
 
 std::string DnsRefusalText(const std::vector<AdapterRefusal>& refusals) {
     if (refusals.size() == 1) {
-        return "The DNS servers of the adapter " + refusals[0].settingId + " were not changed: " + refusals[0].reason;
+        return "The DNS servers of the adapter " + AdapterInSentence(refusals[0]) +
+               " were not changed: " + refusals[0].reason;
     }
     std::string text = "The DNS servers of these adapters were not changed:";
     for (const AdapterRefusal& refusal : refusals)
-        text += "\n" + refusal.settingId + ": " + refusal.reason;
+        text += "\n" + AdapterLabel(refusal.settingId, refusal.connectionName) + ": " + refusal.reason;
     return text;
 }
 

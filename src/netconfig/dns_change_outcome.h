@@ -3,9 +3,11 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "base/exception.h"
+#include "netconfig/connection_names.h"
 
 namespace quillcrest {
 
@@ -21,11 +23,25 @@ struct DnsAssignment {
 
 // An adapter that kept its servers, and why.
 struct AdapterRefusal {
+    AdapterRefusal() = default;
+    AdapterRefusal(std::string settingId, std::uint32_t returnCode, std::string reason, std::string connectionName = "")
+        : settingId(std::move(settingId)),
+          returnCode(returnCode),
+          reason(std::move(reason)),
+          connectionName(std::move(connectionName)) {}
+
     std::string settingId;
-    // The method's return value, or kAdapterMethodCallFailed when the call itself raised an error.
+    // The method's return value, or kAdapterMethodCallFailed when the call itself raised an error
+    // (kAdapterMethodMissing when that error says the system has no such method).
     std::uint32_t returnCode = 0;
     std::string reason;
+    // The name Windows shows for the adapter's connection; "" when it has none or was not looked up.
+    std::string connectionName;
 };
+
+// The refusal of an adapter whose method call raised an error (errorCode an HRESULT, errorText its message): a
+// method the system does not have is said in words, any other failure keeps its message.
+AdapterRefusal RefusalOfFailedCall(const std::string& settingId, std::uint32_t errorCode, const std::string& errorText);
 
 // What became of a set of assignments. An assignment that matched no adapter is neither a change nor a refusal.
 struct DnsChangeOutcome {
@@ -42,13 +58,17 @@ struct DnsChangeOutcome {
 DnsChangeOutcome ChangeEach(const std::vector<DnsAssignment>& assignments,
                             const std::function<DnsChangeOutcome(const DnsAssignment&)>& changeOne);
 
+// Gives each refusal of the outcome its adapter's connection name.
+void NameRefusedAdapters(DnsChangeOutcome& outcome, const ConnectionNames& names);
+
 // Raised when some adapters refused their new servers; the message names each of them and its reason.
 class EDnsChangeRefused : public Exception {
   public:
     explicit EDnsChangeRefused(const DnsChangeOutcome& outcome);
 };
 
-// The text of the report of refused changes, one line per adapter.
+// The text of the report of refused changes, one line per adapter, each named by its connection name (by its
+// identifier when it has none).
 std::string DnsRefusalText(const std::vector<AdapterRefusal>& refusals);
 
 }  // namespace quillcrest

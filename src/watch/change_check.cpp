@@ -88,22 +88,32 @@ void ChangeCheck::Check(std::optional<std::string>& reference, const char* quest
         allowedList_.AddDNSToGoodList(*current);
         return;
     }
-    if (dialogs_.Confirm(question))
-        RevertPreferredAdapter(shownReference);
+    const std::optional<DnsAssignment> revert = RevertAssignment(shownReference);
+    // The change's own confirmation names the adapter and its servers; a revert that changes nothing has only
+    // the question.
+    const bool askedOnTheWay = revert && network_.AsksBeforeChanging({*revert});
+    if (askedOnTheWay || dialogs_.Confirm(question))
+        RevertPreferredAdapter(revert);
 }
 
-void ChangeCheck::RevertPreferredAdapter(const std::string& reference) {
+std::optional<DnsAssignment> ChangeCheck::RevertAssignment(const std::string& reference) {
     const std::string& adapter = references_.adapterGuid;
-    // A refused revert raises, as an error does: the user hears of it, the reference stays, and the next check
-    // alerts again as after "No".
-    if (records_.ReadDhcpEnabled(adapter)) {
-        SettleDnsChange(network_.ChangeAdaptersDns({{adapter, {}}}), dialogs_);
-        return;
-    }
+    if (records_.ReadDhcpEnabled(adapter))
+        return DnsAssignment{adapter, {}};
     const std::vector<std::string> servers = SplitList(reference);
     if (!servers.empty() && servers.size() <= kMostRevertedServers)
-        SettleDnsChange(network_.ChangeAdaptersDns({{adapter, servers}}), dialogs_);
-    selection_.ChooseItem(kSelectionDefault);
+        return DnsAssignment{adapter, servers};
+    return std::nullopt;
+}
+
+void ChangeCheck::RevertPreferredAdapter(const std::optional<DnsAssignment>& revert) {
+    // A refused revert raises, as an error does: the user hears of it, the reference stays, and the next check
+    // alerts again as after "No".
+    if (revert)
+        SettleDnsChange(network_.ChangeAdaptersDns({*revert}), dialogs_);
+    // Back on DHCP the adapter takes no recorded servers, so the selection stays as it is.
+    if (!revert || !revert->servers.empty())
+        selection_.ChooseItem(kSelectionDefault);
 }
 
 void ChangeCheck::SetRecentCheckRunning(bool running) {

@@ -16,7 +16,8 @@ namespace quillcrest {
 
 // The watch itself: two timers compare the machine's DNS server list with a reference list and alert the user
 // when it differs and has not been accepted before. "OK" accepts the list for good; "Fix It", confirmed, sets
-// the preferred adapter back to the reference.
+// the preferred adapter back to the reference. The confirmation is the question Q, or, when the network shows
+// and confirms the change itself (the elevated run's window), that window alone, so a revert asks once.
 //
 // The 30-second timer (recentCheckTimer) checks against the recent list; the 120-second timer checks against
 // the default list while the monitor switch is on and the 30-second timer is off, and then sets the 30-second
@@ -66,7 +67,10 @@ class ChangeCheck {
 
   private:
     void Check(std::optional<std::string>& reference, const char* question);
-    void RevertPreferredAdapter(const std::string& reference);
+    // The assignment that reverts the preferred adapter to the reference; nullopt when the reference gives the
+    // adapter no servers it can take (none or more than three while the adapter is not on DHCP).
+    std::optional<DnsAssignment> RevertAssignment(const std::string& reference);
+    void RevertPreferredAdapter(const std::optional<DnsAssignment>& revert);
     void SetRecentCheckRunning(bool running);
 
     ReferenceLists& references_;

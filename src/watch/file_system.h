@@ -12,13 +12,12 @@ namespace quillcrest {
 // Raised when a file cannot be read, written or put in place; the message names the file and the cause.
 class EFileError : public Exception {
   public:
-    // systemCode: the system's error code behind the failure, 0 when there is none.
-    explicit EFileError(const std::string& message, std::uint32_t systemCode = 0)
-        : Exception(message), systemCode_(systemCode) {}
-    std::uint32_t code() const { return systemCode_; }
+    // code: the system's error code, 0 when there is none.
+    explicit EFileError(const std::string& message, std::uint32_t code = 0) : Exception(message), code_(code) {}
+    std::uint32_t code() const { return code_; }
 
   private:
-    std::uint32_t systemCode_;
+    std::uint32_t code_;
 };
 
 // A file opened for writing. The destructor closes it quietly when Close was not reached.

@@ -22,6 +22,10 @@ class WatchNetwork {
     // once. Adapters that refuse are named in the outcome and the others still change. Raises when the
     // configuration cannot be reached (the adapters before stay changed) or when the rights were not given.
     virtual DnsChangeOutcome ChangeAdaptersDns(const std::vector<DnsAssignment>& assignments) = 0;
+    // True when ChangeAdaptersDns itself shows the user these assignments and asks before making them (a change
+    // through the elevated run asks in that run's own window), so that a caller that would ask first need not ask
+    // the user twice. A network that changes in this process asks nobody.
+    virtual bool AsksBeforeChanging(const std::vector<DnsAssignment>& assignments) { return false; }
     // Empties the resolver cache; never raises.
     virtual void FlushDNSCache() = 0;
     // The identifiers of every interface the TCP/IP configuration knows, in the order the registry lists them;

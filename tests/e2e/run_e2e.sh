@@ -975,6 +975,8 @@ for case in main_window_shows_centred_with_its_controls second_copy_exits_at_onc
     tray_commands_under_the_alert_bring_it_to_the_front main_window_is_disabled_under_the_revert_question \
     limited_token_in_a_folder_the_user_can_change_starts_no_elevated_run \
     elevated_start_changes_in_process_and_reports_the_refusal \
+    runas_copy_shows_the_change_and_no_declines runas_copy_makes_the_change_on_yes \
+    runas_copy_refuses_a_malformed_order_without_a_window runas_copy_appends_the_allowed_list_beside_itself \
     dns_setting_written_raises_the_alert_within_2_s; do
     # QC_E2E_ONLY names the cases to run while working on a few of them.
     [ -n "${QC_E2E_ONLY:-}" ] && [[ " $QC_E2E_ONLY " != *" $case "* ]] && continue

@@ -1,9 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 #include <vector>
 
 #include "app/action_exit_code.h"
+#include "app/action_launcher.h"
 #include "app/privileged_action.h"
 #include "netconfig/adapter_method_return.h"
 #include "support/watch_row_name.h"
@@ -56,8 +58,35 @@ const std::vector<OutcomeCase>& OutcomeCases() {
          {kThreeAdapters[0].settingId},
          {"The adapter refused the change"},
          false},
+        {"method not available",
+         {{Refusal(0, kAdapterMethodMissing), Refusal(2, kAdapterMethodMissing)}, false},
+         {kThreeAdapters[0].settingId, kThreeAdapters[2].settingId},
+         {"Windows could not change them, because the method is not available on this system",
+          "Windows could not change them, because the method is not available on this system"},
+         false},
+        {"method not available beside a failed call",
+         {{Refusal(0, kAdapterMethodMissing), Refusal(1, kAdapterMethodCallFailed)}, false},
+         {kThreeAdapters[0].settingId, kThreeAdapters[1].settingId},
+         {"The adapter refused the change (the adapters gave different reasons)",
+          "The adapter refused the change (the adapters gave different reasons)"},
+         false},
+        // Values that mean "done" cannot stand for a refusal in the code; the refusal still comes back as one.
+        {"refusal with the value for done",
+         {{Refusal(1, kAdapterMethodDone)}, false},
+         {kThreeAdapters[1].settingId},
+         {"The adapter refused the change"},
+         false},
+        {"refusal with the value for done after a restart",
+         {{Refusal(2, kAdapterMethodDoneRestartNeeded)}, false},
+         {kThreeAdapters[2].settingId},
+         {"The adapter refused the change"},
+         false},
     };
     return cases;
+}
+
+void PrintTo(const OutcomeCase& row, std::ostream* out) {
+    *out << row.name;
 }
 
 class ActionExitOutcomeTest : public ::testing::TestWithParam<OutcomeCase> {};
@@ -157,6 +186,8 @@ const UnknownCase kUnknownCases[] = {
     {"refusal naming a fourth adapter", (91u << 24) | 0x8},
     {"unused kind", 105u << 24},
     {"refused command line with detail", (111u << 24) | 1},
+    {"declined in the window with detail", (112u << 24) | 1},
+    {"method not available naming no adapter", 125u << 24},
 };
 
 INSTANTIATE_TEST_SUITE_P(Table,
@@ -172,6 +203,22 @@ TEST(ActionExitTest, RefusedCommandLineIsReportedAsSuch) {
     const ActionExit exit = ReadActionExit(code);
     EXPECT_EQ(exit.kind, ActionExit::Kind::kRefusedCommandLine);
     EXPECT_THROW(RaiseUnlessAnswered(exit, code, nullptr), Exception);
+}
+
+// "No" in the elevated run's confirmation window changes nothing and reads as a declined consent prompt does.
+TEST(ActionExitTest, DeclinedInTheWindowIsReportedAsADeclinedConsent) {
+    const std::uint32_t code = ActionExitForDeclinedInWindow();
+    EXPECT_EQ(code & 0x80000000u, 0u);
+    EXPECT_NE(code, ActionExitForRefusedCommandLine());
+    const ActionExit exit = ReadActionExit(code, kThreeAdapters);
+    ASSERT_EQ(exit.kind, ActionExit::Kind::kDeclined);
+    EXPECT_TRUE(exit.outcome.refusals.empty());
+    try {
+        RaiseUnlessAnswered(exit, code, nullptr);
+        FAIL() << "a declined change must not pass for one made";
+    } catch (const EElevationDeclined& error) {
+        EXPECT_STREQ(error.what(), kElevationDeclinedMessage);
+    }
 }
 
 TEST(ActionExitTest, ErrorTextComesFromTheSystemOrNamesTheCode) {

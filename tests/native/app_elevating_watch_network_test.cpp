@@ -45,7 +45,16 @@ class ElevatingWatchNetworkTest : public ::testing::Test {
     FakeProgramProtection protection;
     FakeActionLauncher launcher;
     ElevatedActions elevated{elevation, protection, launcher, nullptr};
-    ElevatingWatchNetwork network{inProcess, elevated};
+    // The connection names the network reads for its report; a test may make the read fail.
+    ConnectionNames names;
+    bool namesUnreadable = false;
+    int nameReads = 0;
+    ElevatingWatchNetwork network{inProcess, elevated, [this] {
+                                      ++nameReads;
+                                      if (namesUnreadable)
+                                          throw Exception("the adapters cannot be read");
+                                      return names;
+                                  }};
     const std::vector<DnsAssignment> threeAdapters{{kA, {"208.67.222.222", "208.67.220.220"}},
                                                    {kB, {}},
                                                    {kC, {"10.0.0.1"}}};
@@ -154,6 +163,52 @@ TEST_F(ElevatingWatchNetworkTest, MoreAdaptersThanOneRunCarriesTakeAnotherRun) {
     ASSERT_EQ(outcome.refusals.size(), 1u);
     EXPECT_EQ(outcome.refusals[0].settingId, kC);
     EXPECT_EQ(outcome.refusals[0].reason, "Invalid IP address");
+}
+
+// A refusal is reported by the adapters' connection names, from an elevated run and from an in-process change
+// alike; an adapter without one, or names that cannot be read, leave the identifier.
+TEST_F(ElevatingWatchNetworkTest, RefusalsCarryTheAdaptersConnectionNames) {
+    names.Add(kA, "Ethernet");
+    names.Add(kC, "Wi-Fi");
+    for (const bool inProcessChange : {false, true}) {
+        SCOPED_TRACE(inProcessChange ? "elevated, in-process" : "through the elevated run");
+        elevation.elevated = inProcessChange;
+        inProcess.refusingAdapters = {{kA, kAdapterMethodMissing}, {kB, 91}};
+        RunAnswersWith({{kA, kAdapterMethodMissing}, {kB, kAdapterMethodMissing}});
+        const DnsChangeOutcome outcome = network.ChangeAdaptersDns(threeAdapters);
+        ASSERT_EQ(outcome.refusals.size(), 2u);
+        EXPECT_EQ(outcome.refusals[0].connectionName, "Ethernet");
+        EXPECT_EQ(outcome.refusals[1].connectionName, "");
+        const std::string report = EDnsChangeRefused(outcome).what();
+        EXPECT_EQ(report.find("The DNS servers of these adapters were not changed:\nEthernet: "), 0u) << report;
+        EXPECT_NE(report.find("\n" + kB + ": "), std::string::npos) << report;
+    }
+
+    namesUnreadable = true;
+    const DnsChangeOutcome unnamed = network.ChangeAdaptersDns(threeAdapters);
+    ASSERT_EQ(unnamed.refusals.size(), 2u);
+    EXPECT_NE(std::string(EDnsChangeRefused(unnamed).what()).find("\n" + kA + ": "), std::string::npos)
+        << "the report still comes, naming the adapter by its identifier";
+}
+
+TEST_F(ElevatingWatchNetworkTest, NamesAreReadOnlyForARefusal) {
+    network.ChangeAdaptersDns(threeAdapters);
+    elevation.elevated = true;
+    network.ChangeAdaptersDns(threeAdapters);
+    EXPECT_EQ(nameReads, 0);
+}
+
+// Which assignments the elevated run's own window shows and asks about, so that the caller need not ask as well.
+TEST_F(ElevatingWatchNetworkTest, AsksBeforeChangingExactlyWhenTheChangeGoesToTheElevatedRun) {
+    EXPECT_TRUE(network.AsksBeforeChanging(threeAdapters));
+    EXPECT_TRUE(network.AsksBeforeChanging({{kA, {}}}));
+    EXPECT_FALSE(network.AsksBeforeChanging({})) << "nothing to change asks nothing";
+    EXPECT_FALSE(network.AsksBeforeChanging({{"Tcpip_not-a-guid", {}}})) << "no run starts for it";
+    EXPECT_FALSE(network.AsksBeforeChanging({{kA, {"1.1.1.1", "2.2.2.2", "3.3.3.3", "4.4.4.4"}}}));
+    EXPECT_FALSE(network.AsksBeforeChanging({{kA, {}}, {"Tcpip_not-a-guid", {}}})) << "not every one is shown";
+    elevation.elevated = true;
+    EXPECT_FALSE(network.AsksBeforeChanging(threeAdapters)) << "an in-process change asks nobody";
+    EXPECT_TRUE(launcher.runs.empty());
 }
 
 TEST_F(ElevatingWatchNetworkTest, ReadsAndTheFlushNeedNoRights) {

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <optional>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -29,7 +30,19 @@ struct ParseCase {
 };
 
 PrivilegedAction DnsAction(std::vector<DnsAssignment> assignments) {
-    return {PrivilegedActionKind::kSetDnsServers, std::move(assignments), ""};
+    return {PrivilegedActionKind::kSetDnsServers, std::move(assignments), {}};
+}
+
+PrivilegedAction AllowAction(const std::string& dnsList) {
+    return {PrivilegedActionKind::kAllowDnsList, {}, dnsList};
+}
+
+// A list of `count` servers, each as long as a dotted address can be.
+std::string LongestServers(std::size_t count) {
+    std::string list;
+    for (std::size_t i = 0; i < count; ++i)
+        list += (i > 0 ? "," : "") + std::string("255.255.255.255");
+    return list;
 }
 
 std::string ManyAssignments(std::size_t count) {
@@ -49,8 +62,13 @@ const std::vector<ParseCase>& ParseCases() {
          DnsAction({{kGuidA, {}}, {kGuidB, {"10.0.0.1", "0.0.0.0", "255.255.255.255"}}})},
         {"as many adapters as allowed", SetDns(ManyAssignments(kMostActionAssignments)),
          DnsAction(std::vector<DnsAssignment>(kMostActionAssignments, {kGuidA, {"10.0.0.1"}}))},
-        {"write run value", "/write-run-value", PrivilegedAction{PrivilegedActionKind::kWriteRunValue, {}, ""}},
-        {"delete run value", "/delete-run-value", PrivilegedAction{PrivilegedActionKind::kDeleteRunValue, {}, ""}},
+        {"write run value", "/write-run-value", PrivilegedAction{PrivilegedActionKind::kWriteRunValue, {}, {}}},
+        {"delete run value", "/delete-run-value", PrivilegedAction{PrivilegedActionKind::kDeleteRunValue, {}, {}}},
+        {"allowed list of two servers", "/allow-dns-list 10.0.0.1,10.0.0.2", AllowAction("10.0.0.1,10.0.0.2")},
+        {"allowed list of one server", "/allow-dns-list 0.0.0.0", AllowAction("0.0.0.0")},
+        {"empty allowed list is the verb alone", "/allow-dns-list", AllowAction("")},
+        {"longest allowed list", "/allow-dns-list " + LongestServers(kMostAllowedListServers),
+         AllowAction(LongestServers(kMostAllowedListServers))},
         // Refused: anything else.
         {"empty", "", std::nullopt},
         {"unknown action", "/format-disk", std::nullopt},
@@ -70,7 +88,10 @@ const std::vector<ParseCase>& ParseCases() {
         {"empty server between commas", SetDns(Assign(kGuidA, "10.0.0.1,,10.0.0.2")), std::nullopt},
         {"trailing comma", SetDns(Assign(kGuidA, "10.0.0.1,")), std::nullopt},
         {"signed octet", SetDns(Assign(kGuidA, "+1.0.0.1")), std::nullopt},
+        {"zero octet with a leading zero", SetDns(Assign(kGuidA, "00.0.0.1")), std::nullopt},
+        {"zero octet of three zeros", SetDns(Assign(kGuidA, "10.0.0.000")), std::nullopt},
         {"identifier without braces", SetDns("4D36E972-E325-11CE-BFC1-08002BE10318=10.0.0.1"), std::nullopt},
+        {"identifier in parentheses", SetDns("(4D36E972-E325-11CE-BFC1-08002BE10318)=10.0.0.1"), std::nullopt},
         {"identifier with a non-hex digit", SetDns("{4D36E972-E325-11CE-BFC1-08002BE1031G}=10.0.0.1"), std::nullopt},
         {"identifier with a quote (query injection)", SetDns("{4D36E972-E325-11CE-BFC1-08002BE1031'}=10.0.0.1"),
          std::nullopt},
@@ -86,8 +107,38 @@ const std::vector<ParseCase>& ParseCases() {
         {"too many adapters", SetDns(ManyAssignments(kMostActionAssignments + 1)), std::nullopt},
         {"overlong input", SetDns(Assign(kGuidA, "10.0.0.1") + std::string(kMostActionArgumentChars, ' ')),
          std::nullopt},
+        // The allowed list: only the text the program itself writes.
+        {"allowed list with a trailing blank", "/allow-dns-list ", std::nullopt},
+        {"allowed list with a blank after a comma", "/allow-dns-list 10.0.0.1, 10.0.0.2", std::nullopt},
+        {"allowed list with a second token", "/allow-dns-list 10.0.0.1 10.0.0.2", std::nullopt},
+        {"allowed list followed by another action", "/allow-dns-list 10.0.0.1 /write-run-value", std::nullopt},
+        {"allowed list with an empty server", "/allow-dns-list 10.0.0.1,,10.0.0.2", std::nullopt},
+        {"allowed list with a leading comma", "/allow-dns-list ,10.0.0.1", std::nullopt},
+        {"allowed list with a trailing comma", "/allow-dns-list 10.0.0.1,", std::nullopt},
+        {"allowed list with a leading zero", "/allow-dns-list 10.0.0.01", std::nullopt},
+        {"allowed list with an ipv6 server", "/allow-dns-list fd00::53", std::nullopt},
+        {"allowed list with a host name", "/allow-dns-list dns.example.com", std::nullopt},
+        {"allowed list as the file holds it", "/allow-dns-list 10.0.0.1\r\n", std::nullopt},
+        {"allowed list joined by an equals sign", "/allow-dns-list=10.0.0.1", std::nullopt},
+        {"allowed list verb in other case", "/Allow-DNS-List 10.0.0.1", std::nullopt},
+        {"one server more than an allowed list holds",
+         "/allow-dns-list " + LongestServers(kMostAllowedListServers) + ",1.1.1.1", std::nullopt},
+        // Bytes outside printable ASCII, as a command line converted from UTF-16 carries look-alike characters.
+        {"fullwidth digit in an allowed list", "/allow-dns-list 10.0.0.\xEF\xBC\x91", std::nullopt},
+        {"superscript digit in a server", SetDns(Assign(kGuidA, "10.0.0.\xC2\xB9")), std::nullopt},
+        {"fullwidth letter in an identifier", SetDns("{4D36E972-E325-11CE-BFC1-08002BE1031\xEF\xBC\xA1}=10.0.0.1"),
+         std::nullopt},
+        {"no-break space after an action", "/write-run-value\xC2\xA0", std::nullopt},
+        {"delete character after an action", "/delete-run-value\x7F", std::nullopt},
+        {"control character inside a list", "/allow-dns-list 10.0.0.1\x01", std::nullopt},
+        {"lone high byte", "\xFF", std::nullopt},
     };
     return cases;
+}
+
+// Failures name the row rather than dump its bytes.
+void PrintTo(const ParseCase& row, std::ostream* out) {
+    *out << row.name;
 }
 
 class ActionArgumentsParseTest : public ::testing::TestWithParam<ParseCase> {};

@@ -153,6 +153,83 @@ INSTANTIATE_TEST_SUITE_P(WatchOutcomes, WatchChangeCheckTest, ::testing::ValuesI
     return fakes::RowName(info.param.name);
 });
 
+// "Fix It" when the change goes through the elevated run, whose own window shows the change and asks: the revert
+// asks once, there, unless it changes nothing, when the question is all there is.
+struct AskedOnTheWayCase {
+    const char* name;
+    std::string reference;
+    bool dhcpRecord;
+    bool confirm;        // the answer to the question, when it is asked
+    bool declinedThere;  // "No" in the run's window
+    bool questionAsked;
+    std::vector<std::string> changes;
+    int changeRequests;
+    int itemAfter;
+};
+
+void PrintTo(const AskedOnTheWayCase& row, std::ostream* out) {
+    *out << row.name;
+}
+
+class WatchChangeCheckAskedOnTheWayTest : public ::testing::TestWithParam<AskedOnTheWayCase> {};
+
+TEST_P(WatchChangeCheckAskedOnTheWayTest, FixItAsksOnce) {
+    const AskedOnTheWayCase& row = GetParam();
+    SCOPED_TRACE(row.name);
+    WatchRig rig;
+    rig.SetDhcpRecord(row.dhcpRecord);
+    rig.StartOn(row.reference);
+    rig.watch.OnSelectionClicked(kSelectionOpenDns);
+    rig.network.currentList = "10.0.0.9";
+    rig.network.asksBeforeChanging = true;
+    if (row.declinedThere)
+        rig.network.declineWith = "The change was not made, because administrator approval was declined";
+    rig.dialogs.alertResult = kDialogResultFixIt;
+    rig.dialogs.confirmAnswer = row.confirm;
+
+    std::string error;
+    try {
+        rig.watch.OnRecentCheckTick();
+    } catch (const Exception& raised) {
+        error = raised.what();
+    }
+
+    EXPECT_EQ(rig.dialogs.questions.size(), row.questionAsked ? 1u : 0u);
+    EXPECT_EQ(rig.network.changeRequests, row.changeRequests);
+    EXPECT_EQ(rig.network.log, row.changes);
+    EXPECT_EQ(rig.watch.selectionItem(), row.itemAfter);
+    EXPECT_EQ(error.empty(), !row.declinedThere) << error;
+}
+
+const AskedOnTheWayCase kAskedOnTheWayCases[] = {
+    {"dhcp revert asks only in the run", "10.0.0.1", true, false, false, false, {kClearAdapter}, 1, 1},
+    {"fixed servers ask only in the run",
+     "10.0.0.1,10.0.0.2",
+     false,
+     false,
+     false,
+     false,
+     {SetAdapter("10.0.0.1,10.0.0.2")},
+     1,
+     0},
+    {"no in the run changes nothing", "10.0.0.1", false, false, true, false, {}, 1, 1},
+    {"four servers change nothing so the question stays",
+     "1.1.1.1,2.2.2.2,3.3.3.3,4.4.4.4",
+     false,
+     true,
+     false,
+     true,
+     {},
+     0,
+     0},
+    {"no to the question that stays", "", false, false, false, true, {}, 0, 1},
+};
+
+INSTANTIATE_TEST_SUITE_P(Table,
+                         WatchChangeCheckAskedOnTheWayTest,
+                         ::testing::ValuesIn(kAskedOnTheWayCases),
+                         [](const auto& info) { return fakes::RowName(info.param.name); });
+
 class WatchChangeCheckSequenceTest : public ::testing::Test {
   protected:
     void SetUp() override {

@@ -30,6 +30,8 @@ class FakeWatchNetwork : public WatchNetwork {
     std::optional<std::string> declineWith;
     // Adapters that take their servers but want Windows restarted.
     std::vector<std::string> restartingAdapters;
+    // Whether the network shows every change and asks before making it, as the elevated run's window does.
+    bool asksBeforeChanging = false;
 
     // Runs once the requested changes are made, before the request returns: the messages a real change
     // dispatches while it waits (timer ticks, the settings notification) arrive there.
@@ -75,6 +77,10 @@ class FakeWatchNetwork : public WatchNetwork {
         if (afterChanging)
             afterChanging();
         return changed;
+    }
+
+    bool AsksBeforeChanging(const std::vector<DnsAssignment>& assignments) override {
+        return asksBeforeChanging && !assignments.empty();
     }
 
     void FlushDNSCache() override { log.push_back("flush"); }

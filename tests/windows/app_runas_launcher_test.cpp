@@ -2,11 +2,16 @@
 
 #include <windows.h>
 
+#include <atomic>
+#include <fstream>
+#include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "app/action_exit_code.h"
 #include "app/elevating_allowed_list_save.h"
+#include "app/dns_change_confirmation.h"
 #include "app/privileged_action.h"
 #include "app/program_protection_win.h"
 #include "app/run_entry.h"
@@ -14,6 +19,7 @@
 #include "base/ansi_text_win.h"
 #include "base/system_message_win.h"
 #include "netconfig/adapter_method_return.h"
+#include "netconfig/connection_names_win.h"
 #include "netconfig/wmi_connection_win.h"
 #include "netconfig/wmi_query_win.h"
 #include "settings/process_facts_win.h"
@@ -69,6 +75,51 @@ class TickingWindow {
     HWND window_ = nullptr;
 };
 
+// Answers the elevated run's confirmation window from another thread, as the user would: waits for it, reads its
+// text the way assistive tools do (WM_GETTEXT across processes) and presses a button. Notes whether any window of
+// that caption came up at all.
+class ConfirmationAnswerer {
+  public:
+    static constexpr DWORD kPollMs = 20;
+    static constexpr int kMessageTextId = 0xFFFF;
+
+    explicit ConfirmationAnswerer(int button) : button_(button), thread_([this] { Answer(); }) {}
+    ~ConfirmationAnswerer() {
+        stop_ = true;
+        thread_.join();
+    }
+
+    // Valid once the run whose window it answers has ended.
+    bool sawWindow() const { return sawWindow_; }
+    std::string text() const { return text_; }
+
+  private:
+    void Answer() {
+        while (!stop_) {
+            HWND box = ::FindWindowA("#32770", kDnsChangeConfirmationCaption);
+            if (box && ::IsWindowVisible(box)) {
+                HWND message = ::GetDlgItem(box, kMessageTextId);
+                char buffer[2048] = {};
+                DWORD_PTR copied = 0;
+                ::SendMessageTimeoutA(message, WM_GETTEXT, sizeof(buffer), reinterpret_cast<LPARAM>(buffer),
+                                      SMTO_ABORTIFHUNG, 5000, &copied);
+                text_.assign(buffer, copied);
+                sawWindow_ = true;
+                ::PostMessageA(box, WM_COMMAND, MAKEWPARAM(button_, BN_CLICKED),
+                               reinterpret_cast<LPARAM>(::GetDlgItem(box, button_)));
+                return;
+            }
+            ::Sleep(kPollMs);
+        }
+    }
+
+    int button_;
+    std::atomic<bool> stop_{false};
+    std::atomic<bool> sawWindow_{false};
+    std::string text_;
+    std::thread thread_;
+};
+
 std::string FirstIpEnabledAdapter() {
     WmiConnection connection;
     WbemQuery query(&connection);
@@ -87,25 +138,64 @@ class RunasLauncherTest : public ::testing::Test {
     RunasLauncher launcher{[this] { return owner.hwnd(); }, ProgramPath()};
 };
 
-// The real program in its action mode under Wine, which has no SetDNSServerSearchOrder: the run refuses with the
-// method call failing, and the exit code names the adapter. Meanwhile the owner keeps ticking, disabled.
-TEST_F(RunasLauncherTest, DnsActionRunsTheProgramAndItsExitCodeNamesTheRefusingAdapter) {
+// The real program in its action mode under Wine, which has no SetDNSServerSearchOrder: the run shows the change
+// in its own window and, on "Yes", refuses because the method is not there, and the exit code names the adapter.
+// Meanwhile the owner keeps ticking, disabled.
+TEST_F(RunasLauncherTest, DnsActionAsksInItsWindowAndItsExitCodeNamesTheRefusingAdapter) {
     const std::string adapter = FirstIpEnabledAdapter();
     ASSERT_FALSE(adapter.empty()) << "Wine always lists an IP-enabled adapter";
     ASSERT_TRUE(IsBracedGuid(adapter)) << adapter;
     const std::vector<DnsAssignment> assignments = {{adapter, {"10.0.0.1", "10.0.0.2"}}};
 
+    ConfirmationAnswerer answerer(IDYES);
     const std::uint32_t exitCode =
-        launcher.RunElevated(FormatActionArguments({PrivilegedActionKind::kSetDnsServers, assignments, ""}));
+        launcher.RunElevated(FormatActionArguments({PrivilegedActionKind::kSetDnsServers, assignments, {}}));
 
+    ASSERT_TRUE(answerer.sawWindow());
+    EXPECT_NE(answerer.text().find(AdapterLabel(adapter, ReadConnectionNames()) + ": 10.0.0.1, 10.0.0.2\n"),
+              std::string::npos)
+        << answerer.text();
     const ActionExit exit = ReadActionExit(exitCode, assignments);
     ASSERT_EQ(exit.kind, ActionExit::Kind::kRefusals) << std::hex << exitCode;
     ASSERT_EQ(exit.outcome.refusals.size(), 1u);
     EXPECT_EQ(exit.outcome.refusals[0].settingId, adapter);
-    EXPECT_EQ(exit.outcome.refusals[0].reason, AdapterMethodReturnText(kAdapterMethodCallFailed));
+    EXPECT_EQ(exit.outcome.refusals[0].reason, AdapterMethodReturnText(kAdapterMethodMissing));
     EXPECT_GT(owner.ticks, 0) << "the window went on ticking while it waited";
     EXPECT_EQ(owner.ticksWhileEnabled, 0) << "and took no input meanwhile";
     EXPECT_TRUE(::IsWindowEnabled(owner.hwnd())) << "input is back once the run has ended";
+}
+
+TEST_F(RunasLauncherTest, NoInTheWindowChangesNothingAndReadsAsDeclined) {
+    const std::string adapter = FirstIpEnabledAdapter();
+    ASSERT_TRUE(IsBracedGuid(adapter)) << adapter;
+    const std::vector<DnsAssignment> assignments = {{adapter, {}}};
+
+    ConfirmationAnswerer answerer(IDNO);
+    const std::uint32_t exitCode =
+        launcher.RunElevated(FormatActionArguments({PrivilegedActionKind::kSetDnsServers, assignments, {}}));
+
+    ASSERT_TRUE(answerer.sawWindow());
+    EXPECT_NE(answerer.text().find(": automatic (DHCP)\n"), std::string::npos) << answerer.text();
+    EXPECT_EQ(ReadActionExit(exitCode, assignments).kind, ActionExit::Kind::kDeclined) << std::hex << exitCode;
+}
+
+// The list joins the allowed list beside the program, with no window to answer.
+TEST_F(RunasLauncherTest, AllowedListActionAppendsToTheListBesideTheProgram) {
+    const std::string path = GetExeDir() + "AllowedDNS.txt";
+    ::DeleteFileA(path.c_str());
+    {
+        std::ofstream existing(path, std::ios::binary);
+        existing << "127.0.0.5\r\n";
+    }
+    ConfirmationAnswerer answerer(IDNO);
+    const std::uint32_t exitCode = launcher.RunElevated("/allow-dns-list 10.0.0.1,10.0.0.2");
+    std::ostringstream saved;
+    saved << std::ifstream(path, std::ios::binary).rdbuf();
+    ::DeleteFileA(path.c_str());
+
+    EXPECT_EQ(exitCode, kActionExitDone) << std::hex << exitCode;
+    EXPECT_EQ(saved.str(), "127.0.0.5\r\n10.0.0.1,10.0.0.2\r\n");
+    EXPECT_FALSE(answerer.sawWindow());
 }
 
 TEST_F(RunasLauncherTest, RunValueActionsWriteOnlyTheProgramsOwnPathAndDeleteIt) {
@@ -121,11 +211,14 @@ TEST_F(RunasLauncherTest, RunValueActionsWriteOnlyTheProgramsOwnPathAndDeleteIt)
 
 TEST_F(RunasLauncherTest, TextThatIsNotOneActionChangesNothingAndExitsWithTheRefusal) {
     ::RegDeleteKeyValueA(HKEY_LOCAL_MACHINE, kRunKey, kRunValue);
-    for (const char* arguments : {"/write-run-value C:\\evil.exe", "/set-dns {x}=1.2.3.4", "/format-disk"}) {
+    ConfirmationAnswerer answerer(IDYES);
+    for (const char* arguments : {"/write-run-value C:\\evil.exe", "/set-dns {x}=1.2.3.4", "/format-disk",
+                                  "/set-dns (4D36E972-E325-11CE-BFC1-08002BE10318)=10.0.0.1"}) {
         SCOPED_TRACE(arguments);
         const std::uint32_t exitCode = launcher.RunElevated(arguments);
         EXPECT_EQ(ReadActionExit(exitCode).kind, ActionExit::Kind::kRefusedCommandLine) << std::hex << exitCode;
     }
+    EXPECT_FALSE(answerer.sawWindow()) << "nothing to confirm";
     const TypedValue value = ReadRegValue(kHkeyLocalMachine, kRunKey, kRunValue, TypedValue::String("<absent>"));
     EXPECT_EQ(value.asString(), "<absent>") << "no Run value was written";
 }

@@ -136,9 +136,12 @@ TEST_F(SetAdaptorDnsTest, FailingCallsAreRefusalsAndTheWalkGoesOn) {
     ASSERT_EQ(outcome.refusals.size(), 3u) << "the first three kept their servers, and the user must hear of it";
     for (const AdapterRefusal& refusal : outcome.refusals) {
         EXPECT_EQ(refusal.settingId, kId);
-        EXPECT_EQ(refusal.returnCode, kAdapterMethodCallFailed);
         EXPECT_FALSE(refusal.reason.empty());
     }
+    EXPECT_EQ(outcome.refusals[0].returnCode, kAdapterMethodMissing) << "a method the system does not have";
+    EXPECT_EQ(outcome.refusals[0].reason, AdapterMethodReturnText(kAdapterMethodMissing));
+    EXPECT_EQ(outcome.refusals[1].returnCode, kAdapterMethodCallFailed);
+    EXPECT_EQ(outcome.refusals[2].returnCode, kAdapterMethodCallFailed);
     EXPECT_EQ(outcome.refusals[2].reason, "Invalid parameter") << "the server's own description";
 }
 
@@ -270,13 +273,14 @@ TEST(SetAdaptorDnsRealTest, RealPathReportsWinesMissingMethodAsARefusal) {
     query.open();
     EXPECT_FALSE(query.eof());
     query.close();
-    // Wine has no SetDNSServerSearchOrder: the adapter kept its servers, and the outcome says so.
+    // Wine has no SetDNSServerSearchOrder: the adapter kept its servers, and the outcome says why in words.
     for (const std::vector<std::string>& servers :
          {std::vector<std::string>{"10.0.0.1", "10.0.0.2"}, std::vector<std::string>{}}) {
         const DnsChangeOutcome outcome = SetAdaptorDNS(id, servers);
         ASSERT_EQ(outcome.refusals.size(), 1u);
         EXPECT_EQ(outcome.refusals[0].settingId, id);
-        EXPECT_EQ(outcome.refusals[0].returnCode, kAdapterMethodCallFailed);
+        EXPECT_EQ(outcome.refusals[0].returnCode, kAdapterMethodMissing);
+        EXPECT_EQ(outcome.refusals[0].reason, AdapterMethodReturnText(kAdapterMethodMissing));
     }
     EXPECT_FALSE(SetAdaptorDNS("", {"10.0.0.1"}).Refused()) << "no adapter matched, so none refused";
 }

@@ -1,7 +1,11 @@
 // Drives the program's windows from outside for the end-to-end tests: finds top-level windows by class and
 // caption, reads their state and posts clicks, the way a user's input would arrive.
+// clang-format off
+#include <winsock2.h>
 #include <windows.h>
+#include <iphlpapi.h>
 #include <shellapi.h>
+// clang-format on
 
 #include <algorithm>
 #include <cstdio>
@@ -172,13 +176,14 @@ HWND ChildById(HWND parent, int id) {
 
 int Usage() {
     std::fprintf(stderr,
-                 "usage: qcdriver id NAME | text CLASS CONTROL | menu-item INDEX COUNT | focus CLASS | checked CLASS CONTROL | taskbar-created\n"
+                 "usage: qcdriver id NAME | text CLASS CONTROL | menu-item INDEX COUNT | focus CLASS | checked CLASS "
+                 "CONTROL | taskbar-created\n"
                  "       qcdriver post-child CLASS CONTROL MESSAGE WPARAM LPARAM | tray-icon exists|remove\n"
                  "       qcdriver wait CLASS CAPTION|- TIMEOUT_MS [visible]\n"
                  "       qcdriver info CLASS | children CLASS | count CLASS\n"
-                 "       qcdriver box TITLE TIMEOUT_MS | click-box TITLE BUTTON_ID\n"
+                 "       qcdriver box TITLE TIMEOUT_MS | box-text TITLE TIMEOUT_MS | click-box TITLE BUTTON_ID\n"
                  "       qcdriver click CLASS CONTROL_ID | post CLASS MESSAGE WPARAM LPARAM\n"
-                 "       qcdriver start-limited EXE\n"
+                 "       qcdriver start-limited EXE | runas EXE PARAMETERS TIMEOUT_MS | adapters\n"
                  "       qcdriver write-then-wait HKLM_PATH NAME TEXT CLASS TIMEOUT_MS\n");
     return 2;
 }
@@ -199,8 +204,8 @@ int StartLimited(const char* exe) {
     STARTUPINFOA startup{};
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION process{};
-    const BOOL started = ::CreateProcessAsUserA(linked.LinkedToken, exe, commandLine.data(), nullptr, nullptr, FALSE,
-                                                0, nullptr, nullptr, &startup, &process);
+    const BOOL started = ::CreateProcessAsUserA(linked.LinkedToken, exe, commandLine.data(), nullptr, nullptr, FALSE, 0,
+                                                nullptr, nullptr, &startup, &process);
     ::CloseHandle(linked.LinkedToken);
     if (!started)
         return 1;
@@ -217,6 +222,45 @@ int StartLimited(const char* exe) {
     return 0;
 }
 
+// Starts EXE with the verb "runas" and PARAMETERS, asking for its windows hidden as the program's own launcher
+// does (a program that starts it can ask that too), and waits for it to end; prints its exit code. 1 when it did
+// not start or did not end in time.
+int RunAs(const char* exe, const char* parameters, DWORD timeoutMs) {
+    SHELLEXECUTEINFOA run{};
+    run.cbSize = sizeof(run);
+    run.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI | SEE_MASK_NOASYNC;
+    run.lpVerb = "runas";
+    run.lpFile = exe;
+    run.lpParameters = parameters;
+    run.nShow = SW_HIDE;
+    if (!::ShellExecuteExA(&run) || !run.hProcess)
+        return 1;
+    const quillcrest::UniqueKernelHandle process(run.hProcess);
+    DWORD exitCode = 0;
+    if (::WaitForSingleObject(process.get(), timeoutMs) != WAIT_OBJECT_0 ||
+        !::GetExitCodeProcess(process.get(), &exitCode))
+        return 1;
+    std::printf("exit=%lu\n", static_cast<unsigned long>(exitCode));
+    return 0;
+}
+
+// Every adapter GetAdaptersAddresses lists, one a line: its AdapterName (the braced GUID), its connection name
+// (FriendlyName, in the ANSI code page) and its interface type, separated by "|".
+int PrintAdapters() {
+    std::vector<unsigned long long> buffer(64 * 1024 / sizeof(unsigned long long));
+    ULONG size = static_cast<ULONG>(buffer.size() * sizeof(buffer[0]));
+    auto* first = reinterpret_cast<IP_ADAPTER_ADDRESSES*>(buffer.data());
+    if (::GetAdaptersAddresses(AF_UNSPEC, GAA_FLAG_SKIP_UNICAST | GAA_FLAG_SKIP_ANYCAST | GAA_FLAG_SKIP_MULTICAST,
+                               nullptr, first, &size) != ERROR_SUCCESS)
+        return 1;
+    for (const IP_ADAPTER_ADDRESSES* adapter = first; adapter; adapter = adapter->Next) {
+        char name[kTextBufferSize] = {};
+        ::WideCharToMultiByte(CP_ACP, 0, adapter->FriendlyName, -1, name, kTextBufferSize - 1, nullptr, nullptr);
+        std::printf("%s|%s|%lu\n", adapter->AdapterName, name, static_cast<unsigned long>(adapter->IfType));
+    }
+    return 0;
+}
+
 const char* CaptionArg(const char* arg) {
     return std::strcmp(arg, "-") == 0 ? nullptr : arg;
 }
@@ -227,6 +271,8 @@ int main(int argc, char** argv) {
     if (argc < 2)
         return Usage();
     const std::string command = argv[1];
+    if (command == "adapters")
+        return PrintAdapters();
     if (command == "taskbar-created") {
         ::SendNotifyMessageA(HWND_BROADCAST, ::RegisterWindowMessageA("TaskbarCreated"), 0, 0);
         return 0;
@@ -235,6 +281,8 @@ int main(int argc, char** argv) {
         return Usage();
     if (command == "start-limited")
         return StartLimited(argv[2]);
+    if (command == "runas" && argc >= 5)
+        return RunAs(argv[2], argv[3], std::strtoul(argv[4], nullptr, 10));
 
     if (command == "wait" && argc >= 5) {
         const bool visible = argc >= 6 && std::strcmp(argv[5], "visible") == 0;
@@ -284,6 +332,20 @@ int main(int argc, char** argv) {
             return 1;
         HWND text = ::GetDlgItem(box, 0xFFFF);
         std::printf("%s\n", Escaped(text ? Text(text) : std::string()).c_str());
+        return 0;
+    }
+    if (command == "box-text" && argc >= 4) {
+        // The box's message through WM_GETTEXT across processes, as assistive tools read it.
+        HWND box = WaitFor("#32770", argv[2], std::strtoul(argv[3], nullptr, 10), true);
+        HWND text = box ? ::GetDlgItem(box, 0xFFFF) : nullptr;
+        if (!text)
+            return 1;
+        char buffer[kTextBufferSize * 4] = {};
+        DWORD_PTR copied = 0;
+        if (!::SendMessageTimeoutA(text, WM_GETTEXT, sizeof(buffer), reinterpret_cast<LPARAM>(buffer), SMTO_ABORTIFHUNG,
+                                   5000, &copied))
+            return 1;
+        std::printf("%s\n", Escaped(std::string(buffer, copied)).c_str());
         return 0;
     }
     if (command == "click-box" && argc >= 4) {
