@@ -1,0 +1,142 @@
+#include "resolution/unicode_text.h"
+
+#include <cstdint>
+
+namespace quillcrest {
+namespace {
+
+constexpr char32_t kLeadSurrogateFirst = 0xD800;
+constexpr char32_t kTrailSurrogateFirst = 0xDC00;
+constexpr char32_t kSurrogateLast = 0xDFFF;
+constexpr char32_t kLastCodePoint = 0x10FFFF;
+constexpr char32_t kFirstSupplementary = 0x10000;
+
+bool IsLeadSurrogate(char32_t unit) {
+    return unit >= kLeadSurrogateFirst && unit < kTrailSurrogateFirst;
+}
+
+bool IsTrailSurrogate(char32_t unit) {
+    return unit >= kTrailSurrogateFirst && unit <= kSurrogateLast;
+}
+
+void AppendCodePoint(std::string& out, char32_t c) {
+    if (c < 0x80) {
+        out += static_cast<char>(c);
+    } else if (c < 0x800) {
+        out += static_cast<char>(0xC0 | (c >> 6));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else if (c < kFirstSupplementary) {
+        out += static_cast<char>(0xE0 | (c >> 12));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (c >> 18));
+        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+}
+
+// One code point from text at position; nullopt for a malformed or overlong sequence.
+std::optional<char32_t> NextCodePoint(std::string_view text, std::size_t& position) {
+    const auto lead = static_cast<std::uint8_t>(text[position]);
+    std::size_t length;
+    char32_t c;
+    char32_t smallest;
+    if (lead < 0x80) {
+        ++position;
+        return lead;
+    } else if ((lead & 0xE0) == 0xC0) {
+        length = 2, c = lead & 0x1F, smallest = 0x80;
+    } else if ((lead & 0xF0) == 0xE0) {
+        length = 3, c = lead & 0x0F, smallest = 0x800;
+    } else if ((lead & 0xF8) == 0xF0) {
+        length = 4, c = lead & 0x07, smallest = kFirstSupplementary;
+    } else {
+        return std::nullopt;
+    }
+    if (text.size() - position < length)
+        return std::nullopt;
+    for (std::size_t i = 1; i < length; ++i) {
+        const auto next = static_cast<std::uint8_t>(text[position + i]);
+        if ((next & 0xC0) != 0x80)
+            return std::nullopt;
+        c = (c << 6) | (next & 0x3F);
+    }
+    if (c < smallest || c > kLastCodePoint)
+        return std::nullopt;
+    position += length;
+    return c;
+}
+
+}  // namespace
+
+std::string Wtf8FromUtf16(std::u16string_view units) {
+    std::string out;
+    out.reserve(units.size());
+    for (std::size_t i = 0; i < units.size(); ++i) {
+        const char32_t unit = units[i];
+        if (IsLeadSurrogate(unit) && i + 1 < units.size() && IsTrailSurrogate(units[i + 1])) {
+            const char32_t trail = units[++i];
+            AppendCodePoint(
+                out, kFirstSupplementary + ((unit - kLeadSurrogateFirst) << 10) + (trail - kTrailSurrogateFirst));
+        } else {
+            AppendCodePoint(out, unit);
+        }
+    }
+    return out;
+}
+
+std::optional<std::u16string> Utf16FromWtf8(std::string_view text) {
+    std::u16string units;
+    units.reserve(text.size());
+    bool previousWasLead = false;
+    for (std::size_t position = 0; position < text.size();) {
+        const std::optional<char32_t> c = NextCodePoint(text, position);
+        if (!c)
+            return std::nullopt;
+        if (previousWasLead && IsTrailSurrogate(*c))
+            return std::nullopt;
+        previousWasLead = IsLeadSurrogate(*c);
+        if (*c >= kFirstSupplementary) {
+            const char32_t offset = *c - kFirstSupplementary;
+            units += static_cast<char16_t>(kLeadSurrogateFirst + (offset >> 10));
+            units += static_cast<char16_t>(kTrailSurrogateFirst + (offset & 0x3FF));
+        } else {
+            units += static_cast<char16_t>(*c);
+        }
+    }
+    return units;
+}
+
+std::string LittleEndianBytes(std::u16string_view units) {
+    std::string bytes;
+    bytes.reserve(2 * units.size());
+    for (char16_t unit : units) {
+        bytes += static_cast<char>(unit & 0xFF);
+        bytes += static_cast<char>(unit >> 8);
+    }
+    return bytes;
+}
+
+std::u16string UnitsFromLittleEndian(std::string_view bytes) {
+    std::u16string units;
+    units.reserve(bytes.size() / 2);
+    for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
+        units +=
+            static_cast<char16_t>(static_cast<std::uint8_t>(bytes[i]) | (static_cast<std::uint8_t>(bytes[i + 1]) << 8));
+    }
+    return units;
+}
+
+std::u16string UnitsFromBigEndian(std::string_view bytes) {
+    std::u16string units;
+    units.reserve(bytes.size() / 2);
+    for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
+        units +=
+            static_cast<char16_t>((static_cast<std::uint8_t>(bytes[i]) << 8) | static_cast<std::uint8_t>(bytes[i + 1]));
+    }
+    return units;
+}
+
+}  // namespace quillcrest
