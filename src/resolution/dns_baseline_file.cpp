@@ -7,9 +7,11 @@
 #include <vector>
 
 #include "resolution/ip_address_text.h"
+#include "resolution/number_text.h"
 #include "resolution/registry_value_text.h"
 #include "resolution/sha256.h"
 #include "settings/ascii_case.h"
+#include "settings/registry_api.h"
 
 namespace quillcrest {
 namespace {
@@ -19,7 +21,6 @@ constexpr char kLineEnd[] = "\r\n";
 constexpr char kHexPrefix[] = "hex:";
 constexpr char kOversizePrefix[] = "oversize:";
 constexpr std::size_t kDigestHexLength = 64;
-constexpr char kHexDigits[] = "0123456789abcdef";
 
 // --- writing --------------------------------------------------------------------------------------------------
 
@@ -46,8 +47,7 @@ std::string Quoted(std::string_view text) {
             default:
                 if (byte < 0x20 || byte == 0x7F) {
                     out += "\\x";
-                    out += kHexDigits[byte >> 4];
-                    out += kHexDigits[byte & 0x0F];
+                    AppendHexByte(out, byte);
                 } else {
                     out += c;
                 }
@@ -82,12 +82,6 @@ const char* HostsStateWord(HostsFileState state) {
     return "";
 }
 
-constexpr std::uint32_t kRegSz = 1;
-constexpr std::uint32_t kRegExpandSz = 2;
-constexpr std::uint32_t kRegDword = 4;
-constexpr std::uint32_t kRegMultiSz = 7;
-constexpr std::uint32_t kRegQword = 11;
-
 std::string DataField(const RegistryValue& value) {
     if (value.oversizeBytes > 0)
         return kOversizePrefix + std::to_string(value.oversizeBytes);
@@ -105,11 +99,8 @@ std::string DataField(const RegistryValue& value) {
         return std::to_string(*number);
     }
     std::string field = kHexPrefix;
-    for (char c : value.data) {
-        const auto byte = static_cast<std::uint8_t>(c);
-        field += kHexDigits[byte >> 4];
-        field += kHexDigits[byte & 0x0F];
-    }
+    for (char c : value.data)
+        AppendHexByte(field, static_cast<std::uint8_t>(c));
     return field;
 }
 
@@ -141,16 +132,6 @@ struct Token {
     bool quoted = false;
     std::string text;
 };
-
-int HexValue(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
 
 bool IsControl(char c) {
     const auto byte = static_cast<std::uint8_t>(c);
@@ -207,8 +188,8 @@ bool Tokenize(std::string_view line, std::vector<Token>& tokens, std::string& wh
                         token.text += '\t';
                         break;
                     case 'x': {
-                        const int high = i < line.size() ? HexValue(line[i]) : -1;
-                        const int low = i + 1 < line.size() ? HexValue(line[i + 1]) : -1;
+                        const int high = i < line.size() ? HexDigitValue(line[i]) : -1;
+                        const int low = i + 1 < line.size() ? HexDigitValue(line[i + 1]) : -1;
                         if (high < 0 || low < 0) {
                             why = "\\x is not followed by two hexadecimal digits";
                             return false;
@@ -235,22 +216,6 @@ bool Tokenize(std::string_view line, std::vector<Token>& tokens, std::string& wh
         tokens.push_back(std::move(token));
     }
     return true;
-}
-
-// A decimal number without a sign or leading zeros, at most largest.
-std::optional<std::uint64_t> DecimalNumber(std::string_view text, std::uint64_t largest) {
-    if (text.empty() || text.size() > 20 || (text.size() > 1 && text[0] == '0'))
-        return std::nullopt;
-    std::uint64_t number = 0;
-    for (char c : text) {
-        if (c < '0' || c > '9')
-            return std::nullopt;
-        const auto digit = static_cast<std::uint64_t>(c - '0');
-        if (number > (largest - digit) / 10)
-            return std::nullopt;
-        number = number * 10 + digit;
-    }
-    return number;
 }
 
 class BaselineParser {
@@ -347,7 +312,7 @@ class BaselineParser {
         if (line_.substr(0, kHeaderPrefix.size()) != kHeaderPrefix)
             return Fail("this is not a DNS baseline");
         const std::string_view version = line_.substr(kHeaderPrefix.size());
-        const std::optional<std::uint64_t> number = DecimalNumber(version, 1000000);
+        const std::optional<std::uint64_t> number = StrictDecimal(version, 1000000);
         if (!number)
             return Fail("the format version is not a number");
         if (*number != static_cast<std::uint64_t>(kDnsBaselineFormatVersion))
@@ -429,15 +394,15 @@ class BaselineParser {
             if (digits.size() % 2 != 0 || digits.size() / 2 > kLongestRegistryValue)
                 return Fail("hexadecimal data must have an even count of digits within the value limit");
             for (std::size_t i = 0; i < digits.size(); i += 2) {
-                const int high = HexValue(digits[i]);
-                const int low = HexValue(digits[i + 1]);
+                const int high = HexDigitValue(digits[i]);
+                const int low = HexDigitValue(digits[i + 1]);
                 if (high < 0 || low < 0)
                     return Fail("hexadecimal data holds something else");
                 value.data += static_cast<char>(high * 16 + low);
             }
         } else if (data->text.compare(0, sizeof kOversizePrefix - 1, kOversizePrefix) == 0) {
             const std::optional<std::uint64_t> size =
-                DecimalNumber(std::string_view(data->text).substr(sizeof kOversizePrefix - 1), 0xFFFFFFFFu);
+                StrictDecimal(std::string_view(data->text).substr(sizeof kOversizePrefix - 1), 0xFFFFFFFFu);
             if (!size || *size <= kLongestRegistryValue)
                 return Fail("an oversize value must be longer than " + std::to_string(kLongestRegistryValue) +
                             " bytes");
@@ -446,7 +411,7 @@ class BaselineParser {
             if (value.type != kRegDword && value.type != kRegQword)
                 return Fail("only REG_DWORD and REG_QWORD data are written as a number");
             const std::optional<std::uint64_t> number =
-                DecimalNumber(data->text, value.type == kRegDword ? 0xFFFFFFFFu : UINT64_MAX);
+                StrictDecimal(data->text, value.type == kRegDword ? 0xFFFFFFFFu : UINT64_MAX);
             if (!number)
                 return Fail("\"" + data->text + "\" is no number of that type");
             value.data = NumberDataOf(value.type, *number);
@@ -505,7 +470,7 @@ class BaselineParser {
             return false;
         if (!hasContent)
             return NextRecord();
-        const std::optional<std::uint64_t> size = DecimalNumber(tokens_[3].text, UINT64_MAX);
+        const std::optional<std::uint64_t> size = StrictDecimal(tokens_[3].text, UINT64_MAX);
         const std::string digest = tokens_[4].text;
         if (tokens_[3].quoted || !size)
             return Fail("the hosts file's size is not a number");

@@ -2,6 +2,8 @@
 
 #include <cstddef>
 
+#include "resolution/number_text.h"
+
 namespace quillcrest {
 namespace {
 
@@ -130,7 +132,6 @@ std::string Ipv6Text(const std::uint8_t (&bytes)[16]) {
         }
         i = end;
     }
-    static constexpr char kHexDigits[] = "0123456789abcdef";
     std::string text;
     for (std::size_t i = 0; i < kIpv6Groups;) {
         if (i == bestStart) {
@@ -144,7 +145,7 @@ std::string Ipv6Text(const std::uint8_t (&bytes)[16]) {
         for (int shift = 12; shift >= 0; shift -= 4) {
             const unsigned digit = (groups[i] >> shift) & 0xF;
             if (digit != 0 || started || shift == 0) {
-                text += kHexDigits[digit];
+                text += HexDigit(digit);
                 started = true;
             }
         }

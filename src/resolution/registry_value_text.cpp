@@ -2,23 +2,20 @@
 
 #include <utility>
 
+#include "resolution/number_text.h"
 #include "resolution/unicode_text.h"
+#include "settings/registry_api.h"
 
 namespace quillcrest {
 namespace {
 
+// Types the registry functions of settings/registry_api.h have no name for.
 constexpr std::uint32_t kRegNone = 0;
-constexpr std::uint32_t kRegSz = 1;
-constexpr std::uint32_t kRegExpandSz = 2;
-constexpr std::uint32_t kRegBinary = 3;
-constexpr std::uint32_t kRegDword = 4;
 constexpr std::uint32_t kRegDwordBigEndian = 5;
 constexpr std::uint32_t kRegLink = 6;
-constexpr std::uint32_t kRegMultiSz = 7;
 constexpr std::uint32_t kRegResourceList = 8;
 constexpr std::uint32_t kRegFullResourceDescriptor = 9;
 constexpr std::uint32_t kRegResourceRequirementsList = 10;
-constexpr std::uint32_t kRegQword = 11;
 
 constexpr std::size_t kDwordSize = 4;
 constexpr std::size_t kQwordSize = 8;
@@ -105,18 +102,13 @@ std::optional<std::uint32_t> RegistryTypeFromName(std::string_view name) {
         if (name == known.name)
             return known.type;
     }
-    if (name.empty() || name.size() > 10 || (name.size() > 1 && name[0] == '0'))
+    const std::optional<std::uint64_t> number = StrictDecimal(name, 0xFFFFFFFFu);
+    if (!number)
         return std::nullopt;
-    std::uint64_t number = 0;
-    for (char c : name) {
-        if (c < '0' || c > '9')
-            return std::nullopt;
-        number = number * 10 + static_cast<std::uint64_t>(c - '0');
-    }
     // A known type's number is written by its name, so its number alone is not its form.
-    if (number > 0xFFFFFFFFu || RegistryTypeName(static_cast<std::uint32_t>(number)) != name)
+    if (RegistryTypeName(static_cast<std::uint32_t>(*number)) != name)
         return std::nullopt;
-    return static_cast<std::uint32_t>(number);
+    return static_cast<std::uint32_t>(*number);
 }
 
 std::optional<std::string> StringData(std::string_view data) {
@@ -200,13 +192,10 @@ std::string ReadableValue(const RegistryValue& value) {
     }
     if (const std::optional<std::uint64_t> number = NumberData(value.type, value.data))
         return std::to_string(*number);
-    static constexpr char kHexDigits[] = "0123456789abcdef";
     std::string shown = RegistryTypeName(value.type);
     for (std::size_t i = 0; i < value.data.size() && i < kBytesShown; ++i) {
-        const auto byte = static_cast<std::uint8_t>(value.data[i]);
         shown += i == 0 ? " " : "";
-        shown += kHexDigits[byte >> 4];
-        shown += kHexDigits[byte & 0x0F];
+        AppendHexByte(shown, static_cast<std::uint8_t>(value.data[i]));
     }
     if (value.data.size() > kBytesShown)
         shown += "...";

@@ -61,14 +61,6 @@ const std::vector<RegistryValue>& ValuesOf(const RegistryKeyRecord* key) {
     return key && key->state == ReadState::Read ? key->values : NoValues();
 }
 
-const RegistryValue* FindIn(const std::vector<RegistryValue>& values, const std::string& name) {
-    for (const RegistryValue& value : values) {
-        if (EqualIgnoringAsciiCase(value.name, name))
-            return &value;
-    }
-    return nullptr;
-}
-
 // Names of the values that differ between a and b, in the order a then b gives them.
 std::vector<std::string> DifferingValueNames(const std::vector<RegistryValue>& a, const std::vector<RegistryValue>& b) {
     std::vector<std::string> names;
@@ -80,11 +72,11 @@ std::vector<std::string> DifferingValueNames(const std::vector<RegistryValue>& a
         names.push_back(name);
     };
     for (const RegistryValue& value : a) {
-        if (!SameValue(&value, FindIn(b, value.name)))
+        if (!SameValue(&value, FindValue(b, value.name)))
             note(value.name);
     }
     for (const RegistryValue& value : b) {
-        if (!SameValue(FindIn(a, value.name), &value))
+        if (!SameValue(FindValue(a, value.name), &value))
             note(value.name);
     }
     return names;
@@ -195,7 +187,7 @@ class Comparison {
 
     const RegistryValue* StaticServers(const ResolutionSettings& settings, const std::string& id) const {
         const RegistryKeyRecord* key = FindKey(settings.store(RegistryStore::StaticIpv6Servers), id);
-        return FindIn(ValuesOf(key), kStaticServersValue);
+        return FindValue(ValuesOf(key), kStaticServersValue);
     }
 
     ServerOrigin OriginNow(const std::string& id) const {
@@ -281,8 +273,8 @@ class Comparison {
         } values[] = {{kPolicyServersValue, DifferenceKind::PolicyDnsServers, true},
                       {kPolicyDohValue, DifferenceKind::EncryptedDnsPolicy, false}};
         for (const auto& policy : values) {
-            const RegistryValue* was = FindIn(ValuesOf(FindKey(before, "")), policy.valueName);
-            const RegistryValue* is = FindIn(ValuesOf(FindKey(after, "")), policy.valueName);
+            const RegistryValue* was = FindValue(ValuesOf(FindKey(before, "")), policy.valueName);
+            const RegistryValue* is = FindValue(ValuesOf(FindKey(after, "")), policy.valueName);
             if (SameValue(was, is))
                 continue;
             auto shown = [&policy](const RegistryValue* value) {
@@ -317,7 +309,7 @@ class Comparison {
                 shown = shown || EqualIgnoringAsciiCase(name, other);
             if (shown)
                 continue;
-            const RegistryValue* value = FindIn(values, name);
+            const RegistryValue* value = FindValue(values, name);
             summary += "; " + name + " " + (value ? ReadableValue(*value) : std::string(kNone));
         }
         return summary;
@@ -360,14 +352,14 @@ class Comparison {
 
     void CompareRules(RegistryStore store, const char* storePlace) {
         auto servers = [](const std::vector<RegistryValue>& values) {
-            const RegistryValue* value = FindIn(values, kRuleServersValue);
+            const RegistryValue* value = FindValue(values, kRuleServersValue);
             return value ? "servers " + JoinedList(ServerListOf(*value)) : std::string("no servers");
         };
         auto place = [storePlace](const std::string& path, const std::vector<RegistryValue>& was,
                                   const std::vector<RegistryValue>& is, ResolutionDifference& difference) {
-            const RegistryValue* name = FindIn(is, kRuleNamespaceValue);
+            const RegistryValue* name = FindValue(is, kRuleNamespaceValue);
             if (!name)
-                name = FindIn(was, kRuleNamespaceValue);
+                name = FindValue(was, kRuleNamespaceValue);
             difference.subject = name ? ReadableValue(*name) : LastPart(path);
             difference.places.push_back(storePlace);
         };
@@ -376,7 +368,7 @@ class Comparison {
 
     void CompareTemplates(RegistryStore store, const char* templateValue) {
         auto shownTemplate = [templateValue](const std::vector<RegistryValue>& values) {
-            const RegistryValue* value = FindIn(values, templateValue);
+            const RegistryValue* value = FindValue(values, templateValue);
             return value ? ReadableValue(*value) : std::string("no template");
         };
         const bool perAdapter = store == RegistryStore::InterfaceDoh;
@@ -394,8 +386,8 @@ class Comparison {
         const RegistryStoreSnapshot& after = current_.store(RegistryStore::TcpipParameters);
         if (IsUnknown(before, "") || IsUnknown(after, ""))
             return;
-        const RegistryValue* was = FindIn(ValuesOf(FindKey(before, "")), kDatabasePathValue);
-        const RegistryValue* is = FindIn(ValuesOf(FindKey(after, "")), kDatabasePathValue);
+        const RegistryValue* was = FindValue(ValuesOf(FindKey(before, "")), kDatabasePathValue);
+        const RegistryValue* is = FindValue(ValuesOf(FindKey(after, "")), kDatabasePathValue);
         if (SameValue(was, is))
             return;
         auto shown = [](const RegistryValue* value) {

@@ -52,12 +52,16 @@ const RegistryKeyRecord* FindKey(const RegistryStoreSnapshot& store, const std::
     return nullptr;
 }
 
-const RegistryValue* FindValue(const RegistryKeyRecord& key, const std::string& name) {
-    for (const RegistryValue& value : key.values) {
+const RegistryValue* FindValue(const std::vector<RegistryValue>& values, const std::string& name) {
+    for (const RegistryValue& value : values) {
         if (EqualIgnoringAsciiCase(value.name, name))
             return &value;
     }
     return nullptr;
+}
+
+const RegistryValue* FindValue(const RegistryKeyRecord& key, const std::string& name) {
+    return FindValue(key.values, name);
 }
 
 }  // namespace quillcrest

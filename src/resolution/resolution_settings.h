@@ -151,6 +151,7 @@ std::string HostsFolder(const HostsFileSnapshot& hosts);
 // The key at relativePath in store, or null; the path compares without regard to ASCII letter case.
 const RegistryKeyRecord* FindKey(const RegistryStoreSnapshot& store, const std::string& relativePath);
 // The value named name, or null; compared without regard to ASCII letter case.
+const RegistryValue* FindValue(const std::vector<RegistryValue>& values, const std::string& name);
 const RegistryValue* FindValue(const RegistryKeyRecord& key, const std::string& name);
 
 }  // namespace quillcrest

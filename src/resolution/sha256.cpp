@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "resolution/number_text.h"
+
 namespace quillcrest {
 namespace {
 
@@ -115,13 +117,10 @@ Sha256::Digest Sha256::Finish() {
 }
 
 std::string DigestHex(const Sha256::Digest& digest) {
-    static constexpr char kHexDigits[] = "0123456789abcdef";
     std::string text;
     text.reserve(2 * digest.size());
-    for (std::uint8_t byte : digest) {
-        text += kHexDigits[byte >> 4];
-        text += kHexDigits[byte & 0x0f];
-    }
+    for (std::uint8_t byte : digest)
+        AppendHexByte(text, byte);
     return text;
 }
 

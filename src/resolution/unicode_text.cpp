@@ -69,6 +69,17 @@ std::optional<char32_t> NextCodePoint(std::string_view text, std::size_t& positi
     return c;
 }
 
+std::u16string UnitsInOrder(std::string_view bytes, bool bigEndian) {
+    std::u16string units;
+    units.reserve(bytes.size() / 2);
+    for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
+        const auto first = static_cast<std::uint8_t>(bytes[i]);
+        const auto second = static_cast<std::uint8_t>(bytes[i + 1]);
+        units += static_cast<char16_t>(bigEndian ? (first << 8) | second : (second << 8) | first);
+    }
+    return units;
+}
+
 }  // namespace
 
 std::string Wtf8FromUtf16(std::u16string_view units) {
@@ -120,23 +131,11 @@ std::string LittleEndianBytes(std::u16string_view units) {
 }
 
 std::u16string UnitsFromLittleEndian(std::string_view bytes) {
-    std::u16string units;
-    units.reserve(bytes.size() / 2);
-    for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
-        units +=
-            static_cast<char16_t>(static_cast<std::uint8_t>(bytes[i]) | (static_cast<std::uint8_t>(bytes[i + 1]) << 8));
-    }
-    return units;
+    return UnitsInOrder(bytes, false);
 }
 
 std::u16string UnitsFromBigEndian(std::string_view bytes) {
-    std::u16string units;
-    units.reserve(bytes.size() / 2);
-    for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
-        units +=
-            static_cast<char16_t>((static_cast<std::uint8_t>(bytes[i]) << 8) | static_cast<std::uint8_t>(bytes[i + 1]));
-    }
-    return units;
+    return UnitsInOrder(bytes, true);
 }
 
 }  // namespace quillcrest

@@ -9,6 +9,7 @@
 #include "resolution/resolution_comparison.h"
 #include "resolution/sha256.h"
 #include "resolution/unicode_text.h"
+#include "settings/registry_api.h"
 #include "support/resolution_settings_builder.h"
 #include "support/watch_row_name.h"
 
@@ -32,30 +33,30 @@ Machine Everything() {
     machine.Adapter(kAdapter, "Ethernet \"2\"\t\xC3\xA4" + loneSurrogate, {"fd00::53", "::1"}, {"192.168.1.1"})
         .Adapter("{EMPTY}", "", {}, {})
         .Sz(RegistryStore::StaticIpv6Servers, kAdapter, "NameServer", "fd00::53")
-        .Value(RegistryStore::LocalRules, kRule, "Name", fakes::kMultiSz, fakes::MultiSzData({".", "a\\b"}))
+        .Value(RegistryStore::LocalRules, kRule, "Name", kRegMultiSz, fakes::MultiSzData({".", "a\\b"}))
         .Sz(RegistryStore::LocalRules, kRule, "GenericDNSServers", "10.0.0.53;10.0.0.54")
         .Dword(RegistryStore::LocalRules, kRule, "ConfigOptions", 4294967295u)
-        .Value(RegistryStore::LocalRules, kRule, "Qword", fakes::kQword, Bytes("\xFF\xFF\xFF\xFF\xFF\xFF\xFF\xFF"))
-        .Value(RegistryStore::LocalRules, kRule, "EmptyList", fakes::kMultiSz, Bytes("\0\0"))
-        .Value(RegistryStore::LocalRules, kRule, "ListWithEmptyString", fakes::kMultiSz, Bytes("a\0\0\0\0\0\0\0"))
-        .Value(RegistryStore::LocalRules, kRule, "TextWithoutNul", fakes::kSz, Bytes("a\0b\0"))
-        .Value(RegistryStore::LocalRules, kRule, "OddText", fakes::kExpandSz, Bytes("a\0\0"))
-        .Value(RegistryStore::LocalRules, kRule, "ShortDword", fakes::kDword, Bytes("\x01\x02"))
-        .Value(RegistryStore::LocalRules, kRule, "Binary", fakes::kBinary, Bytes("\0\x01\xFF"))
-        .Value(RegistryStore::LocalRules, kRule, "EmptyBinary", fakes::kBinary, "")
+        .Value(RegistryStore::LocalRules, kRule, "Qword", kRegQword, Bytes("\xFF\xFF\xFF\xFF\xFF\xFF\xFF\xFF"))
+        .Value(RegistryStore::LocalRules, kRule, "EmptyList", kRegMultiSz, Bytes("\0\0"))
+        .Value(RegistryStore::LocalRules, kRule, "ListWithEmptyString", kRegMultiSz, Bytes("a\0\0\0\0\0\0\0"))
+        .Value(RegistryStore::LocalRules, kRule, "TextWithoutNul", kRegSz, Bytes("a\0b\0"))
+        .Value(RegistryStore::LocalRules, kRule, "OddText", kRegExpandSz, Bytes("a\0\0"))
+        .Value(RegistryStore::LocalRules, kRule, "ShortDword", kRegDword, Bytes("\x01\x02"))
+        .Value(RegistryStore::LocalRules, kRule, "Binary", kRegBinary, Bytes("\0\x01\xFF"))
+        .Value(RegistryStore::LocalRules, kRule, "EmptyBinary", kRegBinary, "")
         .Value(RegistryStore::LocalRules, kRule, "Unnamed type", 0x12345678, "xyz")
-        .Value(RegistryStore::LocalRules, kRule, "", fakes::kSz, fakes::SzData("default value"))
-        .Value(RegistryStore::LocalRules, kRule, "Control\x01\x7F\r\n\\\"", fakes::kSz,
+        .Value(RegistryStore::LocalRules, kRule, "", kRegSz, fakes::SzData("default value"))
+        .Value(RegistryStore::LocalRules, kRule, "Control\x01\x7F\r\n\\\"", kRegSz,
                fakes::SzData("line\r\nnext\ttab \x01"))
-        .Value(RegistryStore::LocalRules, kRule, "Surrogate", fakes::kSz,
+        .Value(RegistryStore::LocalRules, kRule, "Surrogate", kRegSz,
                LittleEndianBytes(u"x" + std::u16string{char16_t(0xD800), u'\0'}))
         .UnreadableKey(RegistryStore::LocalRules, "{LOCKED}")
         .UnreadableStore(RegistryStore::PolicyRules)
         .Sz(RegistryStore::InterfaceDoh, std::string(kAdapter) + "\\DohInterfaceSettings\\Doh6\\fd00::53",
             "DohTemplate", "https://dns.example/dns-query")
-        .Value(RegistryStore::TcpipParameters, "", "DataBasePath", fakes::kExpandSz,
+        .Value(RegistryStore::TcpipParameters, "", "DataBasePath", kRegExpandSz,
                fakes::SzData("%SystemRoot%\\System32\\drivers\\etc"));
-    machine.Key(RegistryStore::LocalRules, kRule).values.push_back(RegistryValue{"Oversize", fakes::kSz, "", 1048577});
+    machine.Key(RegistryStore::LocalRules, kRule).values.push_back(RegistryValue{"Oversize", kRegSz, "", 1048577});
     return machine;
 }
 
@@ -119,7 +120,7 @@ TEST(ResolutionBaselineFileTest, TextIsReadableLineByLine) {
                                             .Adapter(kAdapter, "Ethernet", {"fd00::53"}, {"192.168.1.1"})
                                             .Rule(RegistryStore::LocalRules, kRule, ".corp.example", "10.0.0.53")
                                             .Dword(RegistryStore::LocalRules, kRule, "ConfigOptions", 8)
-                                            .Value(RegistryStore::TcpipParameters, "", "DataBasePath", fakes::kExpandSz,
+                                            .Value(RegistryStore::TcpipParameters, "", "DataBasePath", kRegExpandSz,
                                                    fakes::SzData("%SystemRoot%\\System32\\drivers\\etc"))
                                             .Hosts("# hosts\r\n127.0.0.1 localhost\r\n")
                                             .settings;

@@ -6,6 +6,7 @@
 
 #include "resolution/resolution_comparison.h"
 #include "settings/ascii_case.h"
+#include "settings/registry_api.h"
 #include "support/resolution_settings_builder.h"
 #include "support/watch_row_name.h"
 
@@ -161,7 +162,7 @@ std::vector<ComparisonRow> ComparisonRows() {
           "servers 10.0.0.53; ConfigOptions 16"}},
         {"Rule_namespace_changed",
          home,
-         Home().Value(RegistryStore::LocalRules, kRule, "Name", fakes::kMultiSz, fakes::MultiSzData({"."})).settings,
+         Home().Value(RegistryStore::LocalRules, kRule, "Name", kRegMultiSz, fakes::MultiSzData({"."})).settings,
          {"name resolution rule \".\" (\"local rules\"): was servers 10.0.0.53; Name .corp.example, now servers "
           "10.0.0.53; Name ."}},
         {"Value_names_compare_without_letter_case", home, HomeWithRuleValueNamesInCapitals(), {}},
@@ -244,7 +245,7 @@ std::vector<ComparisonRow> ComparisonRows() {
         {"Hosts_file_location_changed",
          home,
          Home()
-             .Value(RegistryStore::TcpipParameters, "", "DataBasePath", fakes::kExpandSz,
+             .Value(RegistryStore::TcpipParameters, "", "DataBasePath", kRegExpandSz,
                     fakes::SzData("C:\\ProgramData\\x"))
              .settings,
          {"hosts file location: was none (the default folder), now C:\\ProgramData\\x"}},

@@ -5,6 +5,7 @@
 
 #include "resolution/resolution_reader.h"
 #include "resolution/sha256.h"
+#include "settings/registry_api.h"
 #include "support/resolution_fakes.h"
 #include "support/resolution_settings_builder.h"
 
@@ -20,11 +21,11 @@ constexpr char kDefaultHostsPath[] = "C:\\Windows\\System32\\drivers\\etc\\hosts
 constexpr char kAdapter[] = "{A0000000-0000-4000-8000-000000000001}";
 
 RegistryValue Sz(const std::string& name, const std::string& text) {
-    return RegistryValue{name, fakes::kSz, fakes::SzData(text), 0};
+    return RegistryValue{name, kRegSz, fakes::SzData(text), 0};
 }
 
 RegistryValue Dword(const std::string& name, std::uint32_t number) {
-    return RegistryValue{name, fakes::kDword, fakes::DwordData(number), 0};
+    return RegistryValue{name, kRegDword, fakes::DwordData(number), 0};
 }
 
 class ResolutionReaderTest : public ::testing::Test {
@@ -106,7 +107,7 @@ TEST_F(ResolutionReaderTest, HostsFileIsFoundWhereDataBasePathPoints) {
     const LocationRow rows[] = {
         {"no value: the default folder", {}, kDefaultHostsPath},
         {"expandable text",
-         {{"DataBasePath", fakes::kExpandSz, fakes::SzData("%SystemRoot%\\etc"), 0}},
+         {{"DataBasePath", kRegExpandSz, fakes::SzData("%SystemRoot%\\etc"), 0}},
          "C:\\Windows\\etc\\hosts"},
         {"plain text with a last separator", {Sz("DataBasePath", "D:\\lists\\")}, "D:\\lists\\hosts"},
         {"number: the default folder", {Dword("DataBasePath", 7)}, kDefaultHostsPath},

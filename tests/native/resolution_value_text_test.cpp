@@ -7,18 +7,13 @@
 
 #include "resolution/registry_value_text.h"
 #include "resolution/unicode_text.h"
+#include "settings/registry_api.h"
 #include "support/resolution_settings_builder.h"
 #include "support/watch_row_name.h"
 
 namespace quillcrest {
 namespace {
 
-using fakes::kBinary;
-using fakes::kDword;
-using fakes::kExpandSz;
-using fakes::kMultiSz;
-using fakes::kQword;
-using fakes::kSz;
 
 template <std::size_t N>
 std::string Bytes(const char (&literal)[N]) {
@@ -77,7 +72,7 @@ struct ValueRow {
 
 const ValueRow kValueRows[] = {
     {"Text",
-     {"", kSz,
+     {"", kRegSz,
       Bytes("1\0.\0"
             "2\0\0\0"),
       0},
@@ -85,57 +80,62 @@ const ValueRow kValueRows[] = {
      std::nullopt,
      std::nullopt,
      "1.2"},
-    {"Empty_text_is_also_an_empty_list", {"", kSz, Bytes("\0\0"), 0}, "", std::vector<std::string>{}, std::nullopt, ""},
-    {"Text_without_its_nul", {"", kSz, Bytes("a\0b\0"), 0}, std::nullopt, std::nullopt, std::nullopt, "ab"},
+    {"Empty_text_is_also_an_empty_list",
+     {"", kRegSz, Bytes("\0\0"), 0},
+     "",
+     std::vector<std::string>{},
+     std::nullopt,
+     ""},
+    {"Text_without_its_nul", {"", kRegSz, Bytes("a\0b\0"), 0}, std::nullopt, std::nullopt, std::nullopt, "ab"},
     {"Text_with_a_nul_inside",
-     {"", kExpandSz, Bytes("a\0\0\0b\0\0\0"), 0},
+     {"", kRegExpandSz, Bytes("a\0\0\0b\0\0\0"), 0},
      std::nullopt,
      std::nullopt,
      std::nullopt,
      "a"},
-    {"Text_of_odd_length", {"", kSz, Bytes("a\0\0\0x"), 0}, std::nullopt, std::nullopt, std::nullopt, "a"},
+    {"Text_of_odd_length", {"", kRegSz, Bytes("a\0\0\0x"), 0}, std::nullopt, std::nullopt, std::nullopt, "a"},
     {"List",
-     {"", kMultiSz, Bytes(".\0\0\0c\0\0\0\0\0"), 0},
+     {"", kRegMultiSz, Bytes(".\0\0\0c\0\0\0\0\0"), 0},
      std::nullopt,
      std::vector<std::string>{".", "c"},
      std::nullopt,
      ".; c"},
-    {"Empty_list", {"", kMultiSz, Bytes("\0\0"), 0}, "", std::vector<std::string>{}, std::nullopt, ""},
+    {"Empty_list", {"", kRegMultiSz, Bytes("\0\0"), 0}, "", std::vector<std::string>{}, std::nullopt, ""},
     {"List_with_an_empty_string_inside",
-     {"", kMultiSz, Bytes("a\0\0\0\0\0b\0\0\0\0\0"), 0},
+     {"", kRegMultiSz, Bytes("a\0\0\0\0\0b\0\0\0\0\0"), 0},
      std::nullopt,
      std::nullopt,
      std::nullopt,
      "a; b"},
     {"List_without_its_last_nul_reads_as_a_text",
-     {"", kMultiSz, Bytes("a\0\0\0"), 0},
+     {"", kRegMultiSz, Bytes("a\0\0\0"), 0},
      "a",
      std::nullopt,
      std::nullopt,
      "a"},
-    {"Dword_whose_bytes_are_also_a_text", {"", kDword, Bytes("\x03\0\0\0"), 0}, "\x03", std::nullopt, 3, "3"},
+    {"Dword_whose_bytes_are_also_a_text", {"", kRegDword, Bytes("\x03\0\0\0"), 0}, "\x03", std::nullopt, 3, "3"},
     {"Dword_of_two_bytes",
-     {"", kDword, Bytes("\x03\0"), 0},
+     {"", kRegDword, Bytes("\x03\0"), 0},
      std::nullopt,
      std::nullopt,
      std::nullopt,
      "REG_DWORD 0300 (2 bytes)"},
-    {"Qword", {"", kQword, Bytes("\0\0\0\0\x01\0\0\0"), 0}, std::nullopt, std::nullopt, 4294967296u, "4294967296"},
+    {"Qword", {"", kRegQword, Bytes("\0\0\0\0\x01\0\0\0"), 0}, std::nullopt, std::nullopt, 4294967296u, "4294967296"},
     {"Binary",
-     {"", kBinary, Bytes("\x01\xAB"), 0},
+     {"", kRegBinary, Bytes("\x01\xAB"), 0},
      std::nullopt,
      std::nullopt,
      std::nullopt,
      "REG_BINARY 01ab (2 bytes)"},
     {"Long_binary_shows_its_start",
-     {"", kBinary, std::string(20, '\x11'), 0},
+     {"", kRegBinary, std::string(20, '\x11'), 0},
      std::nullopt,
      std::nullopt,
      std::nullopt,
      "REG_BINARY 11111111111111111111111111111111... (20 bytes)"},
     {"Unnamed_type", {"", 0x1234, "", 0}, std::nullopt, std::nullopt, std::nullopt, "4660 (0 bytes)"},
     {"Oversize",
-     {"", kSz, "", 2000000},
+     {"", kRegSz, "", 2000000},
      std::nullopt,
      std::nullopt,
      std::nullopt,
@@ -160,7 +160,7 @@ TEST_P(ResolutionValueTextTest, ReadsTheUsualFormsOnlyAndShowsEveryValue) {
     if (row.text) {
         EXPECT_EQ(StringDataOf(*row.text), row.value.data);
     }
-    if (row.list && row.value.type == kMultiSz) {
+    if (row.list && row.value.type == kRegMultiSz) {
         EXPECT_EQ(MultiStringDataOf(*row.list), row.value.data);
     }
     if (row.number) {
@@ -182,7 +182,7 @@ TEST(ResolutionValueTextTest, DataOfTextsThatHaveNoUsualFormIsRefused) {
 TEST(ResolutionValueTextTest, TypeNamesAndNumbersReadBack) {
     for (std::uint32_t type : {0u, 1u, 2u, 3u, 4u, 5u, 6u, 7u, 8u, 9u, 10u, 11u, 12u, 0xFFFFFFFFu})
         EXPECT_EQ(RegistryTypeFromName(RegistryTypeName(type)), type) << type;
-    EXPECT_EQ(RegistryTypeName(kMultiSz), "REG_MULTI_SZ");
+    EXPECT_EQ(RegistryTypeName(kRegMultiSz), "REG_MULTI_SZ");
     // A named type has one form only; other texts are no type.
     for (const char* text : {"7", "012", "", "reg_sz", "4294967296", "-1"})
         EXPECT_FALSE(RegistryTypeFromName(text)) << text;
@@ -190,9 +190,9 @@ TEST(ResolutionValueTextTest, TypeNamesAndNumbersReadBack) {
 
 TEST(ResolutionValueTextTest, ServerListsSplitAtBlanksCommasAndSemicolons) {
     const std::vector<std::string> expected{"10.0.0.1", "10.0.0.2", "fd00::53"};
-    EXPECT_EQ(ServerListOf({"", kSz, fakes::SzData(" 10.0.0.1, 10.0.0.2;fd00::53 "), 0}), expected);
-    EXPECT_EQ(ServerListOf({"", kMultiSz, fakes::MultiSzData({"10.0.0.1 10.0.0.2", "fd00::53"}), 0}), expected);
-    EXPECT_TRUE(ServerListOf({"", kDword, fakes::DwordData(1), 0}).empty());
+    EXPECT_EQ(ServerListOf({"", kRegSz, fakes::SzData(" 10.0.0.1, 10.0.0.2;fd00::53 "), 0}), expected);
+    EXPECT_EQ(ServerListOf({"", kRegMultiSz, fakes::MultiSzData({"10.0.0.1 10.0.0.2", "fd00::53"}), 0}), expected);
+    EXPECT_TRUE(ServerListOf({"", kRegDword, fakes::DwordData(1), 0}).empty());
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include "resolution/registry_value_text.h"
 #include "resolution/resolution_settings.h"
 #include "resolution/unicode_text.h"
+#include "settings/registry_api.h"
 
 namespace quillcrest::fakes {
 
@@ -19,15 +20,8 @@ inline std::string MultiSzData(const std::vector<std::string>& strings) {
     return *MultiStringDataOf(strings);
 }
 inline std::string DwordData(std::uint32_t number) {
-    return NumberDataOf(4, number);
+    return NumberDataOf(kRegDword, number);
 }
-
-constexpr std::uint32_t kSz = 1;
-constexpr std::uint32_t kExpandSz = 2;
-constexpr std::uint32_t kBinary = 3;
-constexpr std::uint32_t kDword = 4;
-constexpr std::uint32_t kMultiSz = 7;
-constexpr std::uint32_t kQword = 11;
 
 // Settings as a test describes them, one source at a time:
 //   Machine().Adapter("{A}", "Ethernet", {"fd00::53"}).Sz(RegistryStore::LocalRules, "{R}", "GenericDNSServers",
@@ -77,14 +71,14 @@ struct Machine {
         return *this;
     }
     Machine& Sz(RegistryStore store, const std::string& path, const std::string& name, const std::string& text) {
-        return Value(store, path, name, kSz, SzData(text));
+        return Value(store, path, name, kRegSz, SzData(text));
     }
     Machine& Dword(RegistryStore store, const std::string& path, const std::string& name, std::uint32_t number) {
-        return Value(store, path, name, kDword, DwordData(number));
+        return Value(store, path, name, kRegDword, DwordData(number));
     }
     // A name resolution rule of store for namespace with its servers.
     Machine& Rule(RegistryStore store, const std::string& key, const std::string& space, const std::string& servers) {
-        Value(store, key, "Name", kMultiSz, MultiSzData({space}));
+        Value(store, key, "Name", kRegMultiSz, MultiSzData({space}));
         return Sz(store, key, "GenericDNSServers", servers);
     }
     Machine& UnreadableKey(RegistryStore store, const std::string& path) {
