@@ -157,6 +157,11 @@ UndoTarget AdapterServersTarget(const std::string& adapterId) {
     return target;
 }
 
+const RegistryValue* StaticServers(const ResolutionSettings& settings, const std::string& id) {
+    const RegistryKeyRecord* key = FindKey(settings.store(RegistryStore::StaticIpv6Servers), id);
+    return FindValue(ValuesOf(key), kStaticServersValue);
+}
+
 class Comparison {
   public:
     Comparison(const ResolutionSettings& baseline, const ResolutionSettings& current)
@@ -183,16 +188,6 @@ class Comparison {
                 return adapter->name.empty() ? id : adapter->name;
         }
         return id;
-    }
-
-    const RegistryValue* StaticServers(const ResolutionSettings& settings, const std::string& id) const {
-        const RegistryKeyRecord* key = FindKey(settings.store(RegistryStore::StaticIpv6Servers), id);
-        return FindValue(ValuesOf(key), kStaticServersValue);
-    }
-
-    ServerOrigin OriginNow(const std::string& id) const {
-        const RegistryValue* value = StaticServers(current_, id);
-        return value && !ServerListOf(*value).empty() ? ServerOrigin::SetOnThisPc : ServerOrigin::FromNetwork;
     }
 
     void Add(ResolutionDifference difference) { found_.push_back(std::move(difference)); }
@@ -229,7 +224,7 @@ class Comparison {
                 difference.undoTargets.push_back(target);
             }
             if (known || !adapter.ipv6Servers.empty())
-                difference.origin = OriginNow(adapter.id);
+                difference.origin = Ipv6ServerOrigin(current_, adapter.id);
             difference.places.push_back(adapter.name.empty() ? adapter.id : adapter.name);
             reportedAdapters_.insert(AsciiLowerCase(adapter.id));
             Add(std::move(difference));
@@ -253,8 +248,7 @@ class Comparison {
             difference.change = ChangeOf(was != nullptr, is != nullptr);
             difference.before = was ? JoinedList(ServerListOf(*was)) : kNone;
             difference.after = is ? JoinedList(ServerListOf(*is)) : kNone;
-            difference.origin =
-                is && !ServerListOf(*is).empty() ? ServerOrigin::SetOnThisPc : ServerOrigin::FromNetwork;
+            difference.origin = Ipv6ServerOrigin(current_, id);
             difference.places.push_back(AdapterName(id));
             difference.undoTargets.push_back(AdapterServersTarget(id));
             Add(std::move(difference));
@@ -518,6 +512,11 @@ class Comparison {
 };
 
 }  // namespace
+
+ServerOrigin Ipv6ServerOrigin(const ResolutionSettings& settings, const std::string& adapterId) {
+    const RegistryValue* value = StaticServers(settings, adapterId);
+    return value && !ServerListOf(*value).empty() ? ServerOrigin::SetOnThisPc : ServerOrigin::FromNetwork;
+}
 
 std::vector<ResolutionDifference> CompareResolutionSettings(const ResolutionSettings& baseline,
                                                             const ResolutionSettings& current) {

@@ -81,6 +81,10 @@ struct ResolutionDifference {
     std::vector<UndoTarget> undoTargets;
 };
 
+// Where an adapter's IPv6 servers come from in settings: SetOnThisPc when its Tcpip6 key holds a static
+// "NameServer" value naming at least one server, FromNetwork otherwise.
+ServerOrigin Ipv6ServerOrigin(const ResolutionSettings& settings, const std::string& adapterId);
+
 // The differences of current against baseline, in the order of the sources: adapters, static IPv6 servers,
 // policy servers and encrypted-DNS policy, rules, encrypted-DNS templates, hosts file location, hosts file.
 // Identical differences on several places are merged. A place that could not be read on either side (an

@@ -332,6 +332,17 @@ TEST(ResolutionComparisonUndoTest, ManyChangedHostNamesEndInOneDifferenceForTheW
     EXPECT_EQ(rest.undoTargets[0].kind, UndoTarget::Kind::HostsFileWhole);
 }
 
+TEST(ResolutionComparisonOriginTest, OnlyAStaticValueNamingServersMeansSetOnThisPc) {
+    const ResolutionSettings settings = Home()
+                                            .Sz(RegistryStore::StaticIpv6Servers, kEthernet, "NameServer", "fd00::53")
+                                            .Sz(RegistryStore::StaticIpv6Servers, kWifi, "NameServer", " ")
+                                            .settings;
+    EXPECT_EQ(Ipv6ServerOrigin(settings, kEthernet), ServerOrigin::SetOnThisPc);
+    EXPECT_EQ(Ipv6ServerOrigin(settings, AsciiLowerCase(kEthernet)), ServerOrigin::SetOnThisPc);
+    EXPECT_EQ(Ipv6ServerOrigin(settings, kWifi), ServerOrigin::FromNetwork);
+    EXPECT_EQ(Ipv6ServerOrigin(settings, kBluetooth), ServerOrigin::FromNetwork);
+}
+
 TEST(ResolutionComparisonUnreadableTest, PlacesThatCouldNotBeReadAreNamed) {
     const ResolutionSettings settings = Machine()
                                             .AdaptersUnreadable()
