@@ -33,6 +33,8 @@ class FolderChangeNotification {
     bool Start();
     // Stops watching and ends the thread; nothing when not watching.
     void Stop();
+    // From Start to Stop. A folder removed while it is watched gives one last signal and falls silent; this
+    // stays true until Stop.
     bool watching() const { return waiter_.joinable(); }
 
   private:

@@ -9,8 +9,16 @@ namespace quillcrest {
 
 // The reader over the running Windows: what the owner keeps for the whole run and calls at each check.
 //   SystemResolutionReader reader;
+//   // At start: the baseline (dns_baseline_file.h), read through the program's file functions.
+//   DnsBaselineReading baseline = ParseDnsBaseline(files.ReadWhole(DnsBaselinePath(folder)));
+//   //   NoBaseline: take one; Damaged: move the file to its name + kDamagedDnsBaselineSuffix, take one.
+//   //   Taking one: ReplaceFileContents(files, path, SerializeDnsBaseline(reader.ReadAll())).
+//   // At each check (timer, registry notification of ResolutionWatchedKeys(), hosts folder notification):
 //   ResolutionSettings now = reader.ReadAll();                 // cheap when nothing changed
-//   reader.NoteHostsFolderChanged();                           // from the hosts folder's notification
+//   for (const ResolutionDifference& d : CompareResolutionSettings(baseline.settings, now))
+//       ... DescribeDifference(d) ...                          // one line each for the alert
+//   // From the FolderChangeNotification on HostsFolder(now.hosts) (any thread):
+//   reader.NoteHostsFolderChanged();
 // One object serves one thread (NoteHostsFolderChanged excepted).
 class SystemResolutionReader {
   public:
