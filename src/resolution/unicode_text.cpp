@@ -37,36 +37,46 @@ void AppendCodePoint(std::string& out, char32_t c) {
     }
 }
 
+// The length of a sequence, the bits its lead byte carries and the smallest code point it may stand for (a
+// smaller one has a shorter form).
+struct SequenceForm {
+    std::size_t length;
+    std::uint8_t leadMask;
+    std::uint8_t leadBits;
+    char32_t smallest;
+};
+
+constexpr SequenceForm kSequenceForms[] = {
+    {2, 0xE0, 0xC0, 0x80},
+    {3, 0xF0, 0xE0, 0x800},
+    {4, 0xF8, 0xF0, kFirstSupplementary},
+};
+
 // One code point from text at position; nullopt for a malformed or overlong sequence.
 std::optional<char32_t> NextCodePoint(std::string_view text, std::size_t& position) {
     const auto lead = static_cast<std::uint8_t>(text[position]);
-    std::size_t length;
-    char32_t c;
-    char32_t smallest;
     if (lead < 0x80) {
         ++position;
         return lead;
-    } else if ((lead & 0xE0) == 0xC0) {
-        length = 2, c = lead & 0x1F, smallest = 0x80;
-    } else if ((lead & 0xF0) == 0xE0) {
-        length = 3, c = lead & 0x0F, smallest = 0x800;
-    } else if ((lead & 0xF8) == 0xF0) {
-        length = 4, c = lead & 0x07, smallest = kFirstSupplementary;
-    } else {
-        return std::nullopt;
     }
-    if (text.size() - position < length)
-        return std::nullopt;
-    for (std::size_t i = 1; i < length; ++i) {
-        const auto next = static_cast<std::uint8_t>(text[position + i]);
-        if ((next & 0xC0) != 0x80)
+    for (const SequenceForm& form : kSequenceForms) {
+        if ((lead & form.leadMask) != form.leadBits)
+            continue;
+        if (text.size() - position < form.length)
             return std::nullopt;
-        c = (c << 6) | (next & 0x3F);
+        char32_t c = lead & static_cast<std::uint8_t>(~form.leadMask);
+        for (std::size_t i = 1; i < form.length; ++i) {
+            const auto next = static_cast<std::uint8_t>(text[position + i]);
+            if ((next & 0xC0) != 0x80)
+                return std::nullopt;
+            c = (c << 6) | (next & 0x3F);
+        }
+        if (c < form.smallest || c > kLastCodePoint)
+            return std::nullopt;
+        position += form.length;
+        return c;
     }
-    if (c < smallest || c > kLastCodePoint)
-        return std::nullopt;
-    position += length;
-    return c;
+    return std::nullopt;
 }
 
 std::u16string UnitsInOrder(std::string_view bytes, bool bigEndian) {
