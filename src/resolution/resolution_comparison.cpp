@@ -138,14 +138,15 @@ DifferenceChange ChangeOf(bool wasThere, bool isThere) {
 UndoTarget KeyTarget(RegistryStore store, const std::string& path) {
     UndoTarget target;
     target.kind = UndoTarget::Kind::RegistryKey;
+    target.store = store;
+    target.itemPath = path;
     target.keyPath = StoreItemKeyPath(store, path);
     return target;
 }
 
 UndoTarget ValueTarget(RegistryStore store, const std::string& path, const std::string& valueName) {
-    UndoTarget target;
+    UndoTarget target = KeyTarget(store, path);
     target.kind = UndoTarget::Kind::RegistryValue;
-    target.keyPath = StoreItemKeyPath(store, path);
     target.valueName = valueName;
     return target;
 }

@@ -49,14 +49,20 @@ struct UndoTarget {
     };
     Kind kind = Kind::RegistryValue;
     std::string adapterId;
+    // Where the data stood in the model, for the registry kinds: FindKey(settings.store(store), itemPath) in
+    // the baseline finds what to put back (nothing there: the key or value was added, and goes again).
+    RegistryStore store = RegistryStore::StaticIpv6Servers;
+    std::string itemPath;
+    // The same place as a key under HKEY_LOCAL_MACHINE.
     std::string keyPath;
     std::string valueName;
     std::string hostName;
     std::string filePath;
 
     friend bool operator==(const UndoTarget& a, const UndoTarget& b) {
-        return a.kind == b.kind && a.adapterId == b.adapterId && a.keyPath == b.keyPath && a.valueName == b.valueName &&
-               a.hostName == b.hostName && a.filePath == b.filePath;
+        return a.kind == b.kind && a.adapterId == b.adapterId && a.store == b.store && a.itemPath == b.itemPath &&
+               a.keyPath == b.keyPath && a.valueName == b.valueName && a.hostName == b.hostName &&
+               a.filePath == b.filePath;
     }
 };
 

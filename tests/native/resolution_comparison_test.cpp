@@ -290,6 +290,8 @@ TEST(ResolutionComparisonUndoTest, EachPlaceOfADifferenceHasItsTarget) {
     EXPECT_EQ(servers.undoTargets[0].kind, UndoTarget::Kind::AdapterServers);
     EXPECT_EQ(servers.undoTargets[0].adapterId, kEthernet);
     EXPECT_EQ(servers.undoTargets[0].keyPath, tcpip6 + kEthernet);
+    EXPECT_EQ(servers.undoTargets[0].store, RegistryStore::StaticIpv6Servers);
+    EXPECT_EQ(servers.undoTargets[0].itemPath, kEthernet);
     EXPECT_EQ(servers.undoTargets[0].valueName, "NameServer");
     EXPECT_EQ(servers.undoTargets[1].adapterId, kWifi);
     EXPECT_EQ(servers.places, (std::vector<std::string>{"Ethernet", "Wi-Fi"}));
@@ -308,6 +310,9 @@ TEST(ResolutionComparisonUndoTest, EachPlaceOfADifferenceHasItsTarget) {
     EXPECT_EQ(rule.undoTargets[0].kind, UndoTarget::Kind::RegistryKey);
     EXPECT_EQ(rule.undoTargets[0].keyPath,
               "SOFTWARE\\Policies\\Microsoft\\Windows NT\\DNSClient\\DnsPolicyConfig\\{P}");
+    // The baseline holds nothing there: the rule was added, and goes again.
+    EXPECT_EQ(rule.undoTargets[0].itemPath, "{P}");
+    EXPECT_EQ(FindKey(Home().settings.store(rule.undoTargets[0].store), rule.undoTargets[0].itemPath), nullptr);
 
     const ResolutionDifference& hosts = differences[3];
     ASSERT_EQ(hosts.undoTargets.size(), 1u);
