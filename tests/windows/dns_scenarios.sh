@@ -61,6 +61,7 @@ many_lines=""
 for i in $(seq 1 20); do many_lines+="nameserver 127.0.54.$i;"; done
 #  - silent: a server that the test itself binds on a loopback address and never answers from, with a resolver
 #    time-out longer than a page fetch's shortest one; QC_SILENT_RESOLVER tells the test where to bind it.
+#  - ipv6: IPv6 servers beside an IPv4 one, which every adapter's server chain lists in the file's order.
 listed="NetconfigDnsScenario.*"
 scenarios=(
     "zero|nameserver ::1|QC_EXPECT_DNS=-|$listed"
@@ -68,6 +69,7 @@ scenarios=(
     "three|nameserver 127.0.53.1;nameserver 127.0.53.2;nameserver 127.0.53.3|QC_EXPECT_DNS=127.0.53.1,127.0.53.2,127.0.53.3|$listed"
     "many|${many_lines}|QC_EXPECT_DNS=127.0.54.1,127.0.54.2,127.0.54.3|$listed"
     "silent|nameserver 127.0.55.1;options timeout:3 attempts:1|QC_SILENT_RESOLVER=127.0.55.1|SilentResolverScenario.*"
+    "ipv6|nameserver ::1;nameserver 127.0.53.9|QC_EXPECT_ADAPTER_DNS=127.0.53.9/::1|ResolutionDnsScenario.*"
 )
 
 passed=0
