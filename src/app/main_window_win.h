@@ -30,7 +30,9 @@
 #include "widgets/modal_window_win.h"
 #include "widgets/panel_win.h"
 #include "widgets/popup_notification_win.h"
+#include "widgets/scaled_controls_win.h"
 #include "widgets/tray_icon_win.h"
+#include "widgets/ui_font_win.h"
 #include "widgets/window_win.h"
 
 namespace quillcrest {
@@ -70,6 +72,7 @@ class MainWindow : public Window,
 
     static constexpr char kClassName[] = "TForm6";
     static constexpr char kCaption[] = "Quillcrest From Fernwhistle ";
+    // The client area at 96 dots per inch; at other densities it and the controls scale.
     static constexpr int kClientWidth = 436;
     static constexpr int kClientHeight = 290;
 
@@ -82,11 +85,17 @@ class MainWindow : public Window,
     static constexpr UINT kDefaultCheckIntervalMs = 120000;
     static constexpr UINT kTrayRetryIntervalMs = 5000;
 
+    // The density the window is laid out for.
+    int Dpi() const { return dpi_; }
+
   protected:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+    void OnDpiChanged(int dpi) override;
 
   private:
     void CreateControls();
+    // Fonts, pictures and controls for the density; the window's own size is the caller's.
+    void ApplyDpi(int dpi);
 
     // Window events.
     void OnCreate();
@@ -144,9 +153,17 @@ class MainWindow : public Window,
     Application& application_;
     GateChecks gateChecks_;
     MainWindowPartners partners_;
-    UniqueGdiObject font_;
-    UniqueGdiObject bannerFont_;
+    int dpi_ = kDesignDpi;
+    ScaledFont font_;
+    ScaledFont bannerFont_;
+    ScaledControls controls_;
+    std::unique_ptr<ScaledControls> panelControls_;
+    HWND sideImage_ = nullptr;
     UniqueIcon bigIcon_;
+    // The window's caption and task switcher icons at the window's density, the tray's at the shell's.
+    UniqueIcon captionIcon_;
+    UniqueIcon switcherIcon_;
+    UniqueIcon trayPicture_;
     UniqueMenu closeMenu_;
     UniqueMenu trayMenu_;
     std::unique_ptr<Panel> bottomPanel_;
