@@ -19,6 +19,7 @@
 #include "app/start_with_windows_win.h"
 #include "settings/registry_change_notification_win.h"
 #include "app/watch_network_win.h"
+#include "app/main_window_layout.h"
 #include "watch/check_timer.h"
 #include "watch/dns_change_notification.h"
 #include "watch/dns_watch.h"
@@ -73,8 +74,8 @@ class MainWindow : public Window,
     static constexpr char kClassName[] = "TForm6";
     static constexpr char kCaption[] = "Quillcrest From Fernwhistle ";
     // The client area at 96 dots per inch; at other densities it and the controls scale.
-    static constexpr int kClientWidth = 436;
-    static constexpr int kClientHeight = 290;
+    static constexpr int kClientWidth = main_window_layout::kClient.width;
+    static constexpr int kClientHeight = main_window_layout::kClient.height;
 
     // Timer identifiers and intervals.
     static constexpr UINT_PTR kRecentCheckTimerId = 1;

@@ -93,15 +93,6 @@ LayoutBox ScaledControls::Fitted(const Entry& entry, LayoutBox scaled, int dpi) 
     return scaled;
 }
 
-LayoutBox ScaledControls::Scaled(HWND control, int dpi) const {
-    const std::vector<LayoutBox> boxes = ScaledBoxes(dpi);
-    for (std::size_t i = 0; i < entries_.size(); ++i) {
-        if (entries_[i].control == control)
-            return Fitted(entries_[i], boxes[i + 1], dpi);
-    }
-    return {};
-}
-
 void ScaledControls::Place(int dpi) const {
     const std::vector<LayoutBox> boxes = ScaledBoxes(dpi);
     for (std::size_t i = 0; i < entries_.size(); ++i) {

@@ -21,8 +21,6 @@ class ScaledControls {
     HWND Add(HWND control, LayoutBox box, const ScaledFont* font);
     // Places every control for the density and gives each its font (the fonts rescaled already).
     void Place(int dpi) const;
-    // A control's box at the density, as Place puts it.
-    LayoutBox Scaled(HWND control, int dpi) const;
     // The client area at the density.
     LayoutBox ScaledClient(int dpi) const { return ScaledBoxes(dpi).front(); }
 

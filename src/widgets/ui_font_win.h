@@ -26,7 +26,6 @@ class ScaledFont {
     // given the new one (nothing when the density is the font's already, or no font could be made).
     [[nodiscard]] UniqueGdiObject Rescale(int dpi);
     HFONT get() const { return static_cast<HFONT>(font_.get()); }
-    int dpi() const { return dpi_; }
 
   private:
     int height_;
