@@ -60,8 +60,13 @@ RECT FrameForClient(int clientWidth, int clientHeight, DWORD style, DWORD exStyl
 void EnableNonClientScaling(HWND window) {
     using EnableScalingFunction = BOOL(WINAPI*)(HWND);
     static const auto enableScaling = User32Function<EnableScalingFunction>("EnableNonClientDpiScaling");
-    if (enableScaling && !(::GetWindowLongPtrA(window, GWL_STYLE) & WS_CHILD))
-        enableScaling(window);
+    if (!enableScaling || (::GetWindowLongPtrA(window, GWL_STYLE) & WS_CHILD))
+        return;
+    // Called inside CreateWindowEx: a failure of the creation must report its own error, not this call's (Wine
+    // answers it with "not implemented").
+    const DWORD error = ::GetLastError();
+    enableScaling(window);
+    ::SetLastError(error);
 }
 
 }  // namespace quillcrest
