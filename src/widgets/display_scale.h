@@ -14,7 +14,7 @@ int ScaleToDpi(int length, int dpi);
 // The other way: a length in pixels at dpi as a length at 96 dots per inch.
 int ScaleFromDpi(int length, int dpi);
 
-// A rectangle of a window's layout, by its corner and size.
+// A rectangle of a window's layout or of a page, by its corner and size.
 struct LayoutBox {
     int x = 0;
     int y = 0;
@@ -23,6 +23,10 @@ struct LayoutBox {
 
     int Right() const { return x + width; }
     int Bottom() const { return y + height; }
+    bool Contains(int px, int py) const { return px >= x && px < Right() && py >= y && py < Bottom(); }
+    bool Intersects(const LayoutBox& other) const {
+        return x < other.Right() && other.x < Right() && y < other.Bottom() && other.y < Bottom();
+    }
     bool operator==(const LayoutBox& other) const {
         return x == other.x && y == other.y && width == other.width && height == other.height;
     }

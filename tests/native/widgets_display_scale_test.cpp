@@ -53,10 +53,6 @@ struct LayoutCase {
     std::vector<LayoutBox> boxes;
 };
 
-bool Overlap(const LayoutBox& a, const LayoutBox& b) {
-    return a.x < b.Right() && b.x < a.Right() && a.y < b.Bottom() && b.y < a.Bottom();
-}
-
 class ScaleLayoutTest : public testing::TestWithParam<LayoutCase> {};
 
 // At every density: equal sizes stay equal, flush and aligned edges stay so, boxes apart stay apart and in order,
@@ -93,8 +89,8 @@ TEST_P(ScaleLayoutTest, KeepsEqualSizesTouchingEdgesAndOrder) {
                     EXPECT_EQ(out.x, otherOut.x) << "aligned with box " << j;
                 if (box.Right() == other.Right())
                     EXPECT_EQ(out.Right(), otherOut.Right()) << "right-aligned with box " << j;
-                if (i != j && !Overlap(box, other))
-                    EXPECT_FALSE(Overlap(out, otherOut)) << "box " << j;
+                if (i != j && !box.Intersects(other))
+                    EXPECT_FALSE(out.Intersects(otherOut)) << "box " << j;
             }
         }
     }
