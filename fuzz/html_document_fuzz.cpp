@@ -44,10 +44,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         return 0;
     int width = data[0] * 4;
     bool margins = (data[1] & 1) != 0;
+    // Pages are laid out at the display densities of 100, 125, 150 and 200 %, where every length the page gives
+    // is scaled.
+    constexpr int kDpis[] = {96, 120, 144, 192};
+    const int dpi = kDpis[(data[1] >> 1) & 3];
     std::string_view source(reinterpret_cast<const char*>(data) + 2, size - 2);
     FixedMetricsContainer container;
     quillcrest::HtmlDocument document(source, container, margins);
-    document.Layout(width);
+    document.Layout(width, dpi);
     document.Draw({0, 0, document.Width(), document.Height()}, 0, -5);
     document.OnMouseMove(width / 2, 10);
     for (const quillcrest::HtmlLink& link : document.Links()) {

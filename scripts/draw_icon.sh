@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Draws the application icon (a shield with a check mark) at the sizes Windows asks for and packs them
-# into one .ico. Run by hand when the icon changes; the result is committed.
+# into one .ico: the small and large icons and the main window's 48-pixel picture at 100, 125, 150 and 200 %
+# display scale, so none is stretched from a smaller one. Run by hand when the icon changes; the result is
+# committed.
 set -euo pipefail
 out=${1:-"$(dirname "$0")/../src/app/resources/quillcrest.ico"}
 tmp=$(mktemp -d)
@@ -12,8 +14,8 @@ convert -size 256x256 xc:none \
     -draw "path 'M 128,34 L 206,64 L 206,124 C 206,174 174,204 128,222 Z'" \
     -fill none -stroke white -strokewidth 26 -draw "polyline 78,130 114,166 182,92" \
     "$tmp/base.png"
-for s in 16 24 32 48 64 256; do
+sizes="16 20 24 32 40 48 60 64 72 96 256"
+for s in $sizes; do
     convert "$tmp/base.png" -resize ${s}x${s} "$tmp/icon-$s.png"
 done
-convert "$tmp"/icon-16.png "$tmp"/icon-24.png "$tmp"/icon-32.png "$tmp"/icon-48.png "$tmp"/icon-64.png \
-    "$tmp"/icon-256.png "$out"
+convert $(for s in $sizes; do echo "$tmp/icon-$s.png"; done) "$out"

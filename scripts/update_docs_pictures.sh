@@ -24,3 +24,11 @@ for name in main-window tray-icon popup alert confirm exit-dialog lookup-report 
         echo "no screenshot $name.png in $shots" >&2
     fi
 done
+# The same windows at 150 % display scale, from the run's screenshots at 144 dpi.
+for name in main-window lookup-report; do
+    if [ -f "$shots/dpi144-$name.png" ]; then
+        cp "$shots/dpi144-$name.png" "$root/docs/$name-150.png"
+    else
+        echo "no screenshot dpi144-$name.png in $shots" >&2
+    fi
+done

@@ -9,6 +9,7 @@
 #include "app/error_report.h"
 #include "app/gate_messages.h"
 #include "app/main_window_ids.h"
+#include "app/main_window_layout.h"
 #include "app/platform_check_win.h"
 #include "app/resources/resource_ids.h"
 #include "app/start_with_windows_win.h"
@@ -17,19 +18,17 @@
 #include "settings/process_facts_win.h"
 #include "watch/locale_text_equality_win.h"
 #include "widgets/application_window_win.h"
+#include "widgets/dpi_win.h"
 #include "widgets/message_box_win.h"
 #include "widgets/modal_scope_win.h"
-#include "widgets/ui_font_win.h"
 
 namespace quillcrest {
 
 using namespace main_window_ids;
+namespace layout = main_window_layout;
 
 namespace {
 
-constexpr int kBannerHeight = 56;
-constexpr int kPanelHeight = 44;
-constexpr int kImageSize = 48;
 // What screen readers announce for the picture at the top: a click on it shows the message window.
 constexpr char kBannerName[] = "Quillcrest Message";
 constexpr UINT_PTR kMouseReleaseSubclassId = 1;
@@ -55,6 +54,25 @@ void FillVerticalGradient(HDC dc, const RECT& rect, COLORREF top, COLORREF botto
     };
     GRADIENT_RECT gradient = {0, 1};
     ::GradientFill(dc, vertices, 2, &gradient, 1, GRADIENT_FILL_RECT_V);
+}
+
+// The application icon at a size, from the sizes the resource holds.
+UniqueIcon AppIcon(int size) {
+    return UniqueIcon(static_cast<HICON>(::LoadImageA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_APPICON),
+                                                      IMAGE_ICON, size, size, LR_DEFAULTCOLOR)));
+}
+
+constexpr DWORD kStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
+constexpr DWORD kExStyle = WS_EX_TOOLWINDOW | WS_EX_APPWINDOW | WS_EX_CONTROLPARENT;
+
+// Centred on the primary display, with its client area at the density.
+void PlaceCentred(HWND window, int dpi) {
+    const RECT frame = FrameForClient(ScaleToDpi(MainWindow::kClientWidth, dpi),
+                                      ScaleToDpi(MainWindow::kClientHeight, dpi), kStyle, kExStyle, dpi);
+    const int width = frame.right - frame.left;
+    const int height = frame.bottom - frame.top;
+    ::SetWindowPos(window, nullptr, (::GetSystemMetrics(SM_CXSCREEN) - width) / 2,
+                   (::GetSystemMetrics(SM_CYSCREEN) - height) / 2, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 bool IsMouseRelease(UINT message) {
@@ -83,29 +101,25 @@ GateChecks SystemGateChecks() {
 MainWindow::MainWindow(Application& application, GateChecks gateChecks)
     : application_(application),
       gateChecks_(std::move(gateChecks)),
-      font_(CreateUiFont()),
-      bannerFont_(CreateUiFont(-20, FW_BOLD)),
+      bannerFont_(layout::kBannerTitleFontHeight, FW_BOLD),
+      controls_(layout::kClient),
       protection_(ExecutablePath()),
       dnsSettingsNotification_(DnsSettingsKeys(),
                                [this] { ::PostMessageA(hwnd(), kDnsSettingsChangedMessage, 0, 0); }) {
-    const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
-    const DWORD exStyle = WS_EX_TOOLWINDOW | WS_EX_APPWINDOW | WS_EX_CONTROLPARENT;
-    RECT frame = {0, 0, kClientWidth, kClientHeight};
-    ::AdjustWindowRectEx(&frame, style, FALSE, exStyle);
-    const int width = frame.right - frame.left;
-    const int height = frame.bottom - frame.top;
-    const int x = (::GetSystemMetrics(SM_CXSCREEN) - width) / 2;
-    const int y = (::GetSystemMetrics(SM_CYSCREEN) - height) / 2;
-
     HINSTANCE instance = ::GetModuleHandleA(nullptr);
     HICON icon = ::LoadIconA(instance, MAKEINTRESOURCEA(IDI_APPICON));
-    Create(kClassName, kCaption, style, exStyle, x, y, width, height, nullptr, icon);
-    bigIcon_.reset(static_cast<HICON>(
-        ::LoadImageA(instance, MAKEINTRESOURCEA(IDI_APPICON), IMAGE_ICON, kImageSize, kImageSize, LR_DEFAULTCOLOR)));
+    Create(kClassName, kCaption, kStyle, kExStyle, 0, 0, kClientWidth, kClientHeight, nullptr, icon);
+    // Placed on the primary display first, the window then knows that display's density.
+    PlaceCentred(hwnd(), SystemDpi());
+    const int dpi = WindowDpi(hwnd());
+    PlaceCentred(hwnd(), dpi);
     CreateControls();
+    ApplyDpi(dpi);
 
+    // The notification area shows its icons at the shell's density, the system's.
+    trayPicture_ = AppIcon(SystemMetricForDpi(SM_CXSMICON, SystemDpi()));
     trayIcon_ = std::make_unique<TrayIcon>(
-        icon, kApplicationTitle,
+        trayPicture_ ? trayPicture_.get() : icon, kApplicationTitle,
         TrayIcon::Events{[this] { OnTrayMenuRequest(); }, [this] { RunTrayCommand([this] { RestoreFromTray(); }); }});
     popup_ = std::make_unique<PopupNotification>(ActiveNoticeDesign());
     watch_ = std::make_unique<DnsWatch>(DnsWatch::Platform{wmiQuery_, registry_, elevatingNetwork_, files_, *this,
@@ -126,42 +140,48 @@ MainWindow::~MainWindow() {
 
 void MainWindow::CreateControls() {
     HWND self = hwnd();
-    auto add = [this](HWND parent, const char* className, const char* text, DWORD style, int id, RECT bounds) {
-        HWND control = CreateControl(parent, className, text, WS_VISIBLE | style, id, bounds);
-        ::SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
-        return control;
+    auto add = [](ScaledControls& controls, HWND parent, const char* className, const char* text, DWORD style, int id,
+                  LayoutBox box, const ScaledFont* font) {
+        return controls.Add(
+            CreateControl(parent, className, text, WS_VISIBLE | style, id, {box.x, box.y, box.Right(), box.Bottom()}),
+            box, font);
     };
     // The pictures' texts are not drawn; they are the names screen readers announce for them.
-    bannerPicture_ = add(self, WC_STATICA, kBannerName, SS_OWNERDRAW | SS_NOTIFY, kBannerPicture,
-                         {0, 0, kClientWidth, kBannerHeight});
+    bannerPicture_ = add(controls_, self, WC_STATICA, kBannerName, SS_OWNERDRAW | SS_NOTIFY, kBannerPicture,
+                         layout::kBanner, &font_);
 
-    HWND image = add(self, WC_STATICA, kApplicationTitle, SS_ICON | SS_REALSIZEIMAGE | SS_CENTERIMAGE, kSideImage,
-                     {14, 74, 14 + kImageSize, 74 + kImageSize});
-    ::SendMessageA(image, STM_SETICON, reinterpret_cast<WPARAM>(bigIcon_.get()), 0);
+    sideImage_ = add(controls_, self, WC_STATICA, kApplicationTitle, SS_ICON | SS_REALSIZEIMAGE | SS_CENTERIMAGE,
+                     kSideImage, layout::kSideImage, &font_);
 
-    HWND group = add(self, WC_BUTTONA, "DNS Selection", BS_GROUPBOX, kDnsSelectionGroup, {76, 64, 422, 130});
+    HWND group = add(controls_, self, WC_BUTTONA, "DNS Selection", BS_GROUPBOX, kDnsSelectionGroup,
+                     layout::kDnsSelectionGroup, &font_);
     // The frame lies over the radio buttons; painted last, it would blacken their surroundings.
     ::SetWindowLongPtrA(group, GWL_EXSTYLE, ::GetWindowLongPtrA(group, GWL_EXSTYLE) | WS_EX_TRANSPARENT);
-    add(self, WC_BUTTONA, "Use my Default (originall) DNS settings", BS_AUTORADIOBUTTON | WS_GROUP | WS_TABSTOP,
-        kUseDefaultDnsChoice, {90, 84, 410, 102});
-    add(self, WC_BUTTONA, "Use OpenDNS for all DNS Queries", BS_AUTORADIOBUTTON, kUseOpenDnsChoice,
-        {90, 104, 410, 122});
-    checkDnsButton_ = add(self, WC_BUTTONA, "Check My Current DNS Settings", BS_PUSHBUTTON | WS_TABSTOP | WS_GROUP,
-                          kCheckDnsButton, {76, 142, 422, 172});
-    monitorBox_ = add(self, WC_BUTTONA, "Monitor My DNS Settings for Unauthorized Changes",
-                      BS_AUTOCHECKBOX | WS_TABSTOP | WS_GROUP, kMonitorBox, {76, 186, 422, 206});
+    add(controls_, self, WC_BUTTONA, "Use my Default (originall) DNS settings",
+        BS_AUTORADIOBUTTON | WS_GROUP | WS_TABSTOP, kUseDefaultDnsChoice, layout::kUseDefaultDnsChoice, &font_);
+    add(controls_, self, WC_BUTTONA, "Use OpenDNS for all DNS Queries", BS_AUTORADIOBUTTON, kUseOpenDnsChoice,
+        layout::kUseOpenDnsChoice, &font_);
+    checkDnsButton_ = add(controls_, self, WC_BUTTONA, "Check My Current DNS Settings",
+                          BS_PUSHBUTTON | WS_TABSTOP | WS_GROUP, kCheckDnsButton, layout::kCheckDnsButton, &font_);
+    monitorBox_ = add(controls_, self, WC_BUTTONA, "Monitor My DNS Settings for Unauthorized Changes",
+                      BS_AUTOCHECKBOX | WS_TABSTOP | WS_GROUP, kMonitorBox, layout::kMonitorBox, &font_);
     for (HWND control : {monitorBox_, checkDnsButton_}) {
         ::SetWindowSubclass(control, &MainWindow::MouseReleaseSubclassProc, kMouseReleaseSubclassId,
                             reinterpret_cast<DWORD_PTR>(this));
     }
 
-    bottomPanel_ = std::make_unique<Panel>(self, kBottomPanel, 0, kClientHeight - kPanelHeight, kClientWidth,
-                                           kPanelHeight);
+    const LayoutBox panelBox = layout::kBottomPanel;
+    bottomPanel_ = std::make_unique<Panel>(self, kBottomPanel, panelBox.x, panelBox.y, panelBox.width, panelBox.height);
+    controls_.Add(bottomPanel_->hwnd(), panelBox, nullptr);
+    panelControls_ = std::make_unique<ScaledControls>(layout::kPanelClient);
     HWND panel = bottomPanel_->hwnd();
-    add(panel, WC_BUTTONA, "Info", BS_PUSHBUTTON | WS_TABSTOP, kInfoButton, {12, 10, 92, 36});
-    applyButton_ = add(panel, WC_BUTTONA, "Apply", BS_PUSHBUTTON | WS_TABSTOP, kApplyButton, {240, 10, 320, 36});
+    add(*panelControls_, panel, WC_BUTTONA, "Info", BS_PUSHBUTTON | WS_TABSTOP, kInfoButton, layout::kInfoButton,
+        &font_);
+    applyButton_ = add(*panelControls_, panel, WC_BUTTONA, "Apply", BS_PUSHBUTTON | WS_TABSTOP, kApplyButton,
+                       layout::kApplyButton, &font_);
     ::ShowWindow(applyButton_, SW_HIDE);
-    closeButton_ = add(panel, WC_BUTTONA, "Close", BS_DEFSPLITBUTTON | WS_TABSTOP, kCloseButton, {330, 10, 424, 36});
+    closeButton_ = add(*panelControls_, panel, WC_BUTTONA, "Close", BS_DEFSPLITBUTTON | WS_TABSTOP, kCloseButton,
+                       layout::kCloseButton, &font_);
 
     closeMenu_.reset(::CreatePopupMenu());
     ::AppendMenuA(closeMenu_.get(), MF_STRING, kCloseToTrayItem, "Close to System Tray");
@@ -170,6 +190,28 @@ void MainWindow::CreateControls() {
     ::AppendMenuA(trayMenu_.get(), MF_STRING, kOpenItem, "Open");
     ::AppendMenuA(trayMenu_.get(), MF_STRING, kExitItem, "Exit");
     ::SetMenuDefaultItem(trayMenu_.get(), kOpenItem, FALSE);
+}
+
+void MainWindow::ApplyDpi(int dpi) {
+    dpi_ = dpi;
+    // The old fonts live until every control has the new ones.
+    const UniqueGdiObject oldFont = font_.Rescale(dpi);
+    const UniqueGdiObject oldBannerFont = bannerFont_.Rescale(dpi);
+    // Pictures come from the icon's own sizes, never a small one stretched; the old ones go once replaced.
+    UniqueIcon oldIcons[] = {std::move(bigIcon_), std::move(captionIcon_), std::move(switcherIcon_)};
+    bigIcon_ = AppIcon(ScaleToDpi(layout::kSideImage.width, dpi));
+    ::SendMessageA(sideImage_, STM_SETICON, reinterpret_cast<WPARAM>(bigIcon_.get()), 0);
+    captionIcon_ = AppIcon(SystemMetricForDpi(SM_CXSMICON, dpi));
+    switcherIcon_ = AppIcon(SystemMetricForDpi(SM_CXICON, dpi));
+    ::SendMessageA(hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(captionIcon_.get()));
+    ::SendMessageA(hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(switcherIcon_.get()));
+    controls_.Place(dpi);
+    panelControls_->Place(dpi);
+    ::InvalidateRect(hwnd(), nullptr, TRUE);
+}
+
+void MainWindow::OnDpiChanged(int dpi) {
+    ApplyDpi(dpi);
 }
 
 // --- window events ------------------------------------------------------------------------------------------
@@ -408,10 +450,11 @@ void MainWindow::PaintBanner(const DRAWITEMSTRUCT& item) {
     ::SetTextColor(item.hDC, RGB(0xFF, 0xFF, 0xFF));
     HGDIOBJ old = ::SelectObject(item.hDC, bannerFont_.get());
     RECT text = item.rcItem;
-    text.left += 16;
+    const int inset = ScaleToDpi(layout::kBannerTextInset, dpi_);
+    text.left += inset;
     ::DrawTextA(item.hDC, "Quillcrest", -1, &text, DT_LEFT | DT_VCENTER | DT_SINGLELINE);
     ::SelectObject(item.hDC, font_.get());
-    text.right -= 16;
+    text.right -= inset;
     ::DrawTextA(item.hDC, "Guarding your DNS settings", -1, &text, DT_RIGHT | DT_VCENTER | DT_SINGLELINE);
     ::SelectObject(item.hDC, old);
 }

@@ -22,6 +22,7 @@
 #include "app/start_with_windows_win.h"
 #include "settings/registry_change_notification_win.h"
 #include "app/watch_network_win.h"
+#include "app/main_window_layout.h"
 #include "watch/check_timer.h"
 #include "watch/dns_change_notification.h"
 #include "watch/dns_watch.h"
@@ -33,7 +34,9 @@
 #include "widgets/modal_window_win.h"
 #include "widgets/panel_win.h"
 #include "widgets/popup_notification_win.h"
+#include "widgets/scaled_controls_win.h"
 #include "widgets/tray_icon_win.h"
+#include "widgets/ui_font_win.h"
 #include "widgets/window_win.h"
 
 namespace quillcrest {
@@ -73,8 +76,9 @@ class MainWindow : public Window,
 
     static constexpr char kClassName[] = "TForm6";
     static constexpr char kCaption[] = "Quillcrest From Fernwhistle ";
-    static constexpr int kClientWidth = 436;
-    static constexpr int kClientHeight = 290;
+    // The client area at 96 dots per inch; at other densities it and the controls scale.
+    static constexpr int kClientWidth = main_window_layout::kClient.width;
+    static constexpr int kClientHeight = main_window_layout::kClient.height;
 
     // Timer identifiers and intervals.
     static constexpr UINT_PTR kRecentCheckTimerId = 1;
@@ -85,11 +89,17 @@ class MainWindow : public Window,
     static constexpr UINT kDefaultCheckIntervalMs = 120000;
     static constexpr UINT kTrayRetryIntervalMs = 5000;
 
+    // The density the window is laid out for.
+    int Dpi() const { return dpi_; }
+
   protected:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+    void OnDpiChanged(int dpi) override;
 
   private:
     void CreateControls();
+    // Fonts, pictures and controls for the density; the window's own size is the caller's.
+    void ApplyDpi(int dpi);
 
     // Window events.
     void OnCreate();
@@ -147,9 +157,17 @@ class MainWindow : public Window,
     Application& application_;
     GateChecks gateChecks_;
     MainWindowPartners partners_;
-    UniqueGdiObject font_;
-    UniqueGdiObject bannerFont_;
+    int dpi_ = kDesignDpi;
+    ScaledFont font_;
+    ScaledFont bannerFont_;
+    ScaledControls controls_;
+    std::unique_ptr<ScaledControls> panelControls_;
+    HWND sideImage_ = nullptr;
     UniqueIcon bigIcon_;
+    // The window's caption and task switcher icons at the window's density, the tray's at the shell's.
+    UniqueIcon captionIcon_;
+    UniqueIcon switcherIcon_;
+    UniqueIcon trayPicture_;
     UniqueMenu closeMenu_;
     UniqueMenu trayMenu_;
     std::unique_ptr<Panel> bottomPanel_;

@@ -101,24 +101,24 @@ void HtmlLayoutEngine::LayOutBlock(int index, const HtmlStyle& parent, const Lin
         margin = style.font.pixelHeight;
 
     if (list) {
-        left += kListIndent;
+        left += Px(kListIndent);
         ListState state;
         state.ordered = tag == "ol";
         if (const std::string* start = node.Attribute("start"))
             state.counter = ParseHtmlInteger(*start, 1, kMaxElementWidth) - 1;
         lists_.push_back(state);
     } else if (tag == "blockquote") {
-        left += kListIndent;
-        right -= kListIndent;
+        left += Px(kListIndent);
+        right -= Px(kListIndent);
     } else if (tag == "dd") {
-        left += kListIndent;
+        left += Px(kListIndent);
     } else if (tag == "li") {
         // An item opened before the previous one showed anything: that one's marker goes first.
         if (flow.marker)
             OpenBlockArea(flow);
         Marker marker;
         marker.style = style;
-        marker.right = left - kMarkerGap;
+        marker.right = left - Px(kMarkerGap);
         if (!lists_.empty() && lists_.back().ordered) {
             lists_.back().counter = std::min(lists_.back().counter + 1, kMaxElementWidth);
             marker.text = std::to_string(lists_.back().counter) + ".";
@@ -139,7 +139,7 @@ void HtmlLayoutEngine::LayOutBlock(int index, const HtmlStyle& parent, const Lin
 }
 
 void HtmlLayoutEngine::LayOutRule(const HtmlNode& node, int left, int right, Flow& flow) {
-    AddMargin(flow, kRuleMargin);
+    AddMargin(flow, Px(kRuleMargin));
     int top = OpenBlockArea(flow);
     auto [edgeLeft, edgeRight] = Edges(flow, top, left, right);
     int available = edgeRight - edgeLeft;
@@ -148,13 +148,16 @@ void HtmlLayoutEngine::LayOutRule(const HtmlNode& node, int left, int right, Flo
     std::optional<HtmlLength> length =
         widthAttribute ? ParseHtmlLength(*widthAttribute, kMaxElementWidth) : std::nullopt;
     if (length)
+        length = Px(*length);
+    if (length)
         width = std::min(length->Resolve(available), available);
     if (measure_ != Measure::None)
         width = (length && !length->percent) ? length->value : 0;
     const std::string* sizeAttribute = node.Attribute("size");
     int thickness = sizeAttribute ? ParseHtmlInteger(*sizeAttribute, kDefaultRuleThickness, kMaxRuleThickness)
                                   : kDefaultRuleThickness;
-    thickness = std::max(thickness, 1);
+    thickness = std::max(Px(thickness), 1);
+    const int line = std::max(Px(1), 1);
     HtmlAlign align = ParseAlign(node.Attribute("align")).value_or(HtmlAlign::Center);
     int x = edgeLeft;
     if (measure_ == Measure::None && align == HtmlAlign::Center)
@@ -167,12 +170,12 @@ void HtmlLayoutEngine::LayOutRule(const HtmlNode& node, int left, int right, Flo
         Emit(HtmlDisplayItem::Kind::Fill, {x, top, width, thickness}, element).color = kRuleShadow;
     } else {
         Emit(HtmlDisplayItem::Kind::Fill, {x, top, width, thickness}, element).color = kRuleLight;
-        Emit(HtmlDisplayItem::Kind::Fill, {x, top, width, 1}, element).color = kRuleShadow;
-        Emit(HtmlDisplayItem::Kind::Fill, {x, top, 1, thickness}, element).color = kRuleShadow;
+        Emit(HtmlDisplayItem::Kind::Fill, {x, top, width, line}, element).color = kRuleShadow;
+        Emit(HtmlDisplayItem::Kind::Fill, {x, top, line, thickness}, element).color = kRuleShadow;
     }
     flow.y = top + thickness;
     flow.extentRight = std::max(flow.extentRight, x + width);
-    AddMargin(flow, kRuleMargin);
+    AddMargin(flow, Px(kRuleMargin));
 }
 
 void HtmlLayoutEngine::AddMargin(Flow& flow, int margin) {

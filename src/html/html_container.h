@@ -6,25 +6,12 @@
 
 #include "html/html_color.h"
 #include "html/html_font.h"
+#include "widgets/display_scale.h"
 
 namespace quillcrest {
 
-struct HtmlRect {
-    int x = 0;
-    int y = 0;
-    int width = 0;
-    int height = 0;
-
-    int Right() const { return x + width; }
-    int Bottom() const { return y + height; }
-    bool Contains(int px, int py) const { return px >= x && px < Right() && py >= y && py < Bottom(); }
-    bool Intersects(const HtmlRect& other) const {
-        return x < other.Right() && other.x < Right() && y < other.Bottom() && other.y < Bottom();
-    }
-    bool operator==(const HtmlRect& other) const {
-        return x == other.x && y == other.y && width == other.width && height == other.height;
-    }
-};
+// A rectangle of the page, in device pixels.
+using HtmlRect = LayoutBox;
 
 struct HtmlSize {
     int width = 0;

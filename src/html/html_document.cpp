@@ -40,8 +40,8 @@ HtmlDocument::HtmlDocument(std::string_view source, HtmlContainer& container, bo
     container_.OnParseEnd();
 }
 
-void HtmlDocument::Layout(int width) {
-    layout_ = LayOutHtml(tree_, pictures_, container_, width, margins_);
+void HtmlDocument::Layout(int width, int dpi) {
+    layout_ = LayOutHtml(tree_, pictures_, container_, width, margins_, dpi);
     links_.clear();
     for (const std::string& address : tree_.links)
         links_.push_back(HtmlLink{address, {}});

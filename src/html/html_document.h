@@ -21,7 +21,8 @@ class HtmlDocument {
     // of parsing after it. margins: whether the content keeps its distance from the view's edges.
     HtmlDocument(std::string_view source, HtmlContainer& container, bool margins = true);
 
-    void Layout(int width);
+    // Lays the page out for a width in device pixels at a display density (see HtmlLayoutEngine).
+    void Layout(int width, int dpi = kDesignDpi);
 
     int Width() const { return layout_.width; }
     int Height() const { return layout_.height; }

@@ -70,12 +70,12 @@ void HtmlLayoutEngine::LayOutPicture(const HtmlNode& node, const HtmlStyle& styl
         std::optional<HtmlLength> length = text ? ParseHtmlLength(*text, kMaxPictureSide) : std::nullopt;
         if (!length)
             return std::nullopt;
-        return std::min(length->Resolve(whole), kMaxPictureSide);
+        return std::min(Px(*length).Resolve(whole), kMaxPictureSide);
     };
     std::optional<int> width = dimension("width", right - left);
     std::optional<int> height = dimension("height", right - left);
-    int naturalWidth = natural ? Clamp(natural->width, 0, kMaxPictureSide) : 0;
-    int naturalHeight = natural ? Clamp(natural->height, 0, kMaxPictureSide) : 0;
+    int naturalWidth = natural ? Clamp(Px(natural->width), 0, kMaxPictureSide) : 0;
+    int naturalHeight = natural ? Clamp(Px(natural->height), 0, kMaxPictureSide) : 0;
     if (width && !height)
         height =
             naturalWidth > 0 ? static_cast<int>(static_cast<long long>(*width) * naturalHeight / naturalWidth) : *width;
@@ -87,11 +87,11 @@ void HtmlLayoutEngine::LayOutPicture(const HtmlNode& node, const HtmlStyle& styl
     // A linked picture gets a frame in the link colour unless the page says otherwise.
     int defaultBorder = style.link >= 0 ? 2 : 0;
     const std::string* border = node.Attribute("border");
-    piece.border = border ? ParseHtmlInteger(*border, defaultBorder, kMaxTableBorder) : defaultBorder;
+    piece.border = Px(border ? ParseHtmlInteger(*border, defaultBorder, kMaxTableBorder) : defaultBorder);
     const std::string* hspace = node.Attribute("hspace");
     const std::string* vspace = node.Attribute("vspace");
-    piece.hspace = hspace ? ParseHtmlInteger(*hspace, 0, kMaxPictureSpacing) : 0;
-    piece.vspace = vspace ? ParseHtmlInteger(*vspace, 0, kMaxPictureSpacing) : 0;
+    piece.hspace = Px(hspace ? ParseHtmlInteger(*hspace, 0, kMaxPictureSpacing) : 0);
+    piece.vspace = Px(vspace ? ParseHtmlInteger(*vspace, 0, kMaxPictureSpacing) : 0);
     if (innerWidth == 0 && innerHeight == 0) {
         // No picture and no size asked for: nothing to show or to make room for.
         return;

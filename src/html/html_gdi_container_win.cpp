@@ -19,8 +19,9 @@ int TextLength(std::string_view text) {
 
 HtmlGdiContainer::HtmlGdiContainer(HtmlFontCache& fonts,
                                    IWICImagingFactory* factory,
-                                   const HtmlViewCallbacks& callbacks)
-    : fonts_(fonts), factory_(factory), callbacks_(callbacks) {}
+                                   const HtmlViewCallbacks& callbacks,
+                                   int dpi)
+    : fonts_(fonts), factory_(factory), callbacks_(callbacks), dpi_(dpi) {}
 
 void HtmlGdiContainer::OnMetaTag(const std::string& name, const std::string& content) {
     if (callbacks_.onMetaTag)
@@ -30,17 +31,40 @@ void HtmlGdiContainer::OnMetaTag(const std::string& name, const std::string& con
 std::optional<HtmlSize> HtmlGdiContainer::LoadPicture(const std::string& source) {
     if (!callbacks_.onPictureRequest || !factory_)
         return std::nullopt;
-    std::optional<std::vector<std::uint8_t>> bytes = callbacks_.onPictureRequest(source);
-    if (!bytes)
+    std::optional<HtmlPictureFile> file = callbacks_.onPictureRequest(source, dpi_);
+    if (!file)
         return std::nullopt;
-    std::optional<HtmlPicture> picture =
-        DecodeHtmlPicture(*factory_, *bytes, kMaxDecodedPictureBytesPerPage - decodedPictureBytes_);
+    const std::optional<SIZE> pixels = HtmlPictureFileSize(*factory_, file->bytes);
+    if (!pixels)
+        return std::nullopt;
+    const int fileDpi = file->dpi > 0 ? file->dpi : kDesignDpi;
+    const HtmlSize natural{ScaleFromDpi(static_cast<int>(pixels->cx), fileDpi),
+                           ScaleFromDpi(static_cast<int>(pixels->cy), fileDpi)};
+    std::optional<HtmlPicture> picture = DecodeForDisplay(*file, natural);
     if (!picture)
         return std::nullopt;
     decodedPictureBytes_ += DecodedPictureBytes(picture->width, picture->height);
-    HtmlSize size{picture->width, picture->height};
-    pictures_[source] = std::move(*picture);
-    return size;
+    pictures_[source] = LoadedPicture{std::move(*file), natural, std::move(*picture)};
+    return natural;
+}
+
+std::optional<HtmlPicture> HtmlGdiContainer::DecodeForDisplay(const HtmlPictureFile& file, HtmlSize natural) const {
+    // The layout scales the natural size with the same rounding, so the picture fills its box pixel for pixel.
+    const SIZE size{ScaleToDpi(natural.width, dpi_), ScaleToDpi(natural.height, dpi_)};
+    return DecodeHtmlPicture(*factory_, file.bytes, kMaxDecodedPictureBytesPerPage - decodedPictureBytes_, size);
+}
+
+void HtmlGdiContainer::SetDpi(int dpi) {
+    if (dpi == dpi_)
+        return;
+    dpi_ = dpi;
+    for (auto& [source, picture] : pictures_) {
+        decodedPictureBytes_ -= DecodedPictureBytes(picture.decoded.width, picture.decoded.height);
+        // A picture that cannot be decoded again keeps its old pixels, stretched.
+        if (std::optional<HtmlPicture> decoded = DecodeForDisplay(picture.file, picture.natural))
+            picture.decoded = std::move(*decoded);
+        decodedPictureBytes_ += DecodedPictureBytes(picture.decoded.width, picture.decoded.height);
+    }
 }
 
 // The view tells its owner once the page is the one shown, not while it is still being built.
@@ -79,7 +103,7 @@ void HtmlGdiContainer::DrawPicture(const std::string& source, const HtmlRect& re
     if (!targetDc_ || found == pictures_.end())
         return;
     RECT target{rect.x, rect.y, rect.Right(), rect.Bottom()};
-    DrawHtmlPicture(targetDc_, found->second, target);
+    DrawHtmlPicture(targetDc_, found->second.decoded, target);
 }
 
 void HtmlGdiContainer::FillRect(const HtmlRect& rect, HtmlColor color) {

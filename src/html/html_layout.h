@@ -6,6 +6,7 @@
 #include "html/html_container.h"
 #include "html/html_display_item.h"
 #include "html/html_tree.h"
+#include "widgets/display_scale.h"
 
 namespace quillcrest {
 
@@ -18,11 +19,13 @@ constexpr int kHtmlPageMargin = 8;
 // Natural sizes of the pictures that loaded, by source.
 using HtmlPictureSizes = std::map<std::string, HtmlSize>;
 
-// Lays the tree out for a view width into display items, measuring text through the container.
+// Lays the tree out for a view width (device pixels) at a display density into display items in device pixels,
+// measuring text through the container. Picture sizes are natural sizes in CSS pixels.
 HtmlLayout LayOutHtml(const HtmlTree& tree,
                       const HtmlPictureSizes& pictures,
                       HtmlContainer& container,
                       int width,
-                      bool margins);
+                      bool margins,
+                      int dpi = kDesignDpi);
 
 }  // namespace quillcrest

@@ -41,8 +41,17 @@ int HtmlLayoutEngine::Clamp(long long value, int low, int high) {
     return static_cast<int>(std::max<long long>(low, std::min<long long>(high, value)));
 }
 
-HtmlLayoutEngine::HtmlLayoutEngine(const HtmlTree& tree, const HtmlPictureSizes& pictures, HtmlContainer& container)
-    : tree_(tree), pictures_(pictures), container_(container) {}
+HtmlLayoutEngine::HtmlLayoutEngine(const HtmlTree& tree,
+                                   const HtmlPictureSizes& pictures,
+                                   HtmlContainer& container,
+                                   int dpi)
+    : tree_(tree), pictures_(pictures), container_(container), dpi_(dpi) {}
+
+HtmlLength HtmlLayoutEngine::Px(HtmlLength length) const {
+    if (!length.percent)
+        length.value = Px(length.value);
+    return length;
+}
 
 HtmlLayout HtmlLayoutEngine::Run(int width, bool margins) {
     HtmlStyle style;
@@ -60,7 +69,7 @@ HtmlLayout HtmlLayoutEngine::Run(int width, bool margins) {
     if (const std::string* link = bodyAttribute("link"))
         linkColor_ = ParseHtmlColor(*link).value_or(linkColor_);
 
-    int margin = margins ? kHtmlPageMargin : 0;
+    int margin = margins ? Px(kHtmlPageMargin) : 0;
     width = Clamp(width, 0, kMaxElementWidth);
     Flow flow;
     flow.y = margin;
@@ -95,7 +104,7 @@ int HtmlLayoutEngine::SpaceWidth(int font) {
 
 void HtmlLayoutEngine::SetFontSize(HtmlStyle& style, int size) {
     style.fontSize = std::max(1, std::min(7, size));
-    style.font.pixelHeight = kHtmlFontSizePixels[style.fontSize - 1];
+    style.font.pixelHeight = Px(kHtmlFontSizePixels[style.fontSize - 1]);
 }
 
 HtmlStyle HtmlLayoutEngine::BlockStyle(const HtmlNode& node, const HtmlStyle& parent) {
@@ -180,8 +189,9 @@ HtmlLayout LayOutHtml(const HtmlTree& tree,
                       const HtmlPictureSizes& pictures,
                       HtmlContainer& container,
                       int width,
-                      bool margins) {
-    HtmlLayoutEngine engine(tree, pictures, container);
+                      bool margins,
+                      int dpi) {
+    HtmlLayoutEngine engine(tree, pictures, container, dpi);
     return engine.Run(width, margins);
 }
 

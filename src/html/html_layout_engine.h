@@ -9,7 +9,9 @@
 #include "html/html_container.h"
 #include "html/html_display_item.h"
 #include "html/html_layout.h"
+#include "html/html_length.h"
 #include "html/html_tree.h"
+#include "widgets/display_scale.h"
 
 namespace quillcrest {
 
@@ -39,12 +41,17 @@ struct HtmlStyle {
     bool noWrap = false;
 };
 
-// Lays out one tree. Block content flows in lines between left and right edges that floating pictures narrow;
-// tables are sized from the minimum and maximum widths of their cells, which are measured by laying the cell out
-// against no width and against unbounded width.
+// Lays out one tree for a display density: every length the page gives or implies (font sizes, margins, widths,
+// borders, picture sizes) is a CSS pixel, 1/96 inch, and lands in device pixels; text is measured in device
+// pixels with fonts of the scaled height. At 96 dots per inch a CSS pixel is a device pixel. Block content flows in
+// lines between left and right edges that floating pictures narrow; tables are sized from the minimum and maximum
+// widths of their cells, which are measured by laying the cell out against no width and against unbounded width.
 class HtmlLayoutEngine {
   public:
-    HtmlLayoutEngine(const HtmlTree& tree, const HtmlPictureSizes& pictures, HtmlContainer& container);
+    HtmlLayoutEngine(const HtmlTree& tree,
+                     const HtmlPictureSizes& pictures,
+                     HtmlContainer& container,
+                     int dpi = kDesignDpi);
     HtmlLayout Run(int width, bool margins);
 
   private:
@@ -134,6 +141,10 @@ class HtmlLayoutEngine {
     };
 
     const HtmlNode& NodeAt(int index) const { return tree_.nodes[static_cast<std::size_t>(index)]; }
+    // CSS pixels in device pixels.
+    int Px(int cssPixels) const { return ScaleToDpi(cssPixels, dpi_); }
+    // A length attribute in device pixels; a percentage stays one.
+    HtmlLength Px(HtmlLength length) const;
     static int Clamp(long long value, int low, int high);
 
     // Fonts.
@@ -183,12 +194,15 @@ class HtmlLayoutEngine {
     const TableSizes& MeasureTable(int table, const HtmlStyle& style, int depth);
     std::pair<int, int> MeasureCell(int cell, const HtmlStyle& style, int depth);
     HtmlStyle CellStyle(const HtmlNode& cell, const HtmlNode* row, const HtmlStyle& table);
+    // A width or height attribute in device pixels, nothing without one.
+    std::optional<HtmlLength> LengthAttribute(const HtmlNode& node, std::string_view name) const;
 
     HtmlDisplayItem& Emit(HtmlDisplayItem::Kind kind, const HtmlRect& rect, const std::string* element);
 
     const HtmlTree& tree_;
     const HtmlPictureSizes& pictures_;
     HtmlContainer& container_;
+    int dpi_;
     HtmlLayout layout_;
     std::map<HtmlFont, int> fontIndexes_;
     std::vector<HtmlFontMetrics> metrics_;

@@ -13,32 +13,70 @@ std::size_t DecodedPictureBytes(int width, int height) {
     return static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 4;
 }
 
-std::optional<HtmlPicture> DecodeHtmlPicture(IWICImagingFactory& factory,
-                                             const std::vector<std::uint8_t>& bytes,
-                                             std::size_t maxDecodedBytes) {
+namespace {
+
+// The first frame of a picture file; the bytes must outlive it (WIC reads them in place).
+ComPtr<IWICBitmapFrameDecode> FirstFrame(IWICImagingFactory& factory, const std::vector<std::uint8_t>& bytes) {
     if (bytes.empty() || bytes.size() > MAXDWORD)
-        return std::nullopt;
+        return nullptr;
     ComPtr<IWICStream> stream;
     if (FAILED(factory.CreateStream(&stream)))
-        return std::nullopt;
-    // WIC reads the buffer in place and never writes to it; the stream lives only inside this call.
+        return nullptr;
+    // WIC never writes to the buffer.
     if (FAILED(stream->InitializeFromMemory(const_cast<BYTE*>(bytes.data()), static_cast<DWORD>(bytes.size()))))
-        return std::nullopt;
+        return nullptr;
     ComPtr<IWICBitmapDecoder> decoder;
     if (FAILED(factory.CreateDecoderFromStream(stream.Get(), nullptr, WICDecodeMetadataCacheOnLoad, &decoder)))
-        return std::nullopt;
+        return nullptr;
     ComPtr<IWICBitmapFrameDecode> frame;
     if (FAILED(decoder->GetFrame(0, &frame)))
+        return nullptr;
+    return frame;
+}
+
+}  // namespace
+
+std::optional<SIZE> HtmlPictureFileSize(IWICImagingFactory& factory, const std::vector<std::uint8_t>& bytes) {
+    ComPtr<IWICBitmapFrameDecode> frame = FirstFrame(factory, bytes);
+    UINT width = 0;
+    UINT height = 0;
+    if (!frame || FAILED(frame->GetSize(&width, &height)))
+        return std::nullopt;
+    return SIZE{static_cast<LONG>(width), static_cast<LONG>(height)};
+}
+
+std::optional<HtmlPicture> DecodeHtmlPicture(IWICImagingFactory& factory,
+                                             const std::vector<std::uint8_t>& bytes,
+                                             std::size_t maxDecodedBytes,
+                                             std::optional<SIZE> size) {
+    ComPtr<IWICBitmapFrameDecode> frame = FirstFrame(factory, bytes);
+    if (!frame)
         return std::nullopt;
     ComPtr<IWICFormatConverter> converter;
     if (FAILED(factory.CreateFormatConverter(&converter)) ||
         FAILED(converter->Initialize(frame.Get(), GUID_WICPixelFormat32bppPBGRA, WICBitmapDitherTypeNone, nullptr, 0.0,
                                      WICBitmapPaletteTypeCustom)))
         return std::nullopt;
+    ComPtr<IWICBitmapSource> pixels = converter;
     UINT width = 0;
     UINT height = 0;
-    if (FAILED(converter->GetSize(&width, &height)) || width == 0 || height == 0 || width > kMaxPictureSide ||
-        height > kMaxPictureSide ||
+    // A file larger than the view shows is no picture, whatever size it would be resampled to.
+    if (FAILED(pixels->GetSize(&width, &height)) || width > kMaxPictureSide || height > kMaxPictureSide)
+        return std::nullopt;
+    if (size && size->cx > 0 && size->cy > 0 &&
+        (static_cast<UINT>(size->cx) != width || static_cast<UINT>(size->cy) != height) &&
+        size->cx <= kMaxPictureSide && size->cy <= kMaxPictureSide) {
+        // Resampled once here rather than stretched at every paint; premultiplied pixels keep the edges clean.
+        ComPtr<IWICBitmapScaler> scaler;
+        if (SUCCEEDED(factory.CreateBitmapScaler(&scaler)) &&
+            SUCCEEDED(scaler->Initialize(pixels.Get(), static_cast<UINT>(size->cx), static_cast<UINT>(size->cy),
+                                         WICBitmapInterpolationModeFant))) {
+            pixels = scaler;
+            width = static_cast<UINT>(size->cx);
+            height = static_cast<UINT>(size->cy);
+        }
+    }
+    if (width == 0 || height == 0 || width > kMaxPictureSide || height > kMaxPictureSide ||
         DecodedPictureBytes(static_cast<int>(width), static_cast<int>(height)) > maxDecodedBytes)
         return std::nullopt;
 
@@ -55,7 +93,7 @@ std::optional<HtmlPicture> DecodeHtmlPicture(IWICImagingFactory& factory,
     if (!picture.bitmap || !bits)
         return std::nullopt;
     UINT stride = width * 4;
-    if (FAILED(converter->CopyPixels(nullptr, stride, stride * height, static_cast<BYTE*>(bits))))
+    if (FAILED(pixels->CopyPixels(nullptr, stride, stride * height, static_cast<BYTE*>(bits))))
         return std::nullopt;
     picture.width = static_cast<int>(width);
     picture.height = static_cast<int>(height);

@@ -25,7 +25,8 @@ struct TableAttributes {
     int cellBorder = 0;
 };
 
-TableAttributes ReadTableAttributes(const HtmlNode& table) {
+// In device pixels at the density.
+TableAttributes ReadTableAttributes(const HtmlNode& table, int dpi) {
     TableAttributes attributes;
     if (const std::string* border = table.Attribute("border"))
         // A bare "border" means a border of one pixel.
@@ -35,6 +36,8 @@ TableAttributes ReadTableAttributes(const HtmlNode& table) {
     if (const std::string* spacing = table.Attribute("cellspacing"))
         attributes.spacing = ParseHtmlInteger(*spacing, kDefaultCellSpacing, kMaxCellSpacing);
     attributes.cellBorder = attributes.border > 0 ? 1 : 0;
+    for (int* length : {&attributes.border, &attributes.padding, &attributes.spacing, &attributes.cellBorder})
+        *length = ScaleToDpi(*length, dpi);
     return attributes;
 }
 
@@ -64,10 +67,17 @@ std::optional<HtmlAlign> ParseHorizontalAlign(const std::string* value) {
     return std::nullopt;
 }
 
-std::optional<HtmlLength> LengthAttribute(const HtmlNode& node, std::string_view name) {
+}  // namespace
+
+std::optional<HtmlLength> HtmlLayoutEngine::LengthAttribute(const HtmlNode& node, std::string_view name) const {
     const std::string* text = node.Attribute(name);
-    return text ? ParseHtmlLength(*text, kMaxElementWidth) : std::nullopt;
+    std::optional<HtmlLength> length = text ? ParseHtmlLength(*text, kMaxElementWidth) : std::nullopt;
+    if (length)
+        length = Px(*length);
+    return length;
 }
+
+namespace {
 
 int ClampWidth(long long width) {
     return static_cast<int>(std::max<long long>(0, std::min<long long>(kUnboundedWidth, width)));
@@ -155,7 +165,7 @@ const HtmlLayoutEngine::TableSizes& HtmlLayoutEngine::MeasureTable(int table, co
         return known->second;
 
     const HtmlNode& tableNode = NodeAt(table);
-    TableAttributes attributes = ReadTableAttributes(tableNode);
+    TableAttributes attributes = ReadTableAttributes(tableNode, dpi_);
     std::vector<std::vector<TableCell>> rows = CollectRows(table);
     int columns = 0;
     for (const auto& row : rows) {
@@ -222,7 +232,7 @@ void HtmlLayoutEngine::LayOutTable(int table, const HtmlStyle& style, int left, 
     }
 
     const HtmlNode& tableNode = NodeAt(table);
-    TableAttributes attributes = ReadTableAttributes(tableNode);
+    TableAttributes attributes = ReadTableAttributes(tableNode, dpi_);
     std::vector<std::vector<TableCell>> rows = CollectRows(table);
     int columns = static_cast<int>(sizes.columnMinimums.size());
     auto [edgeLeft, edgeRight] = Edges(flow, top, left, right);
@@ -322,11 +332,12 @@ void HtmlLayoutEngine::LayOutTable(int table, const HtmlStyle& style, int left, 
                 layout_.items[*cell.background].rect = {cell.x, rowY, cell.width, rowHeight};
             if (attributes.cellBorder > 0) {
                 // Cells look sunk into the table.
-                Emit(HtmlDisplayItem::Kind::Fill, {cell.x, rowY, cell.width, 1}, element).color = kBorderShadow;
-                Emit(HtmlDisplayItem::Kind::Fill, {cell.x, rowY, 1, rowHeight}, element).color = kBorderShadow;
-                Emit(HtmlDisplayItem::Kind::Fill, {cell.x, rowY + rowHeight - 1, cell.width, 1}, element).color =
+                const int line = attributes.cellBorder;
+                Emit(HtmlDisplayItem::Kind::Fill, {cell.x, rowY, cell.width, line}, element).color = kBorderShadow;
+                Emit(HtmlDisplayItem::Kind::Fill, {cell.x, rowY, line, rowHeight}, element).color = kBorderShadow;
+                Emit(HtmlDisplayItem::Kind::Fill, {cell.x, rowY + rowHeight - line, cell.width, line}, element).color =
                     kBorderLight;
-                Emit(HtmlDisplayItem::Kind::Fill, {cell.x + cell.width - 1, rowY, 1, rowHeight}, element).color =
+                Emit(HtmlDisplayItem::Kind::Fill, {cell.x + cell.width - line, rowY, line, rowHeight}, element).color =
                     kBorderLight;
             }
         }

@@ -7,10 +7,12 @@
 #include <utility>
 
 #include "html/html_gdi_selection_win.h"
+#include "widgets/dpi_win.h"
 
 namespace quillcrest {
 namespace {
 
+// One line of scrolling, in CSS pixels.
 constexpr int kScrollLine = 16;
 constexpr int kWheelLines = 3;
 // A link to follow (wParam: its index, lParam: the serial of the page it belongs to).
@@ -49,7 +51,7 @@ HtmlView::HtmlView(HWND parent,
                    int height,
                    HtmlViewCallbacks callbacks,
                    HtmlViewOptions options)
-    : callbacks_(std::move(callbacks)), options_(options) {
+    : callbacks_(std::move(callbacks)), options_(options), dpi_(WindowDpi(parent)) {
     DWORD style = WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_CLIPCHILDREN;
     Create(kClassName, "", style, options_.border ? WS_EX_CLIENTEDGE : 0, x, y, width, height, parent);
     ::SetWindowLongPtrA(hwnd(), GWLP_ID, id);
@@ -76,7 +78,7 @@ IWICImagingFactory* HtmlView::PictureFactory() {
 void HtmlView::LoadText(std::string_view text) {
     // The new page is built aside: callbacks run while it loads (and may pump messages that paint the view), and
     // if one throws, the page shown stays as it was.
-    auto page = std::make_unique<Page>(fonts_, PictureFactory(), callbacks_);
+    auto page = std::make_unique<Page>(fonts_, PictureFactory(), callbacks_, dpi_);
     page->document = std::make_unique<HtmlDocument>(text, page->container, options_.margins);
     std::string visibleText = page->document->VisibleText();
 
@@ -111,6 +113,22 @@ int HtmlView::PageHeight() const {
     return client.bottom - client.top;
 }
 
+int HtmlView::ScrollLine() const {
+    return ScaleToDpi(kScrollLine, dpi_);
+}
+
+void HtmlView::SetDpi(int dpi) {
+    if (dpi <= 0 || dpi == dpi_)
+        return;
+    // The same part of the page stays in view.
+    scrollY_ = ::MulDiv(scrollY_, dpi, dpi_);
+    dpi_ = dpi;
+    if (page_)
+        page_->container.SetDpi(dpi);
+    Relayout();
+    ::NotifyWinEvent(EVENT_OBJECT_LOCATIONCHANGE, hwnd(), OBJID_CLIENT, CHILDID_SELF);
+}
+
 int HtmlView::MaxScroll() const {
     const HtmlDocument* document = Document();
     return document ? std::max(0, document->Height() - PageHeight()) : 0;
@@ -129,7 +147,7 @@ void HtmlView::Relayout() {
         int height = client.bottom - client.top;
         HtmlDocument* document = page_ ? page_->document.get() : nullptr;
         if (document)
-            document->Layout(width);
+            document->Layout(width, dpi_);
         if (!options_.scrollBars)
             break;
         bool needed = document && document->Height() > height;
@@ -230,6 +248,9 @@ LRESULT HtmlView::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_SIZE:
             Relayout();
             return 0;
+        case kDpiChangedAfterParentMessage:
+            SetDpi(WindowDpi(hwnd()));
+            return 0;
         case WM_VSCROLL:
             OnVerticalScroll(wParam);
             return 0;
@@ -329,10 +350,10 @@ void HtmlView::OnVerticalScroll(WPARAM request) {
     int page = PageHeight();
     switch (LOWORD(request)) {
         case SB_LINEUP:
-            ScrollTo(scrollY_ - kScrollLine);
+            ScrollTo(scrollY_ - ScrollLine());
             break;
         case SB_LINEDOWN:
-            ScrollTo(scrollY_ + kScrollLine);
+            ScrollTo(scrollY_ + ScrollLine());
             break;
         case SB_PAGEUP:
             ScrollTo(scrollY_ - page);
@@ -363,7 +384,7 @@ void HtmlView::OnVerticalScroll(WPARAM request) {
 
 void HtmlView::OnMouseWheel(WPARAM wParam) {
     int notches = GET_WHEEL_DELTA_WPARAM(wParam) / WHEEL_DELTA;
-    ScrollTo(scrollY_ - notches * kWheelLines * kScrollLine);
+    ScrollTo(scrollY_ - notches * kWheelLines * ScrollLine());
 }
 
 void HtmlView::OnMouseMove(LPARAM position) {
@@ -419,10 +440,10 @@ bool HtmlView::OnKeyDown(WPARAM key) {
             Document()->FollowLink(focusedLink_);
             return true;
         case VK_UP:
-            ScrollTo(scrollY_ - kScrollLine);
+            ScrollTo(scrollY_ - ScrollLine());
             return true;
         case VK_DOWN:
-            ScrollTo(scrollY_ + kScrollLine);
+            ScrollTo(scrollY_ + ScrollLine());
             return true;
         case VK_PRIOR:
             ScrollTo(scrollY_ - PageHeight());

@@ -31,7 +31,9 @@ struct HtmlViewOptions {
 // callbacks; a page that fails to load (a callback throwing) leaves the previous page in place. The window
 // answers WM_GETTEXT with the page's visible text; Tab and Shift+Tab move a focus rectangle through the links and
 // Enter follows the focused one; the wheel, the arrow and page keys and the scroll bar scroll. Screen readers
-// read the page through WM_GETOBJECT (HtmlViewAccessible).
+// read the page through WM_GETOBJECT (HtmlViewAccessible). The page is laid out in CSS pixels scaled to the
+// density of the view's display; layout, painting, hit testing and the accessible rectangles all use those
+// device pixels.
 class HtmlView : public Window {
   public:
     static constexpr const char* kClassName = "TQuillcrestHtmlView";
@@ -64,6 +66,10 @@ class HtmlView : public Window {
     long FocusedAccessibleChild() const;
     // Where a rectangle of the page is on the screen now.
     RECT ScreenRect(const HtmlRect& area) const;
+    // The view is now on a display of this density: the page is laid out and its pictures decoded again for it.
+    // The owner calls it from its own WM_DPICHANGED; the view also follows its parent on its own.
+    void SetDpi(int dpi);
+    int Dpi() const { return dpi_; }
     // Follows a link of the page shown, as Enter does, once the caller's message has been handled; a page loaded
     // in between is left alone. False when the request could not be queued.
     bool FollowLinkLater(int link);
@@ -74,8 +80,8 @@ class HtmlView : public Window {
   private:
     // One loaded page with the host state that belongs to it (its pictures).
     struct Page {
-        Page(HtmlFontCache& fonts, IWICImagingFactory* factory, const HtmlViewCallbacks& callbacks)
-            : container(fonts, factory, callbacks) {}
+        Page(HtmlFontCache& fonts, IWICImagingFactory* factory, const HtmlViewCallbacks& callbacks, int dpi)
+            : container(fonts, factory, callbacks, dpi) {}
         HtmlGdiContainer container;
         std::unique_ptr<HtmlDocument> document;
     };
@@ -84,6 +90,7 @@ class HtmlView : public Window {
     void Relayout();
     void ScrollTo(int y);
     int PageHeight() const;
+    int ScrollLine() const;
     int MaxScroll() const;
     // The next link with an area, in document order, after (or before) from; -1 when none.
     int NextFocusableLink(int from, bool backwards) const;
@@ -103,6 +110,7 @@ class HtmlView : public Window {
 
     HtmlViewCallbacks callbacks_;
     HtmlViewOptions options_;
+    int dpi_;
     HtmlFontCache fonts_;
     Microsoft::WRL::ComPtr<IWICImagingFactory> pictureFactory_;
     bool pictureFactoryTried_ = false;

@@ -4,9 +4,9 @@
 #include "lookup/lookup_run.h"
 #include "lookup/lookup_window_ids.h"
 #include "lookup/report_builder.h"
+#include "widgets/dpi_win.h"
 #include "widgets/link_opener_win.h"
 #include "widgets/message_box_win.h"
-#include "widgets/ui_font_win.h"
 
 namespace quillcrest {
 
@@ -46,42 +46,64 @@ NoticeDialog::Design LookupOkDialogDesign() {
 }
 
 LookupWindow::LookupWindow(HWND owner, LookupClient& client, std::string lookupHost, PictureContainer pictures)
-    : client_(client), lookupHost_(std::move(lookupHost)), pictures_(std::move(pictures)), font_(CreateUiFont()) {
-    RECT frame = {0, 0, kClientWidth, kClientHeight};
-    ::AdjustWindowRectEx(&frame, kStyle, FALSE, kExStyle);
-    Create(kClassName, kCaption, kStyle, kExStyle, 0, 0, frame.right - frame.left, frame.bottom - frame.top, owner);
+    : client_(client),
+      lookupHost_(std::move(lookupHost)),
+      pictures_(std::move(pictures)),
+      controls_({0, 0, kClientWidth, kClientHeight}) {
+    Create(kClassName, kCaption, kStyle, kExStyle, 0, 0, kClientWidth, kClientHeight, owner);
     HWND self = hwnd();
-    auto withFont = [this](HWND control) {
-        ::SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
-        return control;
+    auto add = [this, self](const char* className, const char* text, DWORD style, int id, LayoutBox box) {
+        return controls_.Add(CreateControl(self, className, text, style, id, {box.x, box.y, box.Right(), box.Bottom()}),
+                             box, &font_);
     };
-    withFont(CreateControl(self, "STATIC", kExplanation, WS_VISIBLE | SS_LEFT, ids::kExplanation,
-                           {kMargin, kMargin, kClientWidth - kMargin, kMargin + kExplanationHeight}));
+    add("STATIC", kExplanation, WS_VISIBLE | SS_LEFT, ids::kExplanation,
+        {kMargin, kMargin, kClientWidth - 2 * kMargin, kExplanationHeight});
     const int viewTop = kMargin * 2 + kExplanationHeight;
     const int buttonTop = kClientHeight - kMargin - kButtonHeight;
     HtmlViewCallbacks callbacks;
-    callbacks.onPictureRequest = [this](const std::string& source) -> std::optional<std::vector<std::uint8_t>> {
-        if (const PictureBytes* picture = pictures_.Find(source))
-            return *picture;
+    callbacks.onPictureRequest = [this](const std::string& source, int dpi) -> std::optional<HtmlPictureFile> {
+        if (const DensityPicture* picture = pictures_.FindForDpi(source, dpi))
+            return HtmlPictureFile{picture->bytes, picture->dpi};
         return std::nullopt;
     };
     callbacks.onLinkClick = [this](const std::string& address) { OpenLinkInBrowser(hwnd(), address); };
     HtmlViewOptions options;
     options.border = true;
-    reportView_ = std::make_unique<HtmlView>(self, ids::kReportView, kMargin, viewTop, kClientWidth - 2 * kMargin,
-                                             buttonTop - kMargin - viewTop, callbacks, options);
-    busyNotice_ = withFont(CreateControl(self, "STATIC", kBusyText, SS_LEFT, ids::kBusyNotice,
-                                         {kMargin, buttonTop + 5, kMargin + 200, buttonTop + kButtonHeight}));
+    const LayoutBox viewBox{kMargin, viewTop, kClientWidth - 2 * kMargin, buttonTop - kMargin - viewTop};
+    reportView_ = std::make_unique<HtmlView>(self, ids::kReportView, viewBox.x, viewBox.y, viewBox.width,
+                                             viewBox.height, callbacks, options);
+    controls_.Add(reportView_->hwnd(), viewBox, nullptr);
+    busyNotice_ = add("STATIC", kBusyText, SS_LEFT, ids::kBusyNotice, {kMargin, buttonTop + 5, 200, kButtonHeight - 5});
     int x = kClientWidth - kMargin - 3 * kButtonWidth - 2 * kMargin;
-    withFont(CreateControl(self, "BUTTON", "Check My DNS", WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON, ids::kCheckButton,
-                           {x, buttonTop, x + kButtonWidth, buttonTop + kButtonHeight}));
+    add("BUTTON", "Check My DNS", WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON, ids::kCheckButton,
+        {x, buttonTop, kButtonWidth, kButtonHeight});
     x += kButtonWidth + kMargin;
-    saveButton_ = withFont(CreateControl(self, "BUTTON", "Save as Default", WS_TABSTOP | BS_PUSHBUTTON,
-                                         ids::kSaveAsDefaultButton, {x, buttonTop, x + kButtonWidth, buttonTop + kButtonHeight}));
+    saveButton_ = add("BUTTON", "Save as Default", WS_TABSTOP | BS_PUSHBUTTON, ids::kSaveAsDefaultButton,
+                      {x, buttonTop, kButtonWidth, kButtonHeight});
     x += kButtonWidth + kMargin;
-    withFont(CreateControl(self, "BUTTON", "Close", WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, ids::kCloseButton,
-                           {x, buttonTop, x + kButtonWidth, buttonTop + kButtonHeight}));
+    add("BUTTON", "Close", WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, ids::kCloseButton,
+        {x, buttonTop, kButtonWidth, kButtonHeight});
+    ApplyDpi(WindowDpi(self));
     okDialog_ = std::make_unique<NoticeDialog>(LookupOkDialogDesign(), self);
+}
+
+void LookupWindow::ApplyDpi(int dpi) {
+    const UniqueGdiObject oldFont = font_.Rescale(dpi);
+    const LayoutBox client = controls_.ScaledClient(dpi);
+    const RECT frame = FrameForClient(client.width, client.height, kStyle, kExStyle, dpi);
+    ::SetWindowPos(hwnd(), nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
+                   SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    controls_.Place(dpi);
+    reportView_->SetDpi(dpi);
+}
+
+void LookupWindow::OnDpiChanged(int dpi) {
+    const UniqueGdiObject oldFont = font_.Rescale(dpi);
+    controls_.Place(dpi);
+    reportView_->SetDpi(dpi);
+    // The pictures drawn for the new density replace the ones of the old.
+    if (!reportHtml_.empty())
+        reportView_->LoadText(reportHtml_);
 }
 
 int LookupWindow::DefaultButtonId() const {
@@ -90,6 +112,7 @@ int LookupWindow::DefaultButtonId() const {
 
 void LookupWindow::OnBeforeShow() {
     reportView_->Clear();
+    reportHtml_.clear();
     ::ShowWindow(saveButton_, SW_HIDE);
     ::ShowWindow(busyNotice_, SW_HIDE);
     reportedServers_.clear();
@@ -101,6 +124,7 @@ void LookupWindow::RunLookup() {
     snapshot_.Refresh();
 
     reportView_->Clear();
+    reportHtml_.clear();
     reportedServers_.clear();
     ::ShowWindow(saveButton_, SW_HIDE);
     client_.SetHost(lookupHost_);
@@ -108,7 +132,8 @@ void LookupWindow::RunLookup() {
 
     const LookupReport report = ExchangeWhileBusy(servers);
     reportedServers_ = report.reportedServers;
-    reportView_->LoadText(report.Html());
+    reportHtml_ = report.Html();
+    reportView_->LoadText(reportHtml_);
     if (report.offerSaveAsDefault)
         ::ShowWindow(saveButton_, SW_SHOW);
     ::SetFocus(reportView_->hwnd());

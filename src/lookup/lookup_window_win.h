@@ -13,6 +13,8 @@
 #include "html/html_view_win.h"
 #include "widgets/modal_window_win.h"
 #include "widgets/notice_dialog_win.h"
+#include "widgets/scaled_controls_win.h"
+#include "widgets/ui_font_win.h"
 
 namespace quillcrest {
 
@@ -34,8 +36,11 @@ class LookupWindow : public ModalWindow {
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
     void OnBeforeShow() override;
     int DefaultButtonId() const override;
+    void OnDpiChanged(int dpi) override;
 
   private:
+    // Fonts and controls for the density; the window's own size is the caller's.
+    void ApplyDpi(int dpi);
     LookupReport ExchangeWhileBusy(const std::vector<std::string>& servers);
 
     LookupClient& client_;
@@ -44,8 +49,11 @@ class LookupWindow : public ModalWindow {
     std::string defaultDnsList_;
     std::string reportedServers_;
     IpConfigSnapshot snapshot_;
-    UniqueGdiObject font_;
+    ScaledFont font_;
+    ScaledControls controls_;
     std::unique_ptr<HtmlView> reportView_;
+    // The report shown, loaded again at another density so that its pictures are the ones drawn for it.
+    std::string reportHtml_;
     std::unique_ptr<NoticeDialog> okDialog_;
     HWND busyNotice_ = nullptr;
     HWND saveButton_ = nullptr;

@@ -5,8 +5,8 @@
 #include "pages/information_page.h"
 #include "pages/page_addresses.h"
 #include "pages/pages_window_ids.h"
+#include "widgets/dpi_win.h"
 #include "widgets/link_opener_win.h"
-#include "widgets/ui_font_win.h"
 
 namespace quillcrest {
 
@@ -25,22 +25,25 @@ constexpr DWORD kExStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
 }  // namespace
 
 InformationWindow::InformationWindow(HWND owner, const std::string& webHost, HICON picture)
-    : pageAddress_(InformationPageAddress(webHost)), font_(CreateUiFont()), titleFont_(CreateUiFont(-16, FW_BOLD)) {
+    : pageAddress_(InformationPageAddress(webHost)), picture_(picture), titleFont_(-16, FW_BOLD) {
     Create(kClassName, kCaption, kStyle, kExStyle, 0, 0, kWidth, kHeight, owner);
     HWND self = hwnd();
-    RECT client;
-    ::GetClientRect(self, &client);
-    const int clientWidth = client.right;
-    const int clientHeight = client.bottom;
+    // The client area that the outer size leaves at 96 dpi.
+    const RECT designFrame = FrameForClient(0, 0, kStyle, kExStyle, kDesignDpi);
+    const int clientWidth = kWidth - (designFrame.right - designFrame.left);
+    const int clientHeight = kHeight - (designFrame.bottom - designFrame.top);
+    controls_ = std::make_unique<ScaledControls>(LayoutBox{0, 0, clientWidth, clientHeight});
+    auto add = [this, self](const char* className, const char* text, DWORD style, int id, LayoutBox box,
+                            const ScaledFont* font) {
+        return controls_->Add(
+            CreateControl(self, className, text, style, id, {box.x, box.y, box.Right(), box.Bottom()}), box, font);
+    };
 
     // The picture's text is not drawn; it is the name screen readers announce for it.
-    HWND image =
-        CreateControl(self, "STATIC", kTitle, WS_VISIBLE | SS_ICON | SS_REALSIZEIMAGE, ids::kInformationPicture,
-                      {kMargin, kMargin, kMargin + kPictureSize, kMargin + kPictureSize});
-    ::SendMessageA(image, STM_SETICON, reinterpret_cast<WPARAM>(picture), 0);
-    HWND title = CreateControl(self, "STATIC", kTitle, WS_VISIBLE | SS_LEFT | SS_CENTERIMAGE, 0,
-                               {2 * kMargin + kPictureSize, kMargin, clientWidth - kMargin, kMargin + kPictureSize});
-    ::SendMessageA(title, WM_SETFONT, reinterpret_cast<WPARAM>(titleFont_.get()), FALSE);
+    pictureControl_ = add("STATIC", kTitle, WS_VISIBLE | SS_ICON | SS_REALSIZEIMAGE, ids::kInformationPicture,
+                          {kMargin, kMargin, kPictureSize, kPictureSize}, nullptr);
+    add("STATIC", kTitle, WS_VISIBLE | SS_LEFT | SS_CENTERIMAGE, 0,
+        {2 * kMargin + kPictureSize, kMargin, clientWidth - 3 * kMargin - kPictureSize, kPictureSize}, &titleFont_);
 
     // The view sits under the picture, centred across the window; the button keeps to the bottom right.
     const int viewLeft = (clientWidth - kViewWidth) / 2;
@@ -52,10 +55,34 @@ InformationWindow::InformationWindow(HWND owner, const std::string& webHost, HIC
     options.border = true;
     view_ = std::make_unique<HtmlView>(self, ids::kInformationView, viewLeft, viewTop, kViewWidth, kViewHeight,
                                        callbacks, options);
+    controls_->Add(view_->hwnd(), {viewLeft, viewTop, kViewWidth, kViewHeight}, nullptr);
     const int buttonRight = viewLeft + kViewWidth;
-    HWND ok = CreateControl(self, "BUTTON", "OK", WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON, ids::kInformationOkButton,
-                            {buttonRight - kButtonWidth, buttonTop, buttonRight, buttonTop + kButtonHeight});
-    ::SendMessageA(ok, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
+    add("BUTTON", "OK", WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON, ids::kInformationOkButton,
+        {buttonRight - kButtonWidth, buttonTop, kButtonWidth, kButtonHeight}, &font_);
+
+    const int dpi = WindowDpi(self);
+    const LayoutBox client = controls_->ScaledClient(dpi);
+    const RECT frame = FrameForClient(client.width, client.height, kStyle, kExStyle, dpi);
+    ::SetWindowPos(self, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
+                   SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    OnDpiChanged(dpi);
+}
+
+void InformationWindow::ApplyPicture(int dpi) {
+    const int size = ScaleToDpi(kPictureSize, dpi);
+    // Copied from the icon's resource at the size that fits, not stretched from the size it was loaded at.
+    UniqueIcon old = std::move(scaledPicture_);
+    scaledPicture_.reset(static_cast<HICON>(::CopyImage(picture_, IMAGE_ICON, size, size, LR_COPYFROMRESOURCE)));
+    ::SendMessageA(pictureControl_, STM_SETICON,
+                   reinterpret_cast<WPARAM>(scaledPicture_ ? scaledPicture_.get() : picture_), 0);
+}
+
+void InformationWindow::OnDpiChanged(int dpi) {
+    const UniqueGdiObject oldFont = font_.Rescale(dpi);
+    const UniqueGdiObject oldTitleFont = titleFont_.Rescale(dpi);
+    ApplyPicture(dpi);
+    controls_->Place(dpi);
+    view_->SetDpi(dpi);
 }
 
 int InformationWindow::DefaultButtonId() const {

@@ -11,6 +11,8 @@
 #include "pages/page_fetcher.h"
 #include "html/html_view_win.h"
 #include "widgets/modal_window_win.h"
+#include "widgets/scaled_controls_win.h"
+#include "widgets/ui_font_win.h"
 
 namespace quillcrest {
 
@@ -21,6 +23,7 @@ class InformationWindow : public ModalWindow {
   public:
     static constexpr char kClassName[] = "TAbout";
     static constexpr char kCaption[] = "Information";
+    // The outer size at 96 dots per inch; the client area in it scales with the display's density.
     static constexpr int kWidth = 499;
     static constexpr int kHeight = 484;
     static constexpr int kViewWidth = 456;
@@ -33,14 +36,22 @@ class InformationWindow : public ModalWindow {
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
     void OnBeforeShow() override;
     int DefaultButtonId() const override;
+    void OnDpiChanged(int dpi) override;
 
   private:
+    // The picture for the density, from the sizes of the caller's icon.
+    void ApplyPicture(int dpi);
+
     std::string pageAddress_;
     WinsockNetwork network_;
     HttpClient client_{network_};
     HttpPageFetcher fetcher_{client_};
-    UniqueGdiObject font_;
-    UniqueGdiObject titleFont_;
+    HICON picture_;
+    UniqueIcon scaledPicture_;
+    HWND pictureControl_ = nullptr;
+    ScaledFont font_;
+    ScaledFont titleFont_;
+    std::unique_ptr<ScaledControls> controls_;
     std::unique_ptr<HtmlView> view_;
 };
 

@@ -5,9 +5,9 @@
 
 #include "pages/pages_window_ids.h"
 #include "widgets/coalescable_timer_win.h"
+#include "widgets/dpi_win.h"
 #include "widgets/link_opener_win.h"
 #include "widgets/modal_window_win.h"
-#include "widgets/ui_font_win.h"
 
 namespace quillcrest {
 
@@ -32,21 +32,20 @@ constexpr ULONG kTimerToleranceMs = 1000;
 MessageWindow::MessageWindow(HWND owner, MessageServer server, std::function<bool()> errorReportOnScreen)
     : errorReportOnScreen_(std::move(errorReportOnScreen)),
       schedule_(*this, fetcher_, registry_, clock_, std::move(server), UserDecimalSeparator()),
-      font_(CreateUiFont()) {
-    RECT frame = {0, 0, kClientWidth, kClientHeight};
-    ::AdjustWindowRectEx(&frame, kStyle, FALSE, kExStyle);
-    Create(kClassName, kCaption, kStyle, kExStyle, 0, 0, frame.right - frame.left, frame.bottom - frame.top, owner);
+      controls_({0, 0, kClientWidth, kClientHeight}) {
+    Create(kClassName, kCaption, kStyle, kExStyle, 0, 0, kClientWidth, kClientHeight, owner);
     HWND self = hwnd();
 
     HtmlViewCallbacks callbacks;
     callbacks.onMetaTag = [this](const std::string& name, const std::string& content) {
         schedule_.OnMetaTag(name, content);
     };
-    callbacks.onPictureRequest = [this](const std::string& source) -> std::optional<std::vector<std::uint8_t>> {
+    // The message server's pictures are drawn for 96 dots per inch; the view scales them to the display.
+    callbacks.onPictureRequest = [this](const std::string& source, int) -> std::optional<HtmlPictureFile> {
         std::optional<std::string> picture = schedule_.OnPictureRequest(source);
         if (!picture)
             return std::nullopt;
-        return std::vector<std::uint8_t>(picture->begin(), picture->end());
+        return HtmlPictureFile{std::vector<std::uint8_t>(picture->begin(), picture->end())};
     };
     callbacks.onParseEnd = [this] { schedule_.OnPageLoaded(); };
     callbacks.onLinkClick = [this](const std::string& address) { OpenLinkInBrowser(hwnd(), address); };
@@ -54,14 +53,19 @@ MessageWindow::MessageWindow(HWND owner, MessageServer server, std::function<boo
     options.scrollBars = false;
     options.margins = false;
     view_ = std::make_unique<HtmlView>(self, ids::kMessageView, 0, 0, kViewWidth, kViewHeight, callbacks, options);
+    controls_.Add(view_->hwnd(), {0, 0, kViewWidth, kViewHeight}, nullptr);
 
-    const int buttonTop = kViewHeight + kMargin;
-    const int buttonLeft = (kClientWidth - kButtonWidth) / 2;
-    HWND thanks =
-        CreateControl(self, "BUTTON", "Thanks", WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON, ids::kThanksButton,
-                      {buttonLeft, buttonTop, buttonLeft + kButtonWidth, buttonTop + kButtonHeight});
-    ::SendMessageA(thanks, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
+    const LayoutBox thanks{(kClientWidth - kButtonWidth) / 2, kViewHeight + kMargin, kButtonWidth, kButtonHeight};
+    controls_.Add(CreateControl(self, "BUTTON", "Thanks", WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON,
+                                ids::kThanksButton, {thanks.x, thanks.y, thanks.Right(), thanks.Bottom()}),
+                  thanks, &font_);
 
+    const int dpi = WindowDpi(self);
+    const LayoutBox client = controls_.ScaledClient(dpi);
+    const RECT frame = FrameForClient(client.width, client.height, kStyle, kExStyle, dpi);
+    ::SetWindowPos(self, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
+                   SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    OnDpiChanged(dpi);
     CentreWindow(self, nullptr);
     // The hide timer runs from creation to the end, never stopped.
     SetCoalescableWindowTimer(self, kHideTimerId, MessageSchedule::kHideIntervalMs, kTimerToleranceMs);
@@ -73,6 +77,12 @@ MessageWindow::~MessageWindow() {
         ::KillTimer(hwnd(), kFetchTimerId);
         ::KillTimer(hwnd(), kHideTimerId);
     }
+}
+
+void MessageWindow::OnDpiChanged(int dpi) {
+    const UniqueGdiObject oldFont = font_.Rescale(dpi);
+    controls_.Place(dpi);
+    view_->SetDpi(dpi);
 }
 
 void MessageWindow::StartFetchTimer(unsigned intervalMs) {

@@ -15,6 +15,8 @@
 #include "settings/registry_api_win.h"
 #include "html/html_view_win.h"
 #include "widgets/window_win.h"
+#include "widgets/scaled_controls_win.h"
+#include "widgets/ui_font_win.h"
 
 namespace quillcrest {
 
@@ -39,6 +41,7 @@ class MessageWindow : public Window, private MessageWindowHost {
 
   protected:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+    void OnDpiChanged(int dpi) override;
 
   private:
     // MessageWindowHost
@@ -58,7 +61,8 @@ class MessageWindow : public Window, private MessageWindowHost {
     SystemLocalClock clock_;
     std::function<bool()> errorReportOnScreen_;
     MessageSchedule schedule_;
-    UniqueGdiObject font_;
+    ScaledFont font_;
+    ScaledControls controls_;
     std::unique_ptr<HtmlView> view_;
 };
 

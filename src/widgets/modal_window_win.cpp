@@ -1,5 +1,6 @@
 #include "widgets/modal_window_win.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "widgets/modal_scope_win.h"
@@ -32,8 +33,14 @@ void CentreWindow(HWND window, HWND centreOn) {
     ::GetWindowRect(window, &frame);
     const int width = frame.right - frame.left;
     const int height = frame.bottom - frame.top;
-    const int x = area.left + (area.right - area.left - width) / 2;
-    const int y = area.top + (area.bottom - area.top - height) / 2;
+    int x = area.left + (area.right - area.left - width) / 2;
+    int y = area.top + (area.bottom - area.top - height) / 2;
+    // A window larger than the owner or the work area (a large display scale on a small screen) keeps its caption
+    // and left edge on the work area, where the user can reach them.
+    RECT work;
+    ::SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+    x = std::max<int>(work.left, std::min<int>(x, work.right - width));
+    y = std::max<int>(work.top, std::min<int>(y, work.bottom - height));
     ::SetWindowPos(window, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 

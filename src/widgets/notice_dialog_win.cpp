@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <utility>
 
+#include "widgets/dpi_win.h"
+#include "widgets/scaled_controls_win.h"
 #include "widgets/ui_font_win.h"
 
 namespace quillcrest {
@@ -17,7 +19,7 @@ constexpr int kButtonGap = 8;
 constexpr DWORD kStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | WS_CLIPCHILDREN;
 constexpr DWORD kExStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
 
-int TextHeight(HWND window, HGDIOBJ font, const std::string& text, int width) {
+int TextHeight(HWND window, HFONT font, const std::string& text, int width) {
     HDC dc = ::GetDC(window);
     HGDIOBJ old = ::SelectObject(dc, font);
     RECT rect = {0, 0, width, 0};
@@ -25,6 +27,21 @@ int TextHeight(HWND window, HGDIOBJ font, const std::string& text, int width) {
     ::SelectObject(dc, old);
     ::ReleaseDC(window, dc);
     return rect.bottom - rect.top;
+}
+
+// The system's picture at the size that fits the density, drawn from the system's own sizes. The call that does
+// so belongs to version 6 of the common controls, which the import library does not know.
+UniqueIcon SystemPicture(LPCSTR systemPicture, int size) {
+    using LoadScaledDownFunction = HRESULT(WINAPI*)(HINSTANCE, PCWSTR, int, int, HICON*);
+    const HMODULE controls = ::GetModuleHandleA("comctl32.dll");
+    const auto loadScaledDown =
+        controls ? reinterpret_cast<LoadScaledDownFunction>(::GetProcAddress(controls, "LoadIconWithScaleDown"))
+                 : nullptr;
+    HICON icon = nullptr;
+    if (loadScaledDown &&
+        SUCCEEDED(loadScaledDown(nullptr, reinterpret_cast<PCWSTR>(systemPicture), size, size, &icon)))
+        return UniqueIcon(icon);
+    return UniqueIcon(static_cast<HICON>(::CopyImage(::LoadIconA(nullptr, systemPicture), IMAGE_ICON, size, size, 0)));
 }
 
 // What screen readers announce for the dialog's picture, the kind of notice; the static does not draw its text.
@@ -42,44 +59,73 @@ const char* PictureName(LPCSTR systemPicture) {
 
 }  // namespace
 
-NoticeDialog::NoticeDialog(Design design, HWND owner)
-    : design_(std::move(design)), font_(CreateUiFont()), boldFont_(CreateUiFont(kUiFontHeight, FW_BOLD)) {
+NoticeDialog::NoticeDialog(Design design, HWND owner) : design_(std::move(design)) {
     Create(design_.className, design_.caption, kStyle, kExStyle, 0, 0, 100, 100, owner);
     HWND self = hwnd();
-
-    const int textLeft = kMargin + kPictureSize + kMargin;
-    const int textWidth = design_.clientWidth - textLeft - kMargin;
-    HWND picture = CreateControl(self, "STATIC", PictureName(design_.systemPicture), WS_VISIBLE | SS_ICON, 0,
-                                 {kMargin, kMargin, kMargin + kPictureSize, kMargin + kPictureSize});
-    ::SendMessageA(picture, STM_SETICON, reinterpret_cast<WPARAM>(::LoadIconA(nullptr, design_.systemPicture)), 0);
-
-    int y = kMargin;
+    picture_ = CreateControl(self, "STATIC", PictureName(design_.systemPicture), WS_VISIBLE | SS_ICON, 0,
+                             {0, 0, kPictureSize, kPictureSize});
     for (std::size_t i = 0; i < design_.texts.size(); ++i) {
-        const Text& text = design_.texts[i];
-        HGDIOBJ font = text.bold ? boldFont_.get() : font_.get();
-        const int height = TextHeight(self, font, text.text, textWidth);
-        HWND label = CreateControl(self, "STATIC", text.text.c_str(), WS_VISIBLE | SS_LEFT | SS_NOPREFIX,
-                                   kFirstTextId + static_cast<int>(i), {textLeft, y, textLeft + textWidth, y + height});
-        ::SendMessageA(label, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-        texts_.push_back(label);
-        y += height + kTextGap;
+        texts_.push_back(CreateControl(self, "STATIC", design_.texts[i].text.c_str(),
+                                       WS_VISIBLE | SS_LEFT | SS_NOPREFIX, kFirstTextId + static_cast<int>(i),
+                                       {0, 0, 0, 0}));
     }
-    y = std::max(y, kMargin + kPictureSize + kTextGap);
+    for (std::size_t i = 0; i < design_.buttons.size(); ++i) {
+        const DWORD kind = i == 0 ? BS_DEFPUSHBUTTON | WS_GROUP : BS_PUSHBUTTON;
+        buttons_.push_back(CreateControl(self, "BUTTON", design_.buttons[i].text.c_str(),
+                                         WS_VISIBLE | WS_TABSTOP | kind, kFirstButtonId + static_cast<int>(i),
+                                         {0, 0, 0, 0}));
+    }
+    LayOut(WindowDpi(self));
+}
 
-    const int buttonCount = static_cast<int>(design_.buttons.size());
-    int x = design_.clientWidth - kMargin - buttonCount * kButtonWidth - (buttonCount - 1) * kButtonGap;
-    for (int i = 0; i < buttonCount; ++i) {
-        const DWORD kind = i == 0 ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON;
-        HWND button = CreateControl(self, "BUTTON", design_.buttons[i].text.c_str(),
-                                    WS_VISIBLE | WS_TABSTOP | kind | (i == 0 ? WS_GROUP : 0), kFirstButtonId + i,
-                                    {x, y, x + kButtonWidth, y + kButtonHeight});
-        ::SendMessageA(button, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
-        x += kButtonWidth + kButtonGap;
+void NoticeDialog::LayOut(int dpi) {
+    HWND self = hwnd();
+    const UniqueGdiObject oldFont = font_.Rescale(dpi);
+    const UniqueGdiObject oldBoldFont = boldFont_.Rescale(dpi);
+    auto px = [dpi](int length) { return ScaleToDpi(length, dpi); };
+    const int clientWidth = px(design_.clientWidth);
+    const int margin = px(kMargin);
+    const int pictureSize = px(kPictureSize);
+
+    UniqueIcon oldIcon = std::move(pictureIcon_);
+    pictureIcon_ = SystemPicture(design_.systemPicture, pictureSize);
+    ::SendMessageA(picture_, STM_SETICON, reinterpret_cast<WPARAM>(pictureIcon_.get()), 0);
+    ::SetWindowPos(picture_, nullptr, margin, margin, pictureSize, pictureSize, SWP_NOZORDER | SWP_NOACTIVATE);
+
+    const int textLeft = margin + pictureSize + margin;
+    const int textWidth = clientWidth - textLeft - margin;
+    int y = margin;
+    for (std::size_t i = 0; i < texts_.size(); ++i) {
+        HFONT font = design_.texts[i].bold ? boldFont_.get() : font_.get();
+        SetControlFont(texts_[i], font);
+        const int height = TextHeight(self, font, design_.texts[i].text, textWidth);
+        ::SetWindowPos(texts_[i], nullptr, textLeft, y, textWidth, height, SWP_NOZORDER | SWP_NOACTIVATE);
+        y += height + px(kTextGap);
     }
-    RECT frame = {0, 0, design_.clientWidth, y + kButtonHeight + kMargin};
-    ::AdjustWindowRectEx(&frame, kStyle, FALSE, kExStyle);
+    y = std::max(y, margin + pictureSize + px(kTextGap));
+
+    // The buttons share one width, the widest their texts need at this density.
+    const int buttonCount = static_cast<int>(buttons_.size());
+    int buttonWidth = px(kButtonWidth);
+    for (HWND button : buttons_) {
+        SetControlFont(button, font_.get());
+        buttonWidth = std::max(buttonWidth, ControlWidthForText(button, font_.get(), px(kButtonWidth), dpi));
+    }
+    const int buttonHeight = px(kButtonHeight);
+    const int buttonGap = px(kButtonGap);
+    int x = clientWidth - margin - buttonCount * buttonWidth - (buttonCount - 1) * buttonGap;
+    for (HWND button : buttons_) {
+        ::SetWindowPos(button, nullptr, x, y, buttonWidth, buttonHeight, SWP_NOZORDER | SWP_NOACTIVATE);
+        x += buttonWidth + buttonGap;
+    }
+    const RECT frame = FrameForClient(clientWidth, y + buttonHeight + margin, kStyle, kExStyle, dpi);
     ::SetWindowPos(self, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
                    SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    ::InvalidateRect(self, nullptr, TRUE);
+}
+
+void NoticeDialog::OnDpiChanged(int dpi) {
+    LayOut(dpi);
 }
 
 void NoticeDialog::OnBeforeShow() {

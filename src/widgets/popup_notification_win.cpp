@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <chrono>
 
+#include "widgets/display_scale.h"
+#include "widgets/dpi_win.h"
 #include "widgets/opacity_fade.h"
 
 namespace quillcrest {
@@ -10,11 +12,8 @@ namespace {
 
 constexpr char kPopupClass[] = "TPopupNotification";
 
-int FontHeightForPoints(int points) {
-    HDC screen = ::GetDC(nullptr);
-    const int height = -::MulDiv(points, ::GetDeviceCaps(screen, LOGPIXELSY), 72);
-    ::ReleaseDC(nullptr, screen);
-    return height;
+int FontHeightForPoints(int points, int dpi) {
+    return -::MulDiv(points, dpi, 72);
 }
 
 }  // namespace
@@ -22,9 +21,16 @@ int FontHeightForPoints(int points) {
 PopupNotification::PopupNotification(Design design) : design_(std::move(design)) {
     Create(kPopupClass, design_.text.c_str(), WS_POPUP, WS_EX_LAYERED | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, 0, 0,
            design_.width, design_.height, nullptr);
-    font_.reset(::CreateFontA(FontHeightForPoints(design_.fontPoints), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
+    ScaleFont(WindowDpi(hwnd()));
+}
+
+void PopupNotification::ScaleFont(int dpi) {
+    if (dpi == dpi_ && font_)
+        return;
+    font_.reset(::CreateFontA(FontHeightForPoints(design_.fontPoints, dpi), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
                               DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY,
                               DEFAULT_PITCH | FF_DONTCARE, design_.fontFace));
+    dpi_ = dpi;
 }
 
 PopupNotification::~PopupNotification() {
@@ -44,8 +50,13 @@ void PopupNotification::Show() {
     ::SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
     opacity_ = 0;
     ::SetLayeredWindowAttributes(hwnd(), 0, opacity_, LWA_ALPHA);
-    ::SetWindowPos(hwnd(), HWND_TOP, work.right - design_.width, work.bottom - design_.height, design_.width,
-                   design_.height, SWP_NOACTIVATE | SWP_SHOWWINDOW);
+    // The work area is the primary display's, where the notice already lives: its density is the notice's.
+    const int dpi = WindowDpi(hwnd());
+    ScaleFont(dpi);
+    const int width = ScaleToDpi(design_.width, dpi);
+    const int height = ScaleToDpi(design_.height, dpi);
+    ::SetWindowPos(hwnd(), HWND_TOP, work.right - width, work.bottom - height, width, height,
+                   SWP_NOACTIVATE | SWP_SHOWWINDOW);
     ::SetTimer(hwnd(), kHideTimerId, design_.visibleMs, nullptr);
 
     HWND target = hwnd();
@@ -71,7 +82,12 @@ void PopupNotification::Paint() {
     RECT client;
     ::GetClientRect(hwnd(), &client);
     ::FillRect(dc, &client, ::GetSysColorBrush(COLOR_WINDOW));
-    ::FrameRect(dc, &client, ::GetSysColorBrush(COLOR_ACTIVEBORDER));
+    // The frame keeps its width in proportion to the notice.
+    RECT frame = client;
+    for (int line = ScaleToDpi(1, dpi_ > 0 ? dpi_ : kDesignDpi); line > 0; --line) {
+        ::FrameRect(dc, &frame, ::GetSysColorBrush(COLOR_ACTIVEBORDER));
+        ::InflateRect(&frame, -1, -1);
+    }
     HGDIOBJ old = ::SelectObject(dc, font_.get());
     ::SetBkMode(dc, TRANSPARENT);
     ::SetTextColor(dc, design_.textColour);

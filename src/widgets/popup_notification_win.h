@@ -16,6 +16,7 @@ namespace quillcrest {
 // opacity to the user-interface thread as a posted message; only that thread touches the window.
 class PopupNotification : public Window {
   public:
+    // Sizes at 96 dots per inch; the notice takes the density of the display it appears on.
     struct Design {
         std::string text;
         int width;
@@ -43,12 +44,15 @@ class PopupNotification : public Window {
   private:
     void StopFade();
     void Paint();
+    // The font for the density the notice appears at.
+    void ScaleFont(int dpi);
 
     static constexpr UINT kOpacityStepMessage = WM_APP + 0x61;
     static constexpr UINT_PTR kHideTimerId = 1;
 
     Design design_;
     UniqueGdiObject font_;
+    int dpi_ = 0;
     std::thread fader_;
     std::atomic<bool> stopFade_{false};
     BYTE opacity_ = 0;

@@ -6,6 +6,7 @@
 
 #include "base/exception.h"
 #include "base/system_message_win.h"
+#include "widgets/dpi_win.h"
 
 namespace quillcrest {
 namespace {
@@ -101,12 +102,21 @@ LRESULT CALLBACK Window::StaticProc(HWND hwnd, UINT message, WPARAM wParam, LPAR
         auto* self = static_cast<Window*>(create->lpCreateParams);
         self->hwnd_ = hwnd;
         ::SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+        EnableNonClientScaling(hwnd);
     }
     auto* self = reinterpret_cast<Window*>(::GetWindowLongPtrA(hwnd, GWLP_USERDATA));
     if (!self)
         return ::DefWindowProcA(hwnd, message, wParam, lParam);
     LRESULT result = 0;
     try {
+        if (message == kDpiChangedMessage) {
+            // The suggested rectangle keeps the window's place under the mouse and its size in the new density.
+            const RECT* suggested = reinterpret_cast<const RECT*>(lParam);
+            ::SetWindowPos(hwnd, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+                           suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+            self->OnDpiChanged(HIWORD(wParam));
+            return 0;
+        }
         result = self->HandleMessage(message, wParam, lParam);
     } catch (const std::exception& error) {
         ReportException(error);

@@ -50,6 +50,9 @@ class Window {
                 HICON icon = nullptr);
     virtual LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT DefaultHandling(UINT message, WPARAM wParam, LPARAM lParam);
+    // The window now is on a display of another density (WM_DPICHANGED), and already has the rectangle the
+    // system suggested for it there: fonts, controls and pictures follow here.
+    virtual void OnDpiChanged(int dpi) {}
 
   private:
     static LRESULT CALLBACK StaticProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);

@@ -27,6 +27,7 @@ OWN_WINESERVER=0
 CLEANED=0
 XCOMPMGR_PID=""
 LOOKUP_PEER_PID=""
+DISPLAY_DPI_CHANGED=0
 
 # Ends every copy of the program this script started and what it started for them. Bounded in time, so an
 # interrupted run still ends promptly.
@@ -36,6 +37,8 @@ cleanup() {
     trap '' INT TERM
     local pid
     for pid in "${APP_PIDS[@]}"; do kill "$pid" 2>/dev/null; done
+    # A display density a case left behind would hold for every later run in the prefix.
+    [ "$DISPLAY_DPI_CHANGED" -eq 1 ] && timeout 20 wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 96 /f >/dev/null 2>&1
     if [ "$OWN_WINESERVER" -eq 1 ]; then
         qc_stop_wineserver
     else
@@ -955,6 +958,8 @@ lookup_tool_warns_and_opens_only_web_links() {
 
 # The early check on a written DNS setting.
 source "$QC_ROOT/tests/e2e/dns_change_cases.sh"
+# Every window at 100, 125, 150 and 200 % display scale.
+source "$QC_ROOT/tests/e2e/display_scale_cases.sh"
 
 for case in main_window_shows_centred_with_its_controls second_copy_exits_at_once_without_a_window \
     renamed_copy_runs_beside_and_both_close_with_code_0 run_entry_in_other_case_keeps_window_hidden \
@@ -977,7 +982,7 @@ for case in main_window_shows_centred_with_its_controls second_copy_exits_at_onc
     elevated_start_changes_in_process_and_reports_the_refusal \
     runas_copy_shows_the_change_and_no_declines runas_copy_makes_the_change_on_yes \
     runas_copy_refuses_a_malformed_order_without_a_window runas_copy_appends_the_allowed_list_beside_itself \
-    dns_setting_written_raises_the_alert_within_2_s; do
+    dns_setting_written_raises_the_alert_within_2_s every_window_scales_with_the_display_density; do
     # QC_E2E_ONLY names the cases to run while working on a few of them.
     [ -n "${QC_E2E_ONLY:-}" ] && [[ " $QC_E2E_ONLY " != *" $case "* ]] && continue
     run_case "$case"

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -205,6 +206,73 @@ const LayoutCase kLayoutCases[] = {
 };
 
 INSTANTIATE_TEST_SUITE_P(Cases, HtmlLayoutTest, ::testing::ValuesIn(kLayoutCases), RowName<LayoutCase>);
+
+class HtmlLayoutDensityTest : public ::testing::TestWithParam<LayoutCase> {};
+
+// At 200 % every CSS length doubles and so does every character, so each golden page lays out as at 96 dpi with
+// every box twice as large, up to the halves that centring, alignment and baselines round away.
+TEST_P(HtmlLayoutDensityTest, DoubleDensityDoublesEveryBox) {
+    const LayoutCase& c = GetParam();
+    SCOPED_TRACE(c.source);
+    auto layOut = [&c](FakeHtmlContainer& container, int dpi) {
+        container.dpi = dpi;
+        container.pictures["a.gif"] = {16, 16};
+        container.pictures["wide.gif"] = {40, 10};
+        auto document = std::make_unique<HtmlDocument>(c.source, container);
+        document->Layout(ScaleToDpi(c.viewWidth, dpi), dpi);
+        return document;
+    };
+    FakeHtmlContainer designContainer;
+    FakeHtmlContainer doubleContainer;
+    const auto design = layOut(designContainer, 96);
+    const auto doubled = layOut(doubleContainer, 192);
+    const std::vector<HtmlDisplayItem>& designItems = design->LaidOut().items;
+    const std::vector<HtmlDisplayItem>& doubleItems = doubled->LaidOut().items;
+    ASSERT_EQ(doubleItems.size(), designItems.size());
+    for (std::size_t i = 0; i < designItems.size(); ++i) {
+        const HtmlRect& at96 = designItems[i].rect;
+        const HtmlRect& at192 = doubleItems[i].rect;
+        SCOPED_TRACE(designItems[i].element + " '" + designItems[i].content + "'");
+        EXPECT_EQ(doubleItems[i].content, designItems[i].content);
+        EXPECT_NEAR(at192.x, 2 * at96.x, 1);
+        EXPECT_NEAR(at192.y, 2 * at96.y, 1);
+        EXPECT_NEAR(at192.width, 2 * at96.width, 1);
+        EXPECT_NEAR(at192.height, 2 * at96.height, 1);
+    }
+    EXPECT_NEAR(doubled->Height(), 2 * design->Height(), 1);
+    EXPECT_EQ(doubled->Links().size(), design->Links().size());
+}
+
+INSTANTIATE_TEST_SUITE_P(GoldenPages, HtmlLayoutDensityTest, ::testing::ValuesIn(kLayoutCases), RowName<LayoutCase>);
+
+TEST(HtmlLayoutDensityTest, PicturesBordersAndIndentsTakeTheDensity) {
+    // At 150 %: the 16 x 16 picture is 24 x 24 with its 2-pixel link frame 3 wide, the list 60 pixels in, the
+    // page margin 12, the table's border of 1 and spacing of 2 are 2 and 3, and the fonts 24 pixels high.
+    FakeHtmlContainer container;
+    container.pictures["a.gif"] = {16, 16};
+    HtmlDocument document(
+        "<a href=x><img src=a.gif></a><ul><li>item</ul><table border=1><tr><td>cell</td></tr></table>", container);
+    document.Layout(600, 144);
+    const std::vector<HtmlDisplayItem>& items = document.LaidOut().items;
+    auto find = [&items](HtmlDisplayItem::Kind kind, const std::string& content) -> const HtmlDisplayItem* {
+        for (const HtmlDisplayItem& item : items) {
+            if (item.kind == kind && item.content == content)
+                return &item;
+        }
+        return nullptr;
+    };
+    const HtmlDisplayItem* picture = find(HtmlDisplayItem::Kind::Picture, "a.gif");
+    ASSERT_NE(picture, nullptr);
+    EXPECT_EQ(picture->rect, (HtmlRect{15, 15, 24, 24}));
+    const HtmlDisplayItem* item = find(HtmlDisplayItem::Kind::Text, "item");
+    ASSERT_NE(item, nullptr);
+    EXPECT_EQ(item->rect.x, 12 + 60);
+    EXPECT_EQ(document.LaidOut().fonts[static_cast<std::size_t>(item->font)].pixelHeight, 24);
+    const HtmlDisplayItem* cell = find(HtmlDisplayItem::Kind::Text, "cell");
+    ASSERT_NE(cell, nullptr);
+    // Border 2, spacing 3, the cell's own line 2 and padding 2 (1 and 1 at 96 dpi, each scaled alone).
+    EXPECT_EQ(cell->rect.x, 12 + 2 + 3 + 2 + 2);
+}
 
 TEST(HtmlLayoutFillsTest, RuleAndBackgroundsLieWhereTheirElementsAre) {
     FakeHtmlContainer container;

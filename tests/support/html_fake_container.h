@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "html/html_container.h"
+#include "widgets/display_scale.h"
 
 namespace quillcrest {
 
@@ -44,8 +45,12 @@ class FakeHtmlContainer : public HtmlContainer {
         metrics.descent = font.pixelHeight - metrics.ascent;
         return metrics;
     }
+    // The display density the page is laid out for: characters are 7 pixels wide at 96 dpi and scale with it,
+    // like a real font made for the density.
+    int dpi = 96;
+
     int TextWidth(std::string_view text, const HtmlFont&) override {
-        return static_cast<int>(text.size()) * kCharacterWidth;
+        return static_cast<int>(text.size()) * ScaleToDpi(kCharacterWidth, dpi);
     }
 
     void DrawText(std::string_view text, const HtmlFont&, HtmlColor, int, int) override {

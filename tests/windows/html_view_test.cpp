@@ -124,16 +124,16 @@ class HtmlViewTest : public ::testing::Test {
         callbacks.onMetaTag = [this](const std::string& name, const std::string& content) {
             events.push_back("meta " + name + "=" + content);
         };
-        callbacks.onPictureRequest = [this](const std::string& source) -> std::optional<std::vector<std::uint8_t>> {
+        callbacks.onPictureRequest = [this](const std::string& source, int) -> std::optional<HtmlPictureFile> {
             events.push_back("picture " + source);
             if (failPictures)
                 throw std::runtime_error("Host not found");
             if (source == "tiny.gif")
-                return kTinyGif;
+                return HtmlPictureFile{kTinyGif};
             if (source.rfind("largest", 0) == 0)
-                return LargestPng();
+                return HtmlPictureFile{LargestPng()};
             if (source == "junk.gif")
-                return std::vector<std::uint8_t>{'n', 'o', 't', ' ', 'a', ' ', 'g', 'i', 'f'};
+                return HtmlPictureFile{{'n', 'o', 't', ' ', 'a', ' ', 'g', 'i', 'f'}};
             return std::nullopt;
         };
         callbacks.onParseEnd = [this] { events.push_back("end " + WindowText(view_->hwnd())); };
@@ -206,6 +206,47 @@ TEST_F(HtmlViewTest, PicturesPastThePagesDecodedBytesBudgetAreLeftOut) {
     }
     EXPECT_EQ(pictures, (std::vector<std::string>{"largest1.png"}));
     EXPECT_LT(grown, kMaxDecodedPictureBytesPerPage + (32u << 20)) << "the page holds " << (grown >> 20) << " MiB";
+}
+
+// On a display of twice the density the page is laid out again in device pixels: the picture is decoded at
+// twice its size, text and link areas double, and a click lands on the link where it is drawn now.
+TEST_F(HtmlViewTest, AnotherDensityLaysThePageOutInItsDevicePixels) {
+    MakeView({}, 460, 200);
+    view_->LoadText("<img src=tiny.gif border=0> <a href=\"http://127.0.0.1:8070/more\">our page</a>");
+    auto pictureRect = [this]() -> HtmlRect {
+        for (const HtmlDisplayItem& item : view_->Document()->LaidOut().items) {
+            if (item.kind == HtmlDisplayItem::Kind::Picture)
+                return item.rect;
+        }
+        return {};
+    };
+    ASSERT_NE(view_->Document(), nullptr);
+    const HtmlRect picture96 = pictureRect();
+    const HtmlRect link96 = view_->Document()->Links().at(0).areas.at(0);
+    EXPECT_EQ(picture96.width, 3);
+
+    view_->SetDpi(192);
+    EXPECT_EQ(view_->Dpi(), 192);
+    const HtmlRect picture192 = pictureRect();
+    EXPECT_EQ(picture192.width, 6);
+    EXPECT_EQ(picture192.height, 4);
+    EXPECT_EQ(picture192.x, 2 * picture96.x);
+    const HtmlRect link192 = view_->Document()->Links().at(0).areas.at(0);
+    EXPECT_NEAR(link192.x, 2 * link96.x, 2);
+    EXPECT_NEAR(link192.height, 2 * link96.height, 2);
+    // The real font at 32 pixels is not exactly twice the one at 16, but close.
+    EXPECT_NEAR(link192.width, 2 * link96.width, link96.width / 4);
+
+    // Where the link was drawn at 96 dpi there is none now; where it is drawn now, it is clicked.
+    const int y = link192.y + link192.height / 2;
+    ::PostMessageA(view_->hwnd(), WM_LBUTTONDOWN, MK_LBUTTON, PointOf(link96.x + 1, link96.y + link96.height / 2));
+    ::PostMessageA(view_->hwnd(), WM_LBUTTONUP, 0, PointOf(link96.x + 1, link96.y + link96.height / 2));
+    PumpMessages();
+    EXPECT_TRUE(clicks.empty());
+    ::PostMessageA(view_->hwnd(), WM_LBUTTONDOWN, MK_LBUTTON, PointOf(link192.x + link192.width / 2, y));
+    ::PostMessageA(view_->hwnd(), WM_LBUTTONUP, 0, PointOf(link192.x + link192.width / 2, y));
+    PumpMessages();
+    EXPECT_EQ(clicks, (std::vector<std::string>{"http://127.0.0.1:8070/more"}));
 }
 
 TEST_F(HtmlViewTest, BytesLoadLikeText) {

@@ -16,6 +16,7 @@
 
 #include "app/main_window_ids.h"
 #include "base/win_handles_win.h"
+#include "driver_geometry.h"
 #include "lookup/lookup_window_ids.h"
 #include "pages/pages_window_ids.h"
 
@@ -180,8 +181,8 @@ int Usage() {
                  "CONTROL | taskbar-created\n"
                  "       qcdriver post-child CLASS CONTROL MESSAGE WPARAM LPARAM | tray-icon exists|remove\n"
                  "       qcdriver wait CLASS CAPTION|- TIMEOUT_MS [visible]\n"
-                 "       qcdriver info CLASS | children CLASS | count CLASS\n"
-                 "       qcdriver box TITLE TIMEOUT_MS | box-text TITLE TIMEOUT_MS | click-box TITLE BUTTON_ID\n"
+                  "       qcdriver info CLASS | children CLASS | count CLASS | geometry CLASS | dpi\n"
+                  "       qcdriver box TITLE TIMEOUT_MS | box-text TITLE TIMEOUT_MS | click-box TITLE BUTTON_ID\n"
                  "       qcdriver click CLASS CONTROL_ID | post CLASS MESSAGE WPARAM LPARAM\n"
                  "       qcdriver start-limited EXE | runas EXE PARAMETERS TIMEOUT_MS | adapters\n"
                  "       qcdriver write-then-wait HKLM_PATH NAME TEXT CLASS TIMEOUT_MS\n");
@@ -270,9 +271,12 @@ const char* CaptionArg(const char* arg) {
 int main(int argc, char** argv) {
     if (argc < 2)
         return Usage();
+    quillcrest::driver::BecomeDpiAware();
     const std::string command = argv[1];
     if (command == "adapters")
         return PrintAdapters();
+    if (command == "dpi")
+        return quillcrest::driver::PrintDpiFacts();
     if (command == "taskbar-created") {
         ::SendNotifyMessageA(HWND_BROADCAST, ::RegisterWindowMessageA("TaskbarCreated"), 0, 0);
         return 0;
@@ -318,6 +322,10 @@ int main(int argc, char** argv) {
         std::printf("exstyle=0x%08lx\n", static_cast<unsigned long>(::GetWindowLongA(hwnd, GWL_EXSTYLE)));
         std::printf("pid=%lu\n", static_cast<unsigned long>(pid));
         return 0;
+    }
+    if (command == "geometry") {
+        const std::vector<HWND> windows = TopLevel(argv[2]);
+        return windows.empty() ? 1 : quillcrest::driver::PrintControlGeometry(windows.front());
     }
     if (command == "children") {
         const std::vector<HWND> windows = TopLevel(argv[2]);
