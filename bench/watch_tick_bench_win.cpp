@@ -134,7 +134,7 @@ int main(int argc, char** argv) {
     DnsWatch watch(
         DnsWatch::Platform{query, registry, network, files, dialogs, window, timer, changeNotification, settleTimer,
                            clock},
-        GetExeDir(), EqualIgnoringCaseByUserLocale);
+        GetExeDirUtf8(), EqualIgnoringCaseByUserLocale);
     watch.Start();
     if (!watch.references().recentDnsList)
         Fail("the machine's DNS server list could not be read at start");

@@ -96,7 +96,7 @@ MainWindow::MainWindow(Application& application, GateChecks gateChecks)
     popup_ = std::make_unique<PopupNotification>(ActiveNoticeDesign());
     watch_ = std::make_unique<DnsWatch>(
         DnsWatch::Platform{wmiQuery_, registry_, elevatingNetwork_, files_, *this, *this, *this, *this, *this, clock_},
-        GetExeDir(), EqualIgnoringCaseByUserLocale);
+        GetExeDirUtf8(), EqualIgnoringCaseByUserLocale);
     ::SetTimer(hwnd(), kDefaultCheckTimerId, kDefaultCheckIntervalMs, nullptr);
     RunHandler([this] { OnCreate(); });
 }

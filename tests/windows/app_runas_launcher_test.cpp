@@ -25,7 +25,7 @@ constexpr UINT kTickMs = 10;
 
 // The real program beside the test binary (the build makes both in one folder).
 std::string ProgramPath() {
-    return GetExeDir() + "Quillcrest.exe";
+    return GetExeDirUtf8() + "Quillcrest.exe";
 }
 
 // A plain top-level window that counts its timer ticks and notes whether it could take input at each.
