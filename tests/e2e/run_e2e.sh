@@ -954,6 +954,8 @@ lookup_tool_warns_and_opens_only_web_links() {
 
 # The early check on a written DNS setting.
 source "$QC_ROOT/tests/e2e/dns_change_cases.sh"
+# DLLs planted beside the program.
+source "$QC_ROOT/tests/e2e/planted_dll_cases.sh"
 
 for case in main_window_shows_centred_with_its_controls second_copy_exits_at_once_without_a_window \
     renamed_copy_runs_beside_and_both_close_with_code_0 run_entry_in_other_case_keeps_window_hidden \
@@ -973,7 +975,7 @@ for case in main_window_shows_centred_with_its_controls second_copy_exits_at_onc
     information_window_without_server_reports_then_opens_empty \
     tray_commands_under_the_alert_bring_it_to_the_front main_window_is_disabled_under_the_revert_question \
     limited_token_changes_go_through_one_elevated_run_each elevated_start_changes_in_process_and_reports_the_refusal \
-    dns_setting_written_raises_the_alert_within_2_s; do
+    dns_setting_written_raises_the_alert_within_2_s planted_dlls_beside_the_program_are_never_loaded; do
     # QC_E2E_ONLY names the cases to run while working on a few of them.
     [ -n "${QC_E2E_ONLY:-}" ] && [[ " $QC_E2E_ONLY " != *" $case "* ]] && continue
     run_case "$case"
