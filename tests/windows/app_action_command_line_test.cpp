@@ -8,47 +8,19 @@
 #include <string>
 
 #include "app/action_exit_code.h"
-#include "base/win_handles_win.h"
+#include "support/app_run_value_win.h"
+#include "support/helper_programs_win.h"
 #include "support/http_row_name.h"
 
 namespace quillcrest {
 namespace {
 
-constexpr wchar_t kRunKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
-constexpr wchar_t kRunValue[] = L"VORLANKE";
-constexpr DWORD kLongestRunMs = 60000;
-
-// The real program beside the test binary (the build makes both in one folder).
-std::wstring ProgramPath() {
-    wchar_t path[MAX_PATH] = {};
-    const DWORD length = ::GetModuleFileNameW(nullptr, path, MAX_PATH);
-    std::wstring folder(path, length);
-    return folder.substr(0, folder.find_last_of(L'\\') + 1) + L"Quillcrest.exe";
-}
-
-// Starts the program with the arguments as given, in UTF-16, and answers its exit code.
+// Starts the real program (the build puts it beside the test binary) with the arguments as given, in UTF-16, and
+// answers its exit code.
 DWORD RunProgram(const std::wstring& arguments) {
-    std::wstring commandLine = L"\"" + ProgramPath() + L"\" " + arguments;
-    STARTUPINFOW startup{};
-    startup.cb = sizeof(startup);
-    PROCESS_INFORMATION started{};
-    if (!::CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &started))
-        return ::GetLastError();
-    const UniqueKernelHandle process(started.hProcess);
-    const UniqueKernelHandle thread(started.hThread);
-    if (::WaitForSingleObject(process.get(), kLongestRunMs) != WAIT_OBJECT_0)
-        return WAIT_TIMEOUT;
     DWORD exitCode = 0;
-    ::GetExitCodeProcess(process.get(), &exitCode);
+    fakes::RunAndRead(L"\"" + fakes::FolderOfTestPrograms() + L"Quillcrest.exe\" " + arguments, exitCode);
     return exitCode;
-}
-
-bool RunValuePresent() {
-    HKEY opened = nullptr;
-    if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, kRunKey, 0, KEY_QUERY_VALUE, &opened) != ERROR_SUCCESS)
-        return false;
-    const UniqueKey key(opened);
-    return ::RegQueryValueExW(key.get(), kRunValue, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
 }
 
 struct LookalikeCase {
@@ -73,8 +45,8 @@ const LookalikeCase kLookalikeCases[] = {
 
 class ActionCommandLineTest : public ::testing::TestWithParam<LookalikeCase> {
   protected:
-    void SetUp() override { ::RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, kRunKey, kRunValue); }
-    void TearDown() override { ::RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, kRunKey, kRunValue); }
+    void SetUp() override { fakes::DeleteRunValue(); }
+    void TearDown() override { fakes::DeleteRunValue(); }
 };
 
 TEST_P(ActionCommandLineTest, LookalikeOfAnAsciiCharacterIsRefusedAndChangesNothing) {
@@ -82,7 +54,7 @@ TEST_P(ActionCommandLineTest, LookalikeOfAnAsciiCharacterIsRefusedAndChangesNoth
     SCOPED_TRACE(row.name);
     const DWORD exitCode = RunProgram(row.arguments);
     EXPECT_EQ(ReadActionExit(exitCode).kind, ActionExit::Kind::kRefusedCommandLine) << std::hex << exitCode;
-    EXPECT_FALSE(RunValuePresent()) << "the order was carried out";
+    EXPECT_FALSE(fakes::StoredRunValue()) << "the order was carried out";
 }
 
 INSTANTIATE_TEST_SUITE_P(Table,

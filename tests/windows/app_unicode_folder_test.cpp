@@ -5,29 +5,21 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 #include "app/action_exit_code.h"
 #include "app/runas_launcher_win.h"
 #include "base/utf8_text_win.h"
 #include "base/win_handles_win.h"
+#include "support/app_run_value_win.h"
+#include "support/helper_programs_win.h"
 #include "watch/allowed_list.h"
 
 namespace quillcrest {
 namespace {
 
-constexpr wchar_t kRunKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
-constexpr wchar_t kRunValue[] = L"VORLANKE";
 // Greek and CJK letters, with blanks, so that the Run value must be quoted too.
 constexpr wchar_t kFolderName[] = L"Quillcrest \x03A9\x03BC\x03AD\x03B3\x03B1 \x65E5\x672C";
-constexpr DWORD kLongestRunMs = 60000;
-
-std::wstring FolderOfThisProgram() {
-    wchar_t path[MAX_PATH] = {};
-    const DWORD length = ::GetModuleFileNameW(nullptr, path, MAX_PATH);
-    const std::wstring whole(path, length);
-    return whole.substr(0, whole.find_last_of(L'\\') + 1);
-}
-
 // True when the text cannot be written in the ANSI code page without losing characters.
 bool OutsideAnsiCodePage(const std::wstring& text) {
     BOOL lost = FALSE;
@@ -47,67 +39,9 @@ std::wstring ReadFileWide(const std::wstring& path) {
     return std::wstring(buffer, buffer + got);
 }
 
-// The Run value as stored, read with the W functions; "<absent>" when there is none.
-std::wstring StoredRunValue() {
-    HKEY opened = nullptr;
-    if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, kRunKey, 0, KEY_QUERY_VALUE, &opened) != ERROR_SUCCESS)
-        return L"<absent>";
-    const UniqueKey key(opened);
-    wchar_t text[1024] = {};
-    DWORD bytes = sizeof text - sizeof(wchar_t);
-    if (::RegQueryValueExW(key.get(), kRunValue, nullptr, nullptr, reinterpret_cast<BYTE*>(text), &bytes) !=
-        ERROR_SUCCESS)
-        return L"<absent>";
-    return text;
-}
-
-// Runs a program and answers what it printed; its exit code goes to exitCode.
-std::string RunAndRead(const std::wstring& program, DWORD& exitCode) {
-    SECURITY_ATTRIBUTES inheritable{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
-    HANDLE readEnd = nullptr;
-    HANDLE writeEnd = nullptr;
-    if (!::CreatePipe(&readEnd, &writeEnd, &inheritable, 0))
-        return "<no pipe>";
-    UniqueKernelHandle reader(readEnd);
-    UniqueKernelHandle writer(writeEnd);
-    ::SetHandleInformation(reader.get(), HANDLE_FLAG_INHERIT, 0);
-    STARTUPINFOW startup{};
-    startup.cb = sizeof(startup);
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdOutput = writer.get();
-    startup.hStdError = writer.get();
-    std::wstring commandLine = L"\"" + program + L"\"";
-    PROCESS_INFORMATION started{};
-    if (!::CreateProcessW(program.c_str(), &commandLine[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup,
-                          &started))
-        return "<not started>";
-    const UniqueKernelHandle process(started.hProcess);
-    const UniqueKernelHandle thread(started.hThread);
-    writer.reset();
-    std::string output;
-    char buffer[512];
-    DWORD got = 0;
-    while (::ReadFile(reader.get(), buffer, sizeof buffer, &got, nullptr) && got > 0)
-        output.append(buffer, got);
-    ::WaitForSingleObject(process.get(), kLongestRunMs);
-    ::GetExitCodeProcess(process.get(), &exitCode);
-    return output;
-}
-
 std::wstring AllowedListFileName() {
     const std::string name = AllowedList::kFileName;
     return std::wstring(name.begin(), name.end());
-}
-
-// The value of a "name=value" line of a probe's output.
-std::string ValueOf(const std::string& output, const std::string& name) {
-    const std::string key = "\n" + name + "=";
-    const std::size_t at = ("\n" + output).find(key);
-    if (at == std::string::npos)
-        return "<no " + name + ">";
-    const std::size_t start = at + key.size() - 1;
-    const std::size_t end = output.find_first_of("\r\n", start);
-    return output.substr(start, end == std::string::npos ? std::string::npos : end - start);
 }
 
 class ProgramInForeignFolderTest : public ::testing::Test {
@@ -120,11 +54,11 @@ class ProgramInForeignFolderTest : public ::testing::Test {
             << "the code page holds the folder's name: the test would prove nothing";
         ASSERT_TRUE(::CreateDirectoryW(folder_.c_str(), nullptr));
         for (const wchar_t* name : {L"Quillcrest.exe", L"qc_own_folder_probe.exe"})
-            ASSERT_TRUE(::CopyFileW((FolderOfThisProgram() + name).c_str(), (folder_ + name).c_str(), FALSE));
-        ::RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, kRunKey, kRunValue);
+            ASSERT_TRUE(::CopyFileW((fakes::FolderOfTestPrograms() + name).c_str(), (folder_ + name).c_str(), FALSE));
+        fakes::DeleteRunValue();
     }
     void TearDown() override {
-        ::RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, kRunKey, kRunValue);
+        fakes::DeleteRunValue();
         for (const std::wstring& name :
              {std::wstring(L"Quillcrest.exe"), std::wstring(L"qc_own_folder_probe.exe"), AllowedListFileName()})
             ::DeleteFileW((folder_ + name).c_str());
@@ -139,24 +73,26 @@ class ProgramInForeignFolderTest : public ::testing::Test {
 TEST_F(ProgramInForeignFolderTest, FindsItsPathKeepsItsListBesideItselfAndNamesItselfToWindows) {
     const std::wstring probe = folder_ + L"qc_own_folder_probe.exe";
     DWORD exitCode = 0;
-    const std::string output = RunAndRead(probe, exitCode);
+    const std::string output = fakes::RunAndRead(L"\"" + probe + L"\"", exitCode);
     ASSERT_NE(output.find("started"), std::string::npos) << output;
     EXPECT_EQ(exitCode, 0u) << output;
-    EXPECT_EQ(ValueOf(output, "path"), Utf8FromWide(probe));
-    EXPECT_EQ(ValueOf(output, "entries"), "127.0.0.9") << "a fresh load reads back what was saved";
+    EXPECT_EQ(fakes::ValuesOf(output, "path"), std::vector<std::string>{Utf8FromWide(probe)});
+    EXPECT_EQ(fakes::ValuesOf(output, "entries"), std::vector<std::string>{"127.0.0.9"})
+        << "a fresh load reads back what was saved";
     EXPECT_EQ(ReadFileWide(folder_ + AllowedListFileName()), L"127.0.0.9\r\n") << "the list lies beside the program";
-    EXPECT_EQ(StoredRunValue(), L"\"" + probe + L"\"");
-    EXPECT_EQ(ValueOf(output, "names-itself"), "1") << "the value it wrote names it, read back and compared";
+    EXPECT_EQ(fakes::StoredRunValue(), L"\"" + probe + L"\"");
+    EXPECT_EQ(fakes::ValuesOf(output, "names-itself"), std::vector<std::string>{"1"})
+        << "the value it wrote names it, read back and compared";
 }
 
 TEST_F(ProgramInForeignFolderTest, RunValueNamesTheCopyExactly) {
     const std::wstring program = folder_ + L"Quillcrest.exe";
     RunasLauncher launcher(nullptr, Utf8FromWide(program));
     ASSERT_EQ(launcher.RunElevated("/write-run-value"), kActionExitDone);
-    EXPECT_EQ(StoredRunValue(), L"\"" + program + L"\"");
+    EXPECT_EQ(fakes::StoredRunValue(), L"\"" + program + L"\"");
 
     ASSERT_EQ(launcher.RunElevated("/delete-run-value"), kActionExitDone);
-    EXPECT_EQ(StoredRunValue(), L"<absent>");
+    EXPECT_FALSE(fakes::StoredRunValue());
 }
 
 }  // namespace

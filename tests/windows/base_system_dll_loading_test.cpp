@@ -14,6 +14,7 @@
 #include "base/delay_load_stand_ins_win.h"
 #include "base/win_handles_win.h"
 #include "support/delay_import_defs_win.h"
+#include "support/helper_programs_win.h"
 
 extern "C" IMAGE_DOS_HEADER __ImageBase;
 extern "C" FARPROC WINAPI __delayLoadHelper2(PCImgDelayDescr descriptor, FARPROC* slot);
@@ -21,15 +22,13 @@ extern "C" FARPROC WINAPI __delayLoadHelper2(PCImgDelayDescr descriptor, FARPROC
 namespace quillcrest {
 namespace {
 
-constexpr DWORD kLongestRunMs = 60000;
 constexpr char kProbe[] = "qc_dll_search_probe.exe";
 constexpr char kPlantedDll[] = "qc_planted.dll";
 
+// The build folder's path is plain ASCII here, as the A functions below want it.
 std::string FolderOfThisProgram() {
-    char path[MAX_PATH] = {};
-    const DWORD length = ::GetModuleFileNameA(nullptr, path, MAX_PATH);
-    const std::string whole(path, length);
-    return whole.substr(0, whole.find_last_of('\\') + 1);
+    const std::wstring folder = fakes::FolderOfTestPrograms();
+    return std::string(folder.begin(), folder.end());
 }
 
 std::string SystemFolder() {
@@ -45,56 +44,6 @@ std::string Lower(std::string text) {
 
 std::vector<fakes::DelayImportDef> DelayImports() {
     return fakes::ReadDelayImportDefs(QUILLCREST_DELAY_IMPORT_DIR);
-}
-
-// Runs a program with its output read; the exit code goes to exitCode.
-std::string RunAndRead(const std::string& commandLine, DWORD& exitCode) {
-    SECURITY_ATTRIBUTES inheritable{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
-    HANDLE readEnd = nullptr;
-    HANDLE writeEnd = nullptr;
-    if (!::CreatePipe(&readEnd, &writeEnd, &inheritable, 0))
-        return "<no pipe>";
-    UniqueKernelHandle reader(readEnd);
-    UniqueKernelHandle writer(writeEnd);
-    ::SetHandleInformation(reader.get(), HANDLE_FLAG_INHERIT, 0);
-    STARTUPINFOA startup{};
-    startup.cb = sizeof(startup);
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdOutput = writer.get();
-    startup.hStdError = writer.get();
-    std::string line = commandLine;
-    PROCESS_INFORMATION started{};
-    if (!::CreateProcessA(nullptr, &line[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &started))
-        return "<not started>";
-    const UniqueKernelHandle process(started.hProcess);
-    const UniqueKernelHandle thread(started.hThread);
-    writer.reset();
-    std::string output;
-    char buffer[512];
-    DWORD got = 0;
-    while (::ReadFile(reader.get(), buffer, sizeof buffer, &got, nullptr) && got > 0)
-        output.append(buffer, got);
-    ::WaitForSingleObject(process.get(), kLongestRunMs);
-    ::GetExitCodeProcess(process.get(), &exitCode);
-    return output;
-}
-
-// The values of every "name=value" line of the output with this name, in order.
-std::vector<std::string> ValuesOf(const std::string& output, const std::string& name) {
-    std::vector<std::string> values;
-    std::size_t start = 0;
-    while (start < output.size()) {
-        std::size_t end = output.find('\n', start);
-        if (end == std::string::npos)
-            end = output.size();
-        std::string line = output.substr(start, end - start);
-        if (!line.empty() && line.back() == '\r')
-            line.pop_back();
-        if (line.compare(0, name.size() + 1, name + "=") == 0)
-            values.push_back(line.substr(name.size() + 1));
-        start = end + 1;
-    }
-    return values;
 }
 
 // The probe in a folder of its own, beside a DLL only that folder holds and a planted DLL under the name of every
@@ -160,22 +109,23 @@ TEST_F(DllSearchProbeTest, SystemFolderOnlyIsInForceBeforeTheFirstDelayLoadedDll
     for (const std::string& dll : dlls_)
         commandLine += " " + dll;
     DWORD exitCode = 0;
-    const std::string output = RunAndRead(commandLine, exitCode);
+    const std::string output = fakes::RunAndRead(std::wstring(commandLine.begin(), commandLine.end()), exitCode);
     ASSERT_NE(output.find("started"), std::string::npos) << output;
     EXPECT_EQ(exitCode, 0u) << output;
 
-    EXPECT_TRUE(ValuesOf(output, "loaded-before").empty()) << "loaded before the search was restricted:\n" << output;
-    EXPECT_EQ(ValuesOf(output, "own-folder-before"), std::vector<std::string>{"1"})
+    EXPECT_TRUE(fakes::ValuesOf(output, "loaded-before").empty()) << "loaded before the search was restricted:\n"
+                                                                  << output;
+    EXPECT_EQ(fakes::ValuesOf(output, "own-folder-before"), std::vector<std::string>{"1"})
         << "the probe's folder should be searched by default, or the test proves nothing";
-    EXPECT_EQ(ValuesOf(output, "search"), std::vector<std::string>{"system-folder-only"});
-    EXPECT_EQ(ValuesOf(output, "own-folder-after"), std::vector<std::string>{"0"});
-    EXPECT_EQ(ValuesOf(output, "failure-hook"), std::vector<std::string>{"1"});
-    EXPECT_TRUE(ValuesOf(output, "no-call").empty()) << output;
+    EXPECT_EQ(fakes::ValuesOf(output, "search"), std::vector<std::string>{"system-folder-only"});
+    EXPECT_EQ(fakes::ValuesOf(output, "own-folder-after"), std::vector<std::string>{"0"});
+    EXPECT_EQ(fakes::ValuesOf(output, "failure-hook"), std::vector<std::string>{"1"});
+    EXPECT_TRUE(fakes::ValuesOf(output, "no-call").empty()) << output;
     std::vector<std::string> expected;
     for (const std::string& dll : dlls_)
         expected.push_back(Lower(dll + "|" + SystemFolder() + "\\" + dll));
     std::vector<std::string> loaded;
-    for (const std::string& value : ValuesOf(output, "loaded-from"))
+    for (const std::string& value : fakes::ValuesOf(output, "loaded-from"))
         loaded.push_back(Lower(value));
     EXPECT_EQ(loaded, expected);
     EXPECT_TRUE(Marks().empty()) << "a planted DLL was loaded: " << Marks().front();

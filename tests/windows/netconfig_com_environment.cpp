@@ -216,48 +216,61 @@ TEST(ComSetupTest, FirstSetUpOfTheProcessChoosesItsSecurity) {
     EXPECT_EQ(first->securityResult(), S_OK);
 }
 
+// A set-up of its own on a fresh thread, as its one call of CoInitializeSecurity left the program.
+struct RecordedSetUp {
+    std::size_t calls = 0;
+    SecurityCall call{};
+    HRESULT securityResult = E_FAIL;
+};
+
+RecordedSetUp SetUpOnAFreshThread() {
+    RecordedSetUp recorded;
+    OnFreshThread([&recorded] {
+        const SecurityCallRecorder recorder;
+        if (!recorder.installed())
+            return;
+        const ComSetup setup;
+        recorded.calls = recorder.calls().size();
+        if (!recorder.calls().empty())
+            recorded.call = recorder.calls().front();
+        recorded.securityResult = setup.securityResult();
+    });
+    return recorded;
+}
+
 // Without impersonation WMI may read the network configuration but refuses to change it.
 TEST(ComSetupTest, AsksForImpersonationWithDefaultAuthentication) {
-    OnFreshThread([] {
-        const SecurityCallRecorder recorder;
-        ASSERT_TRUE(recorder.installed()) << "the test program does not import CoInitializeSecurity";
-        const ComSetup setup;
-        ASSERT_EQ(recorder.calls().size(), 1u);
-        const SecurityCall& call = recorder.calls().front();
-        EXPECT_EQ(call.impersonationLevel, static_cast<DWORD>(RPC_C_IMP_LEVEL_IMPERSONATE));
-        EXPECT_EQ(call.authenticationLevel, static_cast<DWORD>(RPC_C_AUTHN_LEVEL_DEFAULT));
-        EXPECT_EQ(call.authenticationServices, -1);
-        EXPECT_EQ(call.capabilities, static_cast<DWORD>(EOAC_NONE));
-        // Security was chosen already by the first set-up (Windows answers RPC_E_TOO_LATE; Wine answers S_OK):
-        // the set-up reports the platform's answer as it came.
-        EXPECT_EQ(setup.securityResult(), call.answer);
-    });
+    const RecordedSetUp setUp = SetUpOnAFreshThread();
+    ASSERT_EQ(setUp.calls, 1u) << "the set-up's CoInitializeSecurity was not seen";
+    EXPECT_EQ(setUp.call.impersonationLevel, static_cast<DWORD>(RPC_C_IMP_LEVEL_IMPERSONATE));
+    EXPECT_EQ(setUp.call.authenticationLevel, static_cast<DWORD>(RPC_C_AUTHN_LEVEL_DEFAULT));
+    EXPECT_EQ(setUp.call.authenticationServices, -1);
+    EXPECT_EQ(setUp.call.capabilities, static_cast<DWORD>(EOAC_NONE));
+    // Security was chosen already by the first set-up (Windows answers RPC_E_TOO_LATE; Wine answers S_OK):
+    // the set-up reports the platform's answer as it came.
+    EXPECT_EQ(setUp.securityResult, setUp.call.answer);
 }
 
 // The process may run with administrator rights: a null descriptor would let any caller into its COM objects.
 TEST(ComSetupTest, OnlyTheUserSystemAndAdministratorsMayCallIn) {
-    OnFreshThread([] {
-        const SecurityCallRecorder recorder;
-        ASSERT_TRUE(recorder.installed()) << "the test program does not import CoInitializeSecurity";
-        const ComSetup setup;
-        ASSERT_EQ(recorder.calls().size(), 1u);
-        const DescriptorFacts& descriptor = recorder.calls().front().descriptor;
-        ASSERT_TRUE(descriptor.given);
-        EXPECT_TRUE(descriptor.valid);
-        EXPECT_FALSE(descriptor.selfRelative) << "COM takes an absolute descriptor only";
-        const std::string user = ProcessUserSidText();
-        EXPECT_EQ(descriptor.owner, user);
-        EXPECT_EQ(descriptor.group, user);
-        ASSERT_TRUE(descriptor.hasAccessList) << "no access list lets everyone in";
-        constexpr DWORD kCallIn = COM_RIGHTS_EXECUTE | COM_RIGHTS_EXECUTE_LOCAL;
-        std::vector<AccessEntry> expected = {
-            {user, ACCESS_ALLOWED_ACE_TYPE, kCallIn},
-            {"S-1-5-18", ACCESS_ALLOWED_ACE_TYPE, kCallIn},
-            {"S-1-5-32-544", ACCESS_ALLOWED_ACE_TYPE, kCallIn},
-        };
-        std::sort(expected.begin(), expected.end());
-        EXPECT_EQ(descriptor.entries, expected);
-    });
+    const RecordedSetUp setUp = SetUpOnAFreshThread();
+    ASSERT_EQ(setUp.calls, 1u) << "the set-up's CoInitializeSecurity was not seen";
+    const DescriptorFacts& descriptor = setUp.call.descriptor;
+    ASSERT_TRUE(descriptor.given);
+    EXPECT_TRUE(descriptor.valid);
+    EXPECT_FALSE(descriptor.selfRelative) << "COM takes an absolute descriptor only";
+    const std::string user = ProcessUserSidText();
+    EXPECT_EQ(descriptor.owner, user);
+    EXPECT_EQ(descriptor.group, user);
+    ASSERT_TRUE(descriptor.hasAccessList) << "no access list lets everyone in";
+    constexpr DWORD kCallIn = COM_RIGHTS_EXECUTE | COM_RIGHTS_EXECUTE_LOCAL;
+    std::vector<AccessEntry> expected = {
+        {user, ACCESS_ALLOWED_ACE_TYPE, kCallIn},
+        {"S-1-5-18", ACCESS_ALLOWED_ACE_TYPE, kCallIn},
+        {"S-1-5-32-544", ACCESS_ALLOWED_ACE_TYPE, kCallIn},
+    };
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(descriptor.entries, expected);
 }
 
 TEST(ComSetupTest, EntersApartmentAndLeavesItAgain) {
