@@ -20,6 +20,7 @@ namespace {
 
 // Greek and CJK letters, with blanks, so that the Run value must be quoted too.
 constexpr wchar_t kFolderName[] = L"Quillcrest \x03A9\x03BC\x03AD\x03B3\x03B1 \x65E5\x672C";
+
 // True when the text cannot be written in the ANSI code page without losing characters.
 bool OutsideAnsiCodePage(const std::wstring& text) {
     BOOL lost = FALSE;
