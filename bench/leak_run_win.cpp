@@ -31,6 +31,7 @@
 #include "app/main_window_win.h"
 #include "app/window_shell_win.h"
 #include "base/com_setup_win.h"
+#include "base/utf8_text_win.h"
 #include "netconfig/adaptor_guid.h"
 #include "netconfig/dns_server_list_win.h"
 #include "netconfig/wmi_connection_win.h"
@@ -311,7 +312,7 @@ void StoreForeignDefault() {
     Win32RegistryApi registry;
     InterfaceRecords(registry).WriteUserText(adapter, InterfaceRecords::kDefaultNameServers, kForeignServer);
     // An accepted list beside the program would silence the alert.
-    ::DeleteFileA((GetExeDir() + "AllowedDNS.txt").c_str());
+    ::DeleteFileW(WideFromUtf8(GetExeDirUtf8() + "AllowedDNS.txt").c_str());
     std::printf("preferred adapter %s: machine list \"%s\", stored default \"%s\"\n", adapter.c_str(), current->c_str(),
                 kForeignServer);
 }

@@ -141,7 +141,7 @@ int main(int argc, char** argv) {
     NoListSave listSave;
     DnsWatch watch(DnsWatch::Platform{query, registry, network, files, dialogs, window, timer, changeNotification,
                                       settleTimer, clock, listSave},
-                   GetExeDir(), EqualIgnoringCaseByUserLocale);
+                   GetExeDirUtf8(), EqualIgnoringCaseByUserLocale);
     watch.Start();
     if (!watch.references().recentDnsList)
         Fail("the machine's DNS server list could not be read at start");

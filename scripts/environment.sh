@@ -32,7 +32,8 @@ QC_PACKAGES=(cmake make g++ googletest libgtest-dev libgmock-dev mingw-w64 g++-m
 QC_REQUIRED=(cmake:cmake ctest:cmake make:make g++:g++ clang-14:clang-14 clang++-14:clang-14
              x86_64-w64-mingw32-gcc-posix:gcc-mingw-w64-x86-64-posix
              x86_64-w64-mingw32-g++-posix:g++-mingw-w64-x86-64-posix
-             x86_64-w64-mingw32-windres:binutils-mingw-w64-x86-64 makensis:nsis
+             x86_64-w64-mingw32-windres:binutils-mingw-w64-x86-64
+             x86_64-w64-mingw32-objdump:binutils-mingw-w64-x86-64 makensis:nsis
              wine:wine wineboot:wine winepath:wine wineserver:wine Xvfb:xvfb xdotool:xdotool import:imagemagick
              xcompmgr:xcompmgr nginx:nginx-light python3:python3 unshare:util-linux flock:util-linux mount:mount
              timeout:coreutils awk:mawk cmp:diffutils

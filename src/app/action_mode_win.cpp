@@ -39,7 +39,7 @@ std::uint32_t ChangeDnsServers(const std::vector<DnsAssignment>& assignments) {
 // The list joins the allowed list beside this executable, saved as the program always saves it. It needs no
 // question of its own: it only ever holds canonical addresses, exactly the text the consent prompt's details show.
 void AllowDnsList(const std::string& dnsList) {
-    const std::string folder = GetExeDir();
+    const std::string folder = GetExeDirUtf8();
     // Never a file relative to the working directory, which whoever started the run chose.
     if (folder.empty())
         throw EFileError("The program's own folder could not be read", ERROR_BAD_PATHNAME);

@@ -14,6 +14,8 @@
 #include "app/resources/resource_ids.h"
 #include "app/single_instance_win.h"
 #include "base/com_setup_win.h"
+#include "base/system_dll_loading_win.h"
+#include "base/utf8_text_win.h"
 #include "build_config.h"
 #include "lookup/lookup_client_win.h"
 #include "lookup/lookup_window_win.h"
@@ -93,9 +95,15 @@ int RunProgram() {
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+    // Before anything can load a DLL that is not a KnownDLL: from here on they come from the system folder only.
+    PrepareSystemDllLoading();
+
     // The program itself takes no arguments: any argument text is the order of an elevated run that this
-    // program started for one change. It runs before the single-instance mutex and shows no window.
-    const std::string_view arguments = ArgumentsAfterProgramName(::GetCommandLineA());
+    // program started for one change. It runs before the single-instance mutex and shows no window. The order is
+    // read from the UTF-16 command line the consent prompt shows, in UTF-8: the ANSI one would hand the parser a
+    // fullwidth "1" as the ASCII digit it best fits to.
+    const std::string commandLine = Utf8FromWide(::GetCommandLineW());
+    const std::string_view arguments = ArgumentsAfterProgramName(commandLine);
     if (!arguments.empty())
         return static_cast<int>(RunActionMode(arguments));
 

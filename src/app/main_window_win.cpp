@@ -15,6 +15,7 @@
 #include "app/start_with_windows_win.h"
 #include "base/exception.h"
 #include "netconfig/dns_settings_keys_win.h"
+#include "base/utf8_text_win.h"
 #include "settings/process_facts_win.h"
 #include "watch/locale_text_equality_win.h"
 #include "widgets/application_window_win.h"
@@ -79,19 +80,6 @@ bool IsMouseRelease(UINT message) {
     return message == WM_LBUTTONUP || message == WM_RBUTTONUP || message == WM_MBUTTONUP;
 }
 
-// The executable whose protection is judged before each elevated run; empty when it cannot be read, which is
-// never protected.
-std::wstring ExecutablePath() {
-    // The longest path Windows hands out at all.
-    constexpr DWORD kLongestPathChars = 32768;
-    std::wstring path(kLongestPathChars, L'\0');
-    const DWORD length = ::GetModuleFileNameW(nullptr, path.data(), kLongestPathChars);
-    if (length == 0 || length >= kLongestPathChars)
-        return std::wstring();
-    path.resize(length);
-    return path;
-}
-
 }  // namespace
 
 GateChecks SystemGateChecks() {
@@ -103,7 +91,7 @@ MainWindow::MainWindow(Application& application, GateChecks gateChecks)
       gateChecks_(std::move(gateChecks)),
       bannerFont_(layout::kBannerTitleFontHeight, FW_BOLD),
       controls_(layout::kClient),
-      protection_(ExecutablePath()),
+      protection_(WideFromUtf8(GetExePathUtf8())),
       dnsSettingsNotification_(DnsSettingsKeys(),
                                [this] { ::PostMessageA(hwnd(), kDnsSettingsChangedMessage, 0, 0); }) {
     HINSTANCE instance = ::GetModuleHandleA(nullptr);
@@ -124,7 +112,7 @@ MainWindow::MainWindow(Application& application, GateChecks gateChecks)
     popup_ = std::make_unique<PopupNotification>(ActiveNoticeDesign());
     watch_ = std::make_unique<DnsWatch>(DnsWatch::Platform{wmiQuery_, registry_, elevatingNetwork_, files_, *this,
                                                            *this, *this, *this, *this, clock_, allowedListSave_},
-                                        GetExeDir(), EqualIgnoringCaseByUserLocale);
+                                        GetExeDirUtf8(), EqualIgnoringCaseByUserLocale);
     ::SetTimer(hwnd(), kDefaultCheckTimerId, kDefaultCheckIntervalMs, nullptr);
     RunHandler([this] { OnCreate(); });
 }

@@ -5,6 +5,7 @@
 #include "base/exception.h"
 #include "base/message_dispatching_wait_win.h"
 #include "base/system_message_win.h"
+#include "base/utf8_text_win.h"
 #include "base/win_handles_win.h"
 #include "settings/process_facts_win.h"
 
@@ -37,23 +38,26 @@ class DisabledWindow {
 }  // namespace
 
 std::uint32_t RunasLauncher::RunElevated(const std::string& arguments) {
-    const std::string program = program_.empty() ? GetExePath() : program_;
+    // Wide, so that a path with characters outside the ANSI code page names this very file, and the command line
+    // the consent prompt shows is the one the elevated copy reads.
+    const std::wstring program = WideFromUtf8(program_.empty() ? GetExePathUtf8() : program_);
     if (program.empty())
         RaiseSystemError(::GetLastError());
+    const std::wstring parameters = WideFromUtf8(arguments);
     HWND owner = owner_ ? owner_() : nullptr;
 
-    SHELLEXECUTEINFOA run{};
+    SHELLEXECUTEINFOW run{};
     run.cbSize = sizeof(run);
     // No error box of the shell's own: the caller reports the failure once, in its words.
     run.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI | SEE_MASK_NOASYNC;
     run.hwnd = owner;
-    run.lpVerb = "runas";
+    run.lpVerb = L"runas";
     run.lpFile = program.c_str();
-    run.lpParameters = arguments.c_str();
+    run.lpParameters = parameters.c_str();
     run.nShow = SW_HIDE;
     // The consent prompt waits inside this call; the window takes no input until the run has ended.
     const DisabledWindow disabled(owner);
-    if (!::ShellExecuteExA(&run)) {
+    if (!::ShellExecuteExW(&run)) {
         const DWORD code = ::GetLastError();
         if (code == ERROR_CANCELLED)
             throw EElevationDeclined();

@@ -17,7 +17,7 @@ class RunasLauncher : public ActionLauncher {
     // How long a run may take before the window stops waiting for it and reports so.
     static constexpr std::chrono::milliseconds kLongestRun{120000};
 
-    // program: the executable to run, this process's own when empty (tests name the real program).
+    // program: the executable to run in UTF-8, this process's own when empty (tests name the real program).
     explicit RunasLauncher(std::function<HWND()> owner, std::string program = "")
         : owner_(std::move(owner)), program_(std::move(program)) {}
     std::uint32_t RunElevated(const std::string& arguments) override;

@@ -9,7 +9,7 @@ constexpr int kWindowTextBufferSize = 256;
 }
 
 std::string DefaultAppTitleOfProcess() {
-    std::string path = GetExePath();
+    std::string path = GetExePathAnsi();
     ::OemToCharBuffA(path.c_str(), path.data(), static_cast<DWORD>(path.size()));
     return DefaultAppTitle(path, [](char* text, size_t length) { ::CharLowerBuffA(text, static_cast<DWORD>(length)); });
 }

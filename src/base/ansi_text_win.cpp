@@ -3,6 +3,8 @@
 #include <climits>
 #include <new>
 
+#include "base/utf8_text_win.h"
+
 namespace quillcrest {
 
 std::wstring WideFromAnsi(const std::string& text) {
@@ -27,6 +29,11 @@ std::string AnsiFromWide(const wchar_t* text, std::size_t length) {
     std::string ansi(static_cast<std::size_t>(size), '\0');
     ::WideCharToMultiByte(CP_ACP, 0, text, sourceLength, &ansi[0], size, nullptr, nullptr);
     return ansi;
+}
+
+std::string AnsiFromUtf8(const std::string& text) {
+    const std::wstring wide = WideFromUtf8(text);
+    return AnsiFromWide(wide.data(), wide.size());
 }
 
 std::string AnsiFromBstr(BSTR text) {

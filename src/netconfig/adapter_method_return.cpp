@@ -90,4 +90,11 @@ std::string AdapterMethodReturnText(std::uint32_t returnCode) {
     return "The adapter refused the change (code " + std::to_string(returnCode) + ")";
 }
 
+void AddAdapterMethodAnswer(DnsChangeOutcome& outcome, const std::string& settingId, std::uint32_t returnCode) {
+    if (returnCode == kAdapterMethodDoneRestartNeeded)
+        outcome.restartNeeded = true;
+    else if (!AdapterMethodSucceeded(returnCode))
+        outcome.refusals.push_back({settingId, returnCode, AdapterMethodReturnText(returnCode)});
+}
+
 }  // namespace quillcrest

@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <string>
 
+#include "netconfig/dns_change_outcome.h"
+
 namespace quillcrest {
 
 // Return values of the methods of Win32_NetworkAdapterConfiguration, SetDNSServerSearchOrder among them.
@@ -24,5 +26,9 @@ bool AdapterMethodSucceeded(std::uint32_t returnCode);
 // What a refusing return value means, in words for the user ("Access denied"); a value the documentation does
 // not list is named by its number. kAdapterMethodMissing and kAdapterMethodCallFailed have sentences of their own.
 std::string AdapterMethodReturnText(std::uint32_t returnCode);
+
+// Adds what one adapter's return value means to the outcome: nothing for done, the restart for 1, otherwise a
+// refusal of that adapter with the value and its meaning.
+void AddAdapterMethodAnswer(DnsChangeOutcome& outcome, const std::string& settingId, std::uint32_t returnCode);
 
 }  // namespace quillcrest

@@ -9,18 +9,38 @@
 #include "netconfig/adapter_method_return.h"
 #include "netconfig/adaptor_dns_query.h"
 #include "netconfig/com_error.h"
-#include "netconfig/dispatch_call_win.h"
 #include "netconfig/hresult_check_win.h"
-#include "netconfig/wmi_moniker_win.h"
+#include "netconfig/wmi_connection_win.h"
 
 namespace quillcrest {
 namespace {
 
-constexpr LONG kFirstServerIndex = 1;
+constexpr const wchar_t* kAdapterClass = L"Win32_NetworkAdapterConfiguration";
+constexpr const wchar_t* kMethod = L"SetDNSServerSearchOrder";
+constexpr const wchar_t* kServersParameter = L"DNSServerSearchOrder";
+constexpr const wchar_t* kReturnValue = L"ReturnValue";
+constexpr const wchar_t* kObjectPath = L"__PATH";
+constexpr const wchar_t* kQueryLanguage = L"WQL";
+constexpr long kQueryFlags = WBEM_FLAG_RETURN_IMMEDIATELY | WBEM_FLAG_FORWARD_ONLY;
+constexpr LONG kFirstServerIndex = 0;
 constexpr ULONG kOneAtATime = 1;
 
-// The method's single argument: an array of strings indexed from 1.
-UniqueSafeArray ServerArray(const std::vector<std::string>& servers) {
+UniqueBstr Bstr(const wchar_t* text) {
+    UniqueBstr bstr(::SysAllocString(text));
+    if (!bstr)
+        throw std::bad_alloc();
+    return bstr;
+}
+
+// The method's in-parameter: the servers as an array of strings, primary first. With no servers it stays null,
+// the documented way to call the method without its parameter, which hands the adapter back to DHCP.
+UniqueVariant ServerList(const std::vector<std::string>& servers) {
+    UniqueVariant list;
+    VARIANT* value = list.put();
+    if (servers.empty()) {
+        value->vt = VT_NULL;
+        return list;
+    }
     if (servers.size() > static_cast<std::size_t>(LONG_MAX))
         throw std::bad_alloc();
     SAFEARRAYBOUND bound = {static_cast<ULONG>(servers.size()), kFirstServerIndex};
@@ -32,12 +52,50 @@ UniqueSafeArray ServerArray(const std::vector<std::string>& servers) {
         const UniqueBstr text = BstrFromAnsi(servers[i]);
         CheckCom(::SafeArrayPutElement(array.get(), &index, text.get()));  // stores a copy
     }
-    return array;
+    value->parray = array.release();
+    value->vt = VT_ARRAY | VT_BSTR;
+    return list;
 }
 
-// The method's return value, a uint32 that scripting hands over as a signed VT_I4; a missing or non-numeric
-// one is no sign of success.
-std::uint32_t ReturnValue(const UniqueVariant& result) {
+// The in-parameters of the method, an instance of the class's own signature for it. A class without the method
+// (WMI on a system that lacks it) fails here, and so does each adapter that would be called.
+Microsoft::WRL::ComPtr<IWbemClassObject> MethodInput(IWbemServices* services, const std::vector<std::string>& servers) {
+    Microsoft::WRL::ComPtr<IWbemClassObject> adapterClass;
+    CheckCom(services->GetObject(Bstr(kAdapterClass).get(), 0, nullptr, &adapterClass, nullptr));
+    Microsoft::WRL::ComPtr<IWbemClassObject> signature;
+    CheckCom(adapterClass->GetMethod(kMethod, 0, &signature, nullptr));
+    if (!signature)
+        RaiseComError(WBEM_E_INVALID_METHOD_PARAMETERS);
+    Microsoft::WRL::ComPtr<IWbemClassObject> input;
+    CheckCom(signature->SpawnInstance(0, &input));
+    UniqueVariant list = ServerList(servers);
+    VARIANT value = list.release();
+    const HRESULT put = input->Put(kServersParameter, 0, &value, 0);
+    ::VariantClear(&value);
+    CheckCom(put);
+    return input;
+}
+
+// The object path of one adapter the query found, which names it to ExecMethod.
+UniqueBstr ObjectPath(IWbemClassObject* adapter) {
+    UniqueVariant path;
+    CheckCom(adapter->Get(kObjectPath, 0, path.put(), nullptr, nullptr));
+    if (path.get().vt != VT_BSTR || path.get().bstrVal == nullptr)
+        RaiseComError(WBEM_E_INVALID_OBJECT_PATH);
+    UniqueBstr copy(::SysAllocStringLen(path.get().bstrVal, ::SysStringLen(path.get().bstrVal)));
+    if (!copy)
+        throw std::bad_alloc();
+    return copy;
+}
+
+// The method's return value, a uint32 that WMI hands over as VT_I4; a missing or non-numeric one is no sign of
+// success.
+std::uint32_t ReturnValue(IWbemClassObject* output) {
+    if (output == nullptr)
+        return kAdapterMethodCallFailed;
+    UniqueVariant result;
+    if (FAILED(output->Get(kReturnValue, 0, result.put(), nullptr, nullptr)))
+        return kAdapterMethodCallFailed;
     // VT_EMPTY would convert to 0, which is "done".
     if (result.get().vt == VT_EMPTY || result.get().vt == VT_NULL)
         return kAdapterMethodCallFailed;
@@ -48,63 +106,51 @@ std::uint32_t ReturnValue(const UniqueVariant& result) {
     return static_cast<std::uint32_t>(number.lVal);
 }
 
-// With servers, the array travels by reference as VT_BYREF|VT_VARIANT pointing at a variant that holds
-// VT_ARRAY|VT_BSTR: the form script hosts pass a variable in, which WMI's scripting layer reads. Without
-// servers the argument is left out (VT_ERROR, DISP_E_PARAMNOTFOUND), which clears the static list.
-std::uint32_t CallSetDnsServerSearchOrder(IDispatch* adapter, const std::vector<std::string>& servers) {
-    UniqueVariant list;
-    VARIANT argument;
-    ::VariantInit(&argument);
-    if (servers.empty()) {
-        argument.vt = VT_ERROR;
-        argument.scode = DISP_E_PARAMNOTFOUND;
-    } else {
-        VARIANT* held = list.put();
-        held->parray = ServerArray(servers).release();
-        held->vt = VT_ARRAY | VT_BSTR;
-        argument.vt = VT_BYREF | VT_VARIANT;
-        argument.pvarVal = held;
-    }
-    return ReturnValue(InvokeMethod(adapter, L"SetDNSServerSearchOrder", &argument, 1));
+std::uint32_t CallSetDnsServerSearchOrder(IWbemServices* services, IWbemClassObject* adapter, IWbemClassObject* input) {
+    const UniqueBstr path = ObjectPath(adapter);
+    Microsoft::WRL::ComPtr<IWbemClassObject> output;
+    CheckCom(services->ExecMethod(path.get(), Bstr(kMethod).get(), 0, nullptr, input, &output, nullptr));
+    return ReturnValue(output.Get());
+}
+
+Microsoft::WRL::ComPtr<IWbemServices> ConnectFreshly() {
+    return ConnectToLocalCimv2(RaiseComError);
 }
 
 }  // namespace
 
 DnsChangeOutcome SetAdaptorDNS(const std::string& settingId,
                                const std::vector<std::string>& servers,
-                               const WmiServicesBinder& bindServices) {
-    const Microsoft::WRL::ComPtr<IDispatch> services = bindServices();
+                               const WmiServicesConnector& connect) {
+    const Microsoft::WRL::ComPtr<IWbemServices> services = connect();
     if (!services)
         RaiseComError(E_POINTER);
 
-    const UniqueBstr query = BstrFromAnsi(AdaptorDnsQuery(settingId));
-    VARIANT queryArgument;
-    ::VariantInit(&queryArgument);
-    queryArgument.vt = VT_BSTR;
-    queryArgument.bstrVal = query.get();  // still owned by `query`
-    const UniqueVariant resultSet = InvokeMethod(services.Get(), L"ExecQuery", &queryArgument, 1);
-    const Microsoft::WRL::ComPtr<IDispatch> adapters = DispatchFromVariant(resultSet.get());
+    Microsoft::WRL::ComPtr<IEnumWbemClassObject> adapters;
+    CheckCom(services->ExecQuery(Bstr(kQueryLanguage).get(), BstrFromAnsi(AdaptorDnsQuery(settingId)).get(),
+                                 kQueryFlags, nullptr, &adapters));
     if (!adapters)
-        RaiseComError(DISP_E_TYPEMISMATCH);
+        RaiseComError(E_POINTER);
 
-    const Microsoft::WRL::ComPtr<IEnumVARIANT> walk = NewEnum(adapters.Get());
     DnsChangeOutcome outcome;
+    // Made for the first adapter found and passed to every one: the method does not change it.
+    Microsoft::WRL::ComPtr<IWbemClassObject> input;
     while (true) {
-        UniqueVariant item;
-        ULONG fetched = 0;
-        if (walk->Next(kOneAtATime, item.put(), &fetched) != S_OK || fetched != kOneAtATime)
+        Microsoft::WRL::ComPtr<IWbemClassObject> adapter;
+        ULONG returned = 0;
+        // A failure to fetch is the query's own failure (it runs as it is walked), not "no further adapter".
+        const HRESULT fetched = adapters->Next(WBEM_INFINITE, kOneAtATime, &adapter, &returned);
+        CheckCom(fetched);
+        if (fetched != WBEM_S_NO_ERROR || returned != kOneAtATime || !adapter)
             break;
-        const Microsoft::WRL::ComPtr<IDispatch> adapter = DispatchFromVariant(item.get());
-        if (!adapter)
-            continue;
         // One adapter refusing must not keep the others matched by the query from their change.
         try {
-            const std::uint32_t code = CallSetDnsServerSearchOrder(adapter.Get(), servers);
-            if (code == kAdapterMethodDoneRestartNeeded)
-                outcome.restartNeeded = true;
-            else if (!AdapterMethodSucceeded(code))
-                outcome.refusals.push_back({settingId, code, AdapterMethodReturnText(code)});
+            if (!input)
+                input = MethodInput(services.Get(), servers);
+            AddAdapterMethodAnswer(outcome, settingId,
+                                   CallSetDnsServerSearchOrder(services.Get(), adapter.Get(), input.Get()));
         } catch (const EComError& error) {
+            // A method the system does not have, or a call it refused, in words a person can read.
             outcome.refusals.push_back(RefusalOfFailedCall(settingId, error.code(), error.what()));
         } catch (const std::exception& error) {
             outcome.refusals.push_back({settingId, kAdapterMethodCallFailed, error.what()});
@@ -114,7 +160,8 @@ DnsChangeOutcome SetAdaptorDNS(const std::string& settingId,
 }
 
 DnsChangeOutcome SetAdaptorDNS(const std::string& settingId, const std::vector<std::string>& servers) {
-    return SetAdaptorDNS(settingId, servers, BindWmiServices);
+    // WMI is reached afresh for each change: changes are few and far between, and nothing is held meanwhile.
+    return SetAdaptorDNS(settingId, servers, ConnectFreshly);
 }
 
 }  // namespace quillcrest

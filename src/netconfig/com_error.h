@@ -7,7 +7,7 @@
 
 namespace quillcrest {
 
-// A failed COM or automation call outside the WMI query layer (moniker binding, IDispatch calls).
+// A failed COM call outside the WMI query layer (the DNS change path).
 class EComError : public Exception {
   public:
     EComError(std::uint32_t code, const std::string& message) : Exception(message), code_(code) {}

@@ -2,8 +2,8 @@
 
 #include <shellapi.h>
 
-#include "widgets/application_window_win.h"
 #include "settings/process_facts_win.h"
+#include "widgets/application_window_win.h"
 
 namespace quillcrest {
 namespace {
@@ -21,8 +21,10 @@ void FlushDNSCache(HWND owner, const std::string& systemDirectory, const ShellLa
         if (systemDirectory.empty() || !launch)
             return;
         const std::string interpreter = systemDirectory + kInterpreter;
+        // cmd looks for "ipconfig" in its working directory before the system folder, and an inherited one may be
+        // the program's own folder: started in the system folder, it finds the system's ipconfig first.
         // The launch result is of no use: nobody is told whether the cache was emptied.
-        launch(owner, kVerb, interpreter.c_str(), kFlushParameters, nullptr, SW_HIDE);
+        launch(owner, kVerb, interpreter.c_str(), kFlushParameters, systemDirectory.c_str(), SW_HIDE);
     } catch (...) {
     }
 }

@@ -15,7 +15,8 @@ using ShellLauncher = std::function<HINSTANCE(HWND owner,
                                               const char* directory,
                                               int showCommand)>;
 
-// Empties the resolver cache by starting "cmd.exe /C ipconfig /flushdns" hidden from the system folder.
+// Empties the resolver cache by starting "cmd.exe /C ipconfig /flushdns" hidden from the system folder, with
+// the system folder as its working directory.
 // Returns at once without waiting for the command; never raises.
 void FlushDNSCache();
 // With the application window as owner and the system folder, but another launcher.

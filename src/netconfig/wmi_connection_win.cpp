@@ -10,26 +10,32 @@ constexpr const wchar_t* kNamespace = L"root\\cimv2";
 
 }  // namespace
 
-IWbemServices* WmiConnection::services() {
-    if (services_)
-        return services_.Get();
-
+Microsoft::WRL::ComPtr<IWbemServices> ConnectToLocalCimv2(WmiFailureRaiser raise) {
+    const auto check = [raise](HRESULT result) {
+        if (FAILED(result))
+            raise(result);
+    };
     Microsoft::WRL::ComPtr<IWbemLocator> locator;
-    CheckWmi(::CoCreateInstance(CLSID_WbemLocator, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&locator)));
+    check(::CoCreateInstance(CLSID_WbemLocator, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&locator)));
     const UniqueBstr nameSpace(::SysAllocString(kNamespace));
     if (!nameSpace)
-        RaiseWmiError(E_OUTOFMEMORY);
+        raise(E_OUTOFMEMORY);
     Microsoft::WRL::ComPtr<IWbemServices> services;
     // No user, password, locale or authority: the caller's own identity on the local computer.
-    CheckWmi(locator->ConnectServer(nameSpace.get(), nullptr, nullptr, nullptr, 0, nullptr, nullptr, &services));
+    check(locator->ConnectServer(nameSpace.get(), nullptr, nullptr, nullptr, 0, nullptr, nullptr, &services));
     // Providers act on our behalf only at impersonation level; an in-process server has no proxy to set
     // and answers E_NOINTERFACE, which is no failure.
     const HRESULT blanket =
         ::CoSetProxyBlanket(services.Get(), RPC_C_AUTHN_WINNT, RPC_C_AUTHZ_NONE, nullptr, RPC_C_AUTHN_LEVEL_CALL,
                             RPC_C_IMP_LEVEL_IMPERSONATE, nullptr, EOAC_NONE);
     if (blanket != E_NOINTERFACE)
-        CheckWmi(blanket);
-    services_ = services;
+        check(blanket);
+    return services;
+}
+
+IWbemServices* WmiConnection::services() {
+    if (!services_)
+        services_ = ConnectToLocalCimv2(RaiseWmiError);
     return services_.Get();
 }
 

@@ -1,10 +1,17 @@
 #pragma once
 
-#include <wbemidl.h>
 #include <windows.h>
+#include <wbemidl.h>
 #include <wrl/client.h>
 
 namespace quillcrest {
+
+// Raises the caller's kind of error for a failing HRESULT; never returns.
+using WmiFailureRaiser = void (*)(HRESULT result);
+
+// Connects to WMI's "root\cimv2" namespace on the local computer through the WMI locator class, under the current
+// user's identity, with the proxy set to impersonate. raise is called with the HRESULT of a failing step.
+Microsoft::WRL::ComPtr<IWbemServices> ConnectToLocalCimv2(WmiFailureRaiser raise);
 
 // The connection to WMI's "root\cimv2" namespace on the local computer, under the current user's identity.
 // It is made by the first query that needs it and then kept for the rest of the run.

@@ -31,7 +31,7 @@ class WritableFile {
     virtual void Close() = 0;
 };
 
-// The few file operations the watch needs. Every operation but Exists and Remove raises EFileError.
+// The few file operations the watch needs. Every operation but Exists and Remove raises EFileError. Paths are UTF-8.
 class FileSystem {
   public:
     virtual ~FileSystem() = default;

@@ -5,7 +5,9 @@
 #include <algorithm>
 #include <utility>
 
+#include "base/ansi_text_win.h"
 #include "base/system_message_win.h"
+#include "base/utf8_text_win.h"
 #include "base/win_handles_win.h"
 
 namespace quillcrest {
@@ -14,15 +16,17 @@ namespace {
 // Largest piece handed to one ReadFile or WriteFile call, whose lengths are DWORDs.
 constexpr std::size_t kChunkBytes = 1 << 20;
 
+// path is UTF-8; the message is one of the program's texts, in the ANSI code page.
 [[noreturn]] void RaiseFileError(const std::string& action, const std::string& path, DWORD code) {
-    std::string message = "Cannot " + action + " \"" + path + "\"";
+    std::string message = "Cannot " + action + " \"" + AnsiFromUtf8(path) + "\"";
     const std::string cause = SystemMessageText(code);
     message += cause.empty() ? " (error " + std::to_string(code) + ")" : ": " + cause;
     throw EFileError(message, code);
 }
 
 UniqueFile OpenFile(const std::string& path, DWORD access, DWORD share, DWORD disposition) {
-    return UniqueFile(::CreateFileA(path.c_str(), access, share, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr));
+    return UniqueFile(
+        ::CreateFileW(WideFromUtf8(path).c_str(), access, share, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr));
 }
 
 class WinWritableFile : public WritableFile {
@@ -80,7 +84,7 @@ std::optional<std::string> WinFileSystem::ReadWhole(const std::string& path) {
 }
 
 bool WinFileSystem::Exists(const std::string& path) {
-    return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+    return ::GetFileAttributesW(WideFromUtf8(path).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
 std::unique_ptr<WritableFile> WinFileSystem::CreateForWriting(const std::string& path) {
@@ -91,12 +95,13 @@ std::unique_ptr<WritableFile> WinFileSystem::CreateForWriting(const std::string&
 }
 
 void WinFileSystem::MoveReplacing(const std::string& from, const std::string& to) {
-    if (!::MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+    if (!::MoveFileExW(WideFromUtf8(from).c_str(), WideFromUtf8(to).c_str(),
+                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
         RaiseFileError("replace", to, ::GetLastError());
 }
 
 void WinFileSystem::Remove(const std::string& path) noexcept {
-    ::DeleteFileA(path.c_str());
+    ::DeleteFileW(WideFromUtf8(path).c_str());
 }
 
 }  // namespace quillcrest

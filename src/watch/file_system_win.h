@@ -4,7 +4,8 @@
 
 namespace quillcrest {
 
-// FileSystem on the Win32 file functions, with paths in the system's single-byte code page.
+// FileSystem on the Win32 file functions. Paths are UTF-8 and reach the W functions whole, so a folder named in
+// characters outside the ANSI code page works like any other.
 class WinFileSystem : public FileSystem {
   public:
     std::optional<std::string> ReadWhole(const std::string& path) override;

@@ -960,6 +960,8 @@ lookup_tool_warns_and_opens_only_web_links() {
 source "$QC_ROOT/tests/e2e/dns_change_cases.sh"
 # Every window at 100, 125, 150 and 200 % display scale.
 source "$QC_ROOT/tests/e2e/display_scale_cases.sh"
+# DLLs planted beside the program.
+source "$QC_ROOT/tests/e2e/planted_dll_cases.sh"
 
 for case in main_window_shows_centred_with_its_controls second_copy_exits_at_once_without_a_window \
     renamed_copy_runs_beside_and_both_close_with_code_0 run_entry_in_other_case_keeps_window_hidden \
@@ -982,7 +984,8 @@ for case in main_window_shows_centred_with_its_controls second_copy_exits_at_onc
     elevated_start_changes_in_process_and_reports_the_refusal \
     runas_copy_shows_the_change_and_no_declines runas_copy_makes_the_change_on_yes \
     runas_copy_refuses_a_malformed_order_without_a_window runas_copy_appends_the_allowed_list_beside_itself \
-    dns_setting_written_raises_the_alert_within_2_s every_window_scales_with_the_display_density; do
+    dns_setting_written_raises_the_alert_within_2_s every_window_scales_with_the_display_density \
+    planted_dlls_beside_the_program_are_never_loaded; do
     # QC_E2E_ONLY names the cases to run while working on a few of them.
     [ -n "${QC_E2E_ONLY:-}" ] && [[ " $QC_E2E_ONLY " != *" $case "* ]] && continue
     run_case "$case"

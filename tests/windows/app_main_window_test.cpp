@@ -87,7 +87,7 @@ TEST(GateMessagesTest, AdministratorMessageIsTheSystemsText) {
 // A folder where the allowed list should be: reading the list fails, and the watch runs on and reports it.
 class UnreadableAllowedList {
   public:
-    UnreadableAllowedList() : path_(GetExeDir() + AllowedList::kFileName) {
+    UnreadableAllowedList() : path_(GetExeDirUtf8() + AllowedList::kFileName) {
         created_ = ::CreateDirectoryA(path_.c_str(), nullptr) != FALSE;
     }
     ~UnreadableAllowedList() {

@@ -9,6 +9,7 @@
 #include "app/program_protection_win.h"
 #include "app/protection_rules.h"
 #include "base/ansi_text_win.h"
+#include "base/utf8_text_win.h"
 #include "base/win_handles_win.h"
 #include "settings/process_facts_win.h"
 #include "support/app_protection_rows.h"
@@ -51,8 +52,8 @@ INSTANTIATE_TEST_SUITE_P(Descriptors,
 // Wine derives a file's descriptor from its Unix mode: the Wine user owns every file and folder with full
 // access, so nothing there is protected.
 TEST(AppFileSecurityOnDiskTest, WineFoldersAndFilesBelongToTheUserAndAreNeverProtected) {
-    const std::wstring folder = WideFromAnsi(GetExeDir().substr(0, GetExeDir().size() - 1));
-    const std::wstring program = WideFromAnsi(GetExePath());
+    const std::wstring folder = WideFromUtf8(GetExeDirUtf8().substr(0, GetExeDirUtf8().size() - 1));
+    const std::wstring program = WideFromUtf8(GetExePathUtf8());
     for (const std::wstring& path : {folder, program}) {
         SCOPED_TRACE(AnsiFromWide(path.c_str(), path.size()));
         const FileSecurity security = ReadFileSecurity(path);
@@ -64,13 +65,13 @@ TEST(AppFileSecurityOnDiskTest, WineFoldersAndFilesBelongToTheUserAndAreNeverPro
 }
 
 TEST(AppFileSecurityOnDiskTest, MissingPathCannotBeRead) {
-    const std::wstring missing = WideFromAnsi(GetExeDir()) + L"no such folder\\Quillcrest.exe";
+    const std::wstring missing = WideFromUtf8(GetExeDirUtf8()) + L"no such folder\\Quillcrest.exe";
     EXPECT_FALSE(ReadFileSecurity(missing).readable);
 }
 
 TEST(AppFileSecurityOnDiskTest, SystemProtectionNamesTheFolderOfTheExecutable) {
-    const std::string folder = GetExeDir().substr(0, GetExeDir().size() - 1);
-    SystemProgramProtection protection(WideFromAnsi(GetExePath()));
+    const std::string folder = GetExeDirUtf8().substr(0, GetExeDirUtf8().size() - 1);
+    SystemProgramProtection protection(WideFromUtf8(GetExePathUtf8()));
     const ProtectionVerdict verdict = protection.Check();
     EXPECT_FALSE(verdict.isProtected);
     EXPECT_EQ(verdict.reason, "its folder \"" + folder + "\" can be changed without administrator rights");

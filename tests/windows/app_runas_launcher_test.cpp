@@ -37,7 +37,7 @@ constexpr UINT kTickMs = 10;
 
 // The real program beside the test binary (the build makes both in one folder).
 std::string ProgramPath() {
-    return GetExeDir() + "Quillcrest.exe";
+    return GetExeDirUtf8() + "Quillcrest.exe";
 }
 
 // A plain top-level window that counts its timer ticks and notes whether it could take input at each.
@@ -181,7 +181,7 @@ TEST_F(RunasLauncherTest, NoInTheWindowChangesNothingAndReadsAsDeclined) {
 
 // The list joins the allowed list beside the program, with no window to answer.
 TEST_F(RunasLauncherTest, AllowedListActionAppendsToTheListBesideTheProgram) {
-    const std::string path = GetExeDir() + "AllowedDNS.txt";
+    const std::string path = GetExeDirUtf8() + "AllowedDNS.txt";
     ::DeleteFileA(path.c_str());
     {
         std::ofstream existing(path, std::ios::binary);

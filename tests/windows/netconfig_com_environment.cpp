@@ -3,14 +3,18 @@
 #include <windows.h>
 
 #include <objbase.h>
+#include <sddl.h>
 
+#include <algorithm>
 #include <cstring>
 #include <functional>
 #include <memory>
+#include <string>
 #include <thread>
 #include <vector>
 
 #include "base/com_setup_win.h"
+#include "base/win_handles_win.h"
 
 namespace quillcrest {
 namespace {
@@ -35,9 +39,93 @@ void OnFreshThread(const std::function<void()>& body) {
     std::thread(body).join();
 }
 
+std::string SidText(PSID sid) {
+    LPSTR text = nullptr;
+    if (sid == nullptr || !::ConvertSidToStringSidA(sid, &text))
+        return "<none>";
+    const UniqueLocal owner(text);
+    return text;
+}
+
+// One entry of an access list: whom it names, what kind it is and what it grants.
+struct AccessEntry {
+    std::string sid;
+    BYTE type;
+    DWORD rights;
+
+    bool operator<(const AccessEntry& other) const { return sid < other.sid; }
+    bool operator==(const AccessEntry& other) const {
+        return sid == other.sid && type == other.type && rights == other.rights;
+    }
+};
+
+void PrintTo(const AccessEntry& entry, std::ostream* out) {
+    *out << entry.sid << " type " << static_cast<int>(entry.type) << " rights " << entry.rights;
+}
+
+// What a security descriptor said at the moment it was handed over.
+struct DescriptorFacts {
+    bool given = false;
+    bool valid = false;
+    bool selfRelative = false;
+    std::string owner;
+    std::string group;
+    bool hasAccessList = false;
+    std::vector<AccessEntry> entries;  // sorted by SID
+};
+
+DescriptorFacts FactsOf(PSECURITY_DESCRIPTOR descriptor) {
+    DescriptorFacts facts;
+    if (descriptor == nullptr)
+        return facts;
+    facts.given = true;
+    facts.valid = ::IsValidSecurityDescriptor(descriptor) != FALSE;
+    SECURITY_DESCRIPTOR_CONTROL control = 0;
+    DWORD revision = 0;
+    ::GetSecurityDescriptorControl(descriptor, &control, &revision);
+    facts.selfRelative = (control & SE_SELF_RELATIVE) != 0;
+    PSID sid = nullptr;
+    BOOL defaulted = FALSE;
+    if (::GetSecurityDescriptorOwner(descriptor, &sid, &defaulted))
+        facts.owner = SidText(sid);
+    if (::GetSecurityDescriptorGroup(descriptor, &sid, &defaulted))
+        facts.group = SidText(sid);
+    BOOL present = FALSE;
+    PACL acl = nullptr;
+    if (::GetSecurityDescriptorDacl(descriptor, &present, &acl, &defaulted) && present && acl) {
+        facts.hasAccessList = true;
+        for (DWORD i = 0; i < acl->AceCount; ++i) {
+            void* ace = nullptr;
+            if (!::GetAce(acl, i, &ace))
+                continue;
+            const auto* header = static_cast<const ACE_HEADER*>(ace);
+            if (header->AceType == ACCESS_ALLOWED_ACE_TYPE || header->AceType == ACCESS_DENIED_ACE_TYPE) {
+                auto* allowed = static_cast<ACCESS_ALLOWED_ACE*>(ace);
+                facts.entries.push_back({SidText(&allowed->SidStart), header->AceType, allowed->Mask});
+            } else {
+                facts.entries.push_back({"<other kind>", header->AceType, 0});
+            }
+        }
+        std::sort(facts.entries.begin(), facts.entries.end());
+    }
+    return facts;
+}
+
+std::string ProcessUserSidText() {
+    HANDLE opened = nullptr;
+    if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, &opened))
+        return "<no token>";
+    const UniqueKernelHandle token(opened);
+    BYTE buffer[256] = {};
+    DWORD size = 0;
+    if (!::GetTokenInformation(token.get(), TokenUser, buffer, sizeof buffer, &size))
+        return "<no user>";
+    return SidText(reinterpret_cast<TOKEN_USER*>(buffer)->User.Sid);
+}
+
 // One CoInitializeSecurity call as it left the program, and what the platform answered.
 struct SecurityCall {
-    PSECURITY_DESCRIPTOR descriptor;
+    DescriptorFacts descriptor;
     LONG authenticationServices;
     DWORD authenticationLevel;
     DWORD impersonationLevel;
@@ -111,8 +199,8 @@ class SecurityCallRecorder {
                                  void* reserved3) {
         const HRESULT answer = original_(descriptor, authenticationServices, services, reserved1, authenticationLevel,
                                          impersonationLevel, authenticationList, capabilities, reserved3);
-        calls_.push_back(
-            {descriptor, authenticationServices, authenticationLevel, impersonationLevel, capabilities, answer});
+        calls_.push_back({FactsOf(descriptor), authenticationServices, authenticationLevel, impersonationLevel,
+                          capabilities, answer});
         return answer;
     }
 
@@ -128,23 +216,61 @@ TEST(ComSetupTest, FirstSetUpOfTheProcessChoosesItsSecurity) {
     EXPECT_EQ(first->securityResult(), S_OK);
 }
 
+// A set-up of its own on a fresh thread, as its one call of CoInitializeSecurity left the program.
+struct RecordedSetUp {
+    std::size_t calls = 0;
+    SecurityCall call{};
+    HRESULT securityResult = E_FAIL;
+};
+
+RecordedSetUp SetUpOnAFreshThread() {
+    RecordedSetUp recorded;
+    OnFreshThread([&recorded] {
+        const SecurityCallRecorder recorder;
+        if (!recorder.installed())
+            return;
+        const ComSetup setup;
+        recorded.calls = recorder.calls().size();
+        if (!recorder.calls().empty())
+            recorded.call = recorder.calls().front();
+        recorded.securityResult = setup.securityResult();
+    });
+    return recorded;
+}
+
 // Without impersonation WMI may read the network configuration but refuses to change it.
 TEST(ComSetupTest, AsksForImpersonationWithDefaultAuthentication) {
-    OnFreshThread([] {
-        const SecurityCallRecorder recorder;
-        ASSERT_TRUE(recorder.installed()) << "the test program does not import CoInitializeSecurity";
-        const ComSetup setup;
-        ASSERT_EQ(recorder.calls().size(), 1u);
-        const SecurityCall& call = recorder.calls().front();
-        EXPECT_EQ(call.impersonationLevel, static_cast<DWORD>(RPC_C_IMP_LEVEL_IMPERSONATE));
-        EXPECT_EQ(call.authenticationLevel, static_cast<DWORD>(RPC_C_AUTHN_LEVEL_DEFAULT));
-        EXPECT_EQ(call.authenticationServices, -1);
-        EXPECT_EQ(call.capabilities, static_cast<DWORD>(EOAC_NONE));
-        EXPECT_EQ(call.descriptor, nullptr);
-        // Security was chosen already by the first set-up (Windows answers RPC_E_TOO_LATE; Wine answers S_OK):
-        // the set-up reports the platform's answer as it came.
-        EXPECT_EQ(setup.securityResult(), call.answer);
-    });
+    const RecordedSetUp setUp = SetUpOnAFreshThread();
+    ASSERT_EQ(setUp.calls, 1u) << "the set-up's CoInitializeSecurity was not seen";
+    EXPECT_EQ(setUp.call.impersonationLevel, static_cast<DWORD>(RPC_C_IMP_LEVEL_IMPERSONATE));
+    EXPECT_EQ(setUp.call.authenticationLevel, static_cast<DWORD>(RPC_C_AUTHN_LEVEL_DEFAULT));
+    EXPECT_EQ(setUp.call.authenticationServices, -1);
+    EXPECT_EQ(setUp.call.capabilities, static_cast<DWORD>(EOAC_NONE));
+    // Security was chosen already by the first set-up (Windows answers RPC_E_TOO_LATE; Wine answers S_OK):
+    // the set-up reports the platform's answer as it came.
+    EXPECT_EQ(setUp.securityResult, setUp.call.answer);
+}
+
+// The process may run with administrator rights: a null descriptor would let any caller into its COM objects.
+TEST(ComSetupTest, OnlyTheUserSystemAndAdministratorsMayCallIn) {
+    const RecordedSetUp setUp = SetUpOnAFreshThread();
+    ASSERT_EQ(setUp.calls, 1u) << "the set-up's CoInitializeSecurity was not seen";
+    const DescriptorFacts& descriptor = setUp.call.descriptor;
+    ASSERT_TRUE(descriptor.given);
+    EXPECT_TRUE(descriptor.valid);
+    EXPECT_FALSE(descriptor.selfRelative) << "COM takes an absolute descriptor only";
+    const std::string user = ProcessUserSidText();
+    EXPECT_EQ(descriptor.owner, user);
+    EXPECT_EQ(descriptor.group, user);
+    ASSERT_TRUE(descriptor.hasAccessList) << "no access list lets everyone in";
+    constexpr DWORD kCallIn = COM_RIGHTS_EXECUTE | COM_RIGHTS_EXECUTE_LOCAL;
+    std::vector<AccessEntry> expected = {
+        {user, ACCESS_ALLOWED_ACE_TYPE, kCallIn},
+        {"S-1-5-18", ACCESS_ALLOWED_ACE_TYPE, kCallIn},
+        {"S-1-5-32-544", ACCESS_ALLOWED_ACE_TYPE, kCallIn},
+    };
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(descriptor.entries, expected);
 }
 
 TEST(ComSetupTest, EntersApartmentAndLeavesItAgain) {

@@ -22,7 +22,7 @@ TEST(SettingsProcessFactsTest, SysDirNamesAnExistingFolderWithoutTrailingSeparat
 }
 
 TEST(SettingsProcessFactsTest, ExeDirEndsWithSeparatorAndHoldsTheRunningProgram) {
-    const std::string folder = GetExeDir();
+    const std::string folder = GetExeDirUtf8();
     ASSERT_FALSE(folder.empty());
     EXPECT_EQ(folder.back(), '\\');
     EXPECT_TRUE(IsFolder(folder)) << folder;
