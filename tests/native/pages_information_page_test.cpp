@@ -70,15 +70,5 @@ TEST(InformationPage, ShowingAgainDuringAWaitingFetchStartsNoSecondOne) {
     EXPECT_EQ(reported, 0);
 }
 
-TEST(PageAddresses, PagesAndPictureBaseOfTheConfiguredHosts) {
-    EXPECT_EQ(MessagePageAddress("127.0.0.1:8071"), "http://127.0.0.1:8071/odnsad.html");
-    EXPECT_EQ(MessagePictureBase("ads.example.test"), "http://ads.example.test/");
-    EXPECT_EQ(InformationPageAddress("127.0.0.1:8070"), kInfo);
-}
-
-TEST(PageAddresses, EmptyDomainMarksNoSourceAsTheServersOwn) {
-    EXPECT_EQ(MessagePictureAddress("logo.gif", "", "http://h/"), "http://h/logo.gif");
-}
-
 }  // namespace
 }  // namespace quillcrest
