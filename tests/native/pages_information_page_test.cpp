@@ -28,6 +28,7 @@ const InfoRow kInfoRows[] = {
     {"Status_404_changes_nothing_silently", {404, "<p>Not Found</p>"}, {}, {}},
     {"Status_line_without_number_changes_nothing", {-1, "junk"}, {}, {}},
     {"Failure_is_reported_and_nothing_shown", {0, "", "[11001] Host not found"}, {}, {"[11001] Host not found"}},
+    {"Fetch_ended_by_a_quit_request_is_no_failure", ScriptedPageFetcher::Reply::Abandoned(), {}, {}},
 };
 
 class InformationPageTest : public ::testing::TestWithParam<InfoRow> {};
