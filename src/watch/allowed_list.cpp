@@ -12,10 +12,16 @@ namespace quillcrest {
 AllowedList::AllowedList(FileSystem& files, const std::string& folder, TextEquality equal)
     : files_(files), path_(folder + kFileName), equal_(std::move(equal)) {}
 
+void AllowedList::RecoverInterruptedSave() {
+    // A first save cut short would otherwise come back as a list whose last entry was never accepted (its line
+    // torn off mid-address): it is kept aside as "AllowedDNS.txt.incomplete" instead, and the list starts empty.
+    RecoverInterruptedReplacement(files_, path_, IsWholeAllowedListFileText);
+}
+
 void AllowedList::Load() {
     entries_.clear();
     fileRead_ = false;
-    RecoverInterruptedReplacement(files_, path_);
+    RecoverInterruptedSave();
     const std::optional<std::string> text = files_.ReadWhole(path_);
     if (text)
         entries_ = AllowedListLines(*text);
@@ -30,7 +36,7 @@ bool AllowedList::Contains(const std::string& dnsList) const {
 void AllowedList::AddDNSToGoodList(const std::string& dnsList) {
     entries_.push_back(dnsList);
     if (!fileRead_) {
-        RecoverInterruptedReplacement(files_, path_);
+        RecoverInterruptedSave();
         const std::optional<std::string> text = files_.ReadWhole(path_);
         if (text) {
             std::vector<std::string> merged = AllowedListLines(*text);
