@@ -73,7 +73,7 @@ MainWindow::MainWindow(Application& application, GateChecks gateChecks)
       font_(CreateUiFont()),
       bannerFont_(CreateUiFont(-20, FW_BOLD)),
       dnsSettingsNotification_(DnsSettingsKeys(),
-                               [this] { ::PostMessageA(hwnd(), kDnsSettingsChangedMessage, 0, 0); }) {
+                               [this] { return ::PostMessageA(hwnd(), kDnsSettingsChangedMessage, 0, 0) != FALSE; }) {
     const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
     const DWORD exStyle = WS_EX_TOOLWINDOW | WS_EX_APPWINDOW | WS_EX_CONTROLPARENT;
     RECT frame = {0, 0, kClientWidth, kClientHeight};
@@ -444,6 +444,7 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             }
             break;
         case kDnsSettingsChangedMessage:
+            dnsSettingsNotification_.SignalTaken();
             RunHandler([this] { watch_->OnDnsSettingsSignalled(); });
             return 0;
         case kCheckDnsReleasedMessage:

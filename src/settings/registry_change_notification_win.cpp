@@ -20,9 +20,8 @@ UniqueKey OpenFirst(const WatchedRegistryKey& choice) {
 
 }  // namespace
 
-RegistryChangeNotification::RegistryChangeNotification(std::vector<WatchedRegistryKey> keys,
-                                                       std::function<void()> onChange)
-    : keys_(std::move(keys)), onChange_(std::move(onChange)) {}
+RegistryChangeNotification::RegistryChangeNotification(std::vector<WatchedRegistryKey> keys, std::function<bool()> post)
+    : keys_(std::move(keys)), signal_(std::move(post)) {}
 
 RegistryChangeNotification::~RegistryChangeNotification() {
     Stop();
@@ -33,12 +32,22 @@ bool RegistryChangeNotification::Arm(const WatchedKey& watched) {
            ERROR_SUCCESS;
 }
 
+bool RegistryChangeNotification::Rearm(WatchedKey& watched) const {
+    if (Arm(watched))
+        return true;
+    // The key is gone (a deleted key's handle cannot be armed, and would never fire again). Whatever of its list
+    // exists now is watched instead: its parent sees the key made again and every write beneath it.
+    watched.key = OpenFirst(keys_[watched.choice]);
+    return watched.key && Arm(watched);
+}
+
 bool RegistryChangeNotification::Start() {
     if (watching())
         return true;
     std::vector<WatchedKey> watched;
-    for (const WatchedRegistryKey& choice : keys_) {
-        WatchedKey candidate{OpenFirst(choice), UniqueKernelHandle(::CreateEventA(nullptr, FALSE, FALSE, nullptr))};
+    for (std::size_t choice = 0; choice < keys_.size(); ++choice) {
+        WatchedKey candidate{choice, OpenFirst(keys_[choice]),
+                             UniqueKernelHandle(::CreateEventA(nullptr, FALSE, FALSE, nullptr))};
         if (candidate.key && candidate.changed && Arm(candidate))
             watched.push_back(std::move(candidate));
     }
@@ -47,6 +56,8 @@ bool RegistryChangeNotification::Start() {
         return false;
     watched_ = std::move(watched);
     stopRequest_ = std::move(stopRequest);
+    // A signal posted before a Stop may have gone with its receiver; a new run starts with none waiting.
+    signal_.Take();
     try {
         waiter_ = std::thread([this] { WaitForChanges(); });
     } catch (const std::system_error&) {
@@ -77,9 +88,9 @@ void RegistryChangeNotification::WaitForChanges() {
         // The stop request, or a wait that cannot go on: either way the timers are left to notice changes.
         if (woken == WAIT_OBJECT_0 || woken >= WAIT_OBJECT_0 + count)
             return;
-        // A key that cannot be re-armed falls silent; the others go on.
-        Arm(watched_[woken - WAIT_OBJECT_0 - 1]);
-        onChange_();
+        // A key that can be neither re-armed nor opened again falls silent; the others go on.
+        Rearm(watched_[woken - WAIT_OBJECT_0 - 1]);
+        signal_.Raise();
     }
 }
 

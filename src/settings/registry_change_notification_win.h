@@ -2,11 +2,13 @@
 
 #include <windows.h>
 
+#include <cstddef>
 #include <functional>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "base/coalesced_signal.h"
 #include "base/win_handles_win.h"
 
 namespace quillcrest {
@@ -21,13 +23,16 @@ struct WatchedRegistryKey {
 
 // Tells of every change of a value or a subkey under some registry keys, as it happens. A thread of its own
 // sleeps on the keys' change events (nothing wakes it while nothing changes), re-arms each key's notification as
-// it fires and only then calls onChange, so that a write made after the listener has looked is never missed.
-// The thread runs from Start to Stop (or the destructor) and never longer.
+// it fires and only then signals, so that a write made after the receiver has looked is never missed. A watched
+// key that is deleted cannot be re-armed: the first path of its list that opens then, as at start, takes its
+// place, so the notification sees the key made again. The thread runs from Start to Stop (or the destructor) and
+// never longer.
 class RegistryChangeNotification {
   public:
-    // onChange runs on the notification's thread, once per signal (a burst of writes may give one or several):
-    // it may post a message to a window, never touch one.
-    RegistryChangeNotification(std::vector<WatchedRegistryKey> keys, std::function<void()> onChange);
+    // post runs on the notification's thread and hands one signal to the receiver: it may post a message to a
+    // window, never touch one, and answers whether the message went out. A burst of writes posts one signal, and
+    // no other until the receiver has called SignalTaken.
+    RegistryChangeNotification(std::vector<WatchedRegistryKey> keys, std::function<bool()> post);
     ~RegistryChangeNotification();
 
     RegistryChangeNotification(const RegistryChangeNotification&) = delete;
@@ -39,18 +44,23 @@ class RegistryChangeNotification {
     // Stops watching and ends the thread; nothing when not watching.
     void Stop();
     bool watching() const { return waiter_.joinable(); }
+    // The receiver, on its own thread, took the posted signal and is about to look at the keys: the next change
+    // posts again. Call it before looking, so that a change made meanwhile is not lost.
+    void SignalTaken() { signal_.Take(); }
 
   private:
     struct WatchedKey {
+        std::size_t choice;  // index into keys_
         UniqueKey key;
         UniqueKernelHandle changed;
     };
 
     static bool Arm(const WatchedKey& watched);
+    bool Rearm(WatchedKey& watched) const;
     void WaitForChanges();
 
     std::vector<WatchedRegistryKey> keys_;
-    std::function<void()> onChange_;
+    CoalescedSignal signal_;
     std::vector<WatchedKey> watched_;
     UniqueKernelHandle stopRequest_;
     std::thread waiter_;
