@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -32,6 +33,10 @@ struct BudgetCase {
     const char* name;
     std::vector<BudgetStep> steps;  // on a budget of 1000 bytes a second
 };
+
+void PrintTo(const BudgetCase& row, std::ostream* out) {
+    *out << row.name;
+}
 
 class LookupdGlobalReplyBudgetTest : public ::testing::TestWithParam<BudgetCase> {};
 

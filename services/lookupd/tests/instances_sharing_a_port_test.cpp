@@ -17,6 +17,7 @@
 #include <chrono>
 #include <cstdint>
 #include <optional>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -143,6 +144,10 @@ struct SharingCase {
     bool sameUser;
     bool secondBinds;
 };
+
+void PrintTo(const SharingCase& row, std::ostream* out) {
+    *out << row.name;
+}
 
 class LookupdSharedPortTest : public ::testing::TestWithParam<SharingCase> {};
 

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <optional>
+#include <ostream>
 #include <string>
 
 #include "geoip_country_lookup.h"
@@ -91,6 +92,10 @@ struct NameLengthCase {
     std::string hostName;
     std::string reply;
 };
+
+void PrintTo(const NameLengthCase& row, std::ostream* out) {
+    *out << row.name;
+}
 
 class LookupdReplyNameLengthTest : public ::testing::TestWithParam<NameLengthCase> {};
 
