@@ -13,9 +13,9 @@
 
 namespace quillcrest {
 
-// A registry key to watch with all its subkeys, as a list of paths under root in order of preference: the first
-// that opens is watched. A parent named after a path that does not exist yet sees the path's creation and
-// every later write beneath it.
+// A registry key to watch with all its subkeys, as a list of paths under root in order of preference, each an
+// ancestor of the one before: the first that opens is watched. A parent named after a path that does not exist
+// yet sees the path's creation and every later write beneath it.
 struct WatchedRegistryKey {
     HKEY root;
     std::vector<std::string> paths;
@@ -23,10 +23,11 @@ struct WatchedRegistryKey {
 
 // Tells of every change of a value or a subkey under some registry keys, as it happens. A thread of its own
 // sleeps on the keys' change events (nothing wakes it while nothing changes), re-arms each key's notification as
-// it fires and only then signals, so that a write made after the receiver has looked is never missed. A watched
-// key that is deleted cannot be re-armed: the first path of its list that opens then, as at start, takes its
-// place, so the notification sees the key made again. The thread runs from Start to Stop (or the destructor) and
-// never longer.
+// it fires and only then signals, so that a write made after the receiver has looked is never missed.
+// A watched key may be deleted, and some systems (Wine) never fire a deleted key's own notification: so the next
+// key of its list that exists is watched for its subkeys coming and going as well, and a key found deleted is
+// replaced by the first path of its list that opens then, as at start, whose notification sees the key made
+// again. The thread runs from Start to Stop (or the destructor) and never longer.
 class RegistryChangeNotification {
   public:
     // post runs on the notification's thread and hands one signal to the receiver: it may post a message to a
@@ -51,12 +52,16 @@ class RegistryChangeNotification {
   private:
     struct WatchedKey {
         std::size_t choice;  // index into keys_
-        UniqueKey key;
+        UniqueKey key;       // the first path of the list that opened
         UniqueKernelHandle changed;
+        UniqueKey next;  // the next path of the list that opened after it, if any
+        UniqueKernelHandle nextChanged;
     };
 
-    static bool Arm(const WatchedKey& watched);
-    bool Rearm(WatchedKey& watched) const;
+    // Opens the key and the next key of its list afresh and arms both; false when the key cannot be watched.
+    bool OpenAndArm(WatchedKey& watched) const;
+    void OnKeyChanged(WatchedKey& watched) const;
+    void OnNextKeyChanged(WatchedKey& watched) const;
     void WaitForChanges();
 
     std::vector<WatchedRegistryKey> keys_;

@@ -140,12 +140,20 @@ class RegistryTreeNotificationTest : public ::testing::Test {
 };
 
 // Deleting the watched key ends its notification for good unless the watch moves to what is left: the key made
-// again, and the writes beneath it, must still be seen.
-TEST_F(RegistryTreeNotificationTest, KeyDeletedAndMadeAgainIsStillWatched) {
+// again, and the writes beneath it, must still be seen. Wine fires no notification of a deleted key itself, only
+// of its parent, and of the key for subkeys deleted with it.
+class RegistryKeyDeletionTest : public RegistryTreeNotificationTest, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(RegistryKeyDeletionTest, KeyDeletedAndMadeAgainIsStillWatched) {
+    const bool withSubkey = GetParam();
+    SCOPED_TRACE(withSubkey ? "key with a subkey" : "key without subkeys");
     Signals signals;
     RegistryChangeNotification notification(Keys(), [&signals] { return signals(); });
     ASSERT_TRUE(notification.Start());
-    WriteText(HKEY_CURRENT_USER, interfaces_ + "\\{ADAPTER}", "NameServer", "127.0.0.60");
+    if (withSubkey)
+        WriteText(HKEY_CURRENT_USER, interfaces_ + "\\{ADAPTER}", "NameServer", "127.0.0.60");
+    else
+        WriteText(HKEY_CURRENT_USER, interfaces_, "NameServer", "127.0.0.60");
     ASSERT_TRUE(signals.Next()) << "no signal for a write beneath the key";
     notification.SignalTaken();
 
@@ -159,12 +167,16 @@ TEST_F(RegistryTreeNotificationTest, KeyDeletedAndMadeAgainIsStillWatched) {
 
     WriteText(HKEY_CURRENT_USER, interfaces_ + "\\{ADAPTER}", "NameServer", "127.0.0.61");
     EXPECT_TRUE(signals.Next()) << "no signal for the key made again";
-    notification.SignalTaken();
     while (signals.Next(kQuietWaitMs))
         notification.SignalTaken();
+    notification.SignalTaken();
     WriteText(HKEY_CURRENT_USER, interfaces_ + "\\{ADAPTER}", "NameServer", "127.0.0.62");
     EXPECT_TRUE(signals.Next()) << "no signal for a later write beneath the key made again";
 }
+
+INSTANTIATE_TEST_SUITE_P(Keys, RegistryKeyDeletionTest, ::testing::Bool(), [](const auto& info) {
+    return std::string(info.param ? "WithASubkey" : "WithoutSubkeys");
+});
 
 // The signals go to the receiver's message queue as window messages do; the receiver is this thread.
 constexpr UINT kSignalMessage = WM_APP + 0x71;
