@@ -93,7 +93,7 @@ MainWindow::MainWindow(Application& application, GateChecks gateChecks)
       controls_(layout::kClient),
       protection_(WideFromUtf8(GetExePathUtf8())),
       dnsSettingsNotification_(DnsSettingsKeys(),
-                               [this] { ::PostMessageA(hwnd(), kDnsSettingsChangedMessage, 0, 0); }) {
+                               [this] { return ::PostMessageA(hwnd(), kDnsSettingsChangedMessage, 0, 0) != FALSE; }) {
     HINSTANCE instance = ::GetModuleHandleA(nullptr);
     HICON icon = ::LoadIconA(instance, MAKEINTRESOURCEA(IDI_APPICON));
     Create(kClassName, kCaption, kStyle, kExStyle, 0, 0, kClientWidth, kClientHeight, nullptr, icon);
@@ -489,6 +489,7 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             }
             break;
         case kDnsSettingsChangedMessage:
+            dnsSettingsNotification_.SignalTaken();
             RunHandler([this] { watch_->OnDnsSettingsSignalled(); });
             return 0;
         case kCheckDnsReleasedMessage:

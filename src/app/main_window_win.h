@@ -27,7 +27,7 @@
 #include "watch/dns_change_notification.h"
 #include "watch/dns_watch.h"
 #include "watch/file_system_win.h"
-#include "watch/monotonic_clock.h"
+#include "base/monotonic_clock.h"
 #include "watch/settle_timer.h"
 #include "watch/watch_dialogs.h"
 #include "watch/watch_window.h"

@@ -3,6 +3,7 @@
 #include <optional>
 #include <string>
 
+#include "base/monotonic_clock.h"
 #include "netconfig/wmi_query.h"
 #include "settings/registry_api.h"
 #include "watch/allowed_list.h"
@@ -14,7 +15,6 @@
 #include "watch/early_check.h"
 #include "watch/file_system.h"
 #include "watch/interface_records.h"
-#include "watch/monotonic_clock.h"
 #include "watch/reference_lists.h"
 #include "watch/settle_timer.h"
 #include "watch/text_equality.h"

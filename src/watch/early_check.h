@@ -2,9 +2,9 @@
 
 #include <chrono>
 
+#include "base/monotonic_clock.h"
 #include "watch/change_check.h"
 #include "watch/dns_change_notification.h"
-#include "watch/monotonic_clock.h"
 #include "watch/settle_timer.h"
 #include "watch/watch_window.h"
 

@@ -3,6 +3,7 @@
 #include <chrono>
 #include <string>
 
+#include "support/base_fake_monotonic_clock.h"
 #include "support/netconfig_fake_wmi_query.h"
 #include "support/settings_fake_registry.h"
 #include "support/watch_fake_allowed_list_save_route.h"
@@ -10,7 +11,6 @@
 #include "support/watch_fake_check_timer.h"
 #include "support/watch_fake_dialogs.h"
 #include "support/watch_fake_file_system.h"
-#include "support/watch_fake_monotonic_clock.h"
 #include "support/watch_fake_network.h"
 #include "support/watch_fake_settle_timer.h"
 #include "support/watch_fake_window.h"
