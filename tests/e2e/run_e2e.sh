@@ -77,12 +77,12 @@ cp "$BUILD/Quillcrest.exe" "$APPDIR/Quillcrest.exe"
 APP="$APPDIR/Quillcrest.exe"
 
 # The message and information pages on the loopback addresses the program fetches them from.
-source "$QC_ROOT/tests/e2e/pages_cases.sh"
+source "$QC_ROOT/tests/e2e/cases/40-pages.sh"
 # Windows under modal ones, and changes that need administrator rights.
-source "$QC_ROOT/tests/e2e/modal_cases.sh"
-source "$QC_ROOT/tests/e2e/elevation_cases.sh"
+source "$QC_ROOT/tests/e2e/cases/50-modal.sh"
+source "$QC_ROOT/tests/e2e/cases/60-elevation.sh"
 # Setup, its uninstaller and the portable zip.
-source "$QC_ROOT/tests/e2e/setup_cases.sh"
+source "$QC_ROOT/tests/e2e/cases/30-setup.sh"
 # Without them only the cases of the pages fail (each names the reason); the others may see the failed message
 # fetch reported.
 serve_quiet_pages || echo "e2e: page server not serving: $QC_PAGES_SERVER_PROBLEM"
@@ -733,11 +733,11 @@ lookup_tool_warns_and_opens_only_web_links() {
 }
 
 # The early check on a written DNS setting.
-source "$QC_ROOT/tests/e2e/dns_change_cases.sh"
+source "$QC_ROOT/tests/e2e/cases/70-dns-change.sh"
 # Every window at 100, 125, 150 and 200 % display scale.
-source "$QC_ROOT/tests/e2e/display_scale_cases.sh"
+source "$QC_ROOT/tests/e2e/cases/80-display-scale.sh"
 # DLLs planted beside the program.
-source "$QC_ROOT/tests/e2e/planted_dll_cases.sh"
+source "$QC_ROOT/tests/e2e/cases/90-planted-dll.sh"
 
 ALL_CASES=(
     main_window_shows_centred_with_its_controls second_copy_exits_at_once_without_a_window
