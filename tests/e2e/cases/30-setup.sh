@@ -2,6 +2,15 @@
 # Setup installs for all users into Program Files and runs elevated; Wine runs every program elevated, so that
 # shows here only as what the built manifests ask for.
 
+e2e_cases setup_installs_for_all_users_and_its_program_runs \
+    setup_start_with_windows_writes_the_run_value_the_program_writes \
+    setup_pages_install_and_the_finish_page_starts_the_program_through_the_shell \
+    setup_carries_a_per_user_installation_over_and_removes_it \
+    setup_leaves_a_per_user_installation_in_a_folder_of_another_name_alone \
+    setup_over_a_per_user_installation_in_its_own_folder_keeps_the_files \
+    silent_uninstall_removes_the_program_and_keeps_the_records \
+    uninstall_answered_no_removes_the_records_and_leaves_another_run_value portable_zip_runs_from_a_folder_of_its_own
+
 SETUP="$BUILD/Quillcrest-Setup.exe"
 PORTABLE_ZIP="$BUILD/Quillcrest-portable.zip"
 UNINSTALL_KEY='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Quillcrest'
@@ -20,8 +29,6 @@ SETUP_FOLDER_EDIT=1019
 SETUP_PAGE_HEADING=1037
 FINISH_RUN_BOX=1203
 FINISH_README_BOX=1204
-# An interface key of the uninstaller cases' own, beside the prefix's real ones.
-TEST_INTERFACE='{0E2E5E70-0000-4000-8000-000000000001}'
 # Folders the cases install into or plant earlier installations in, outside the prefix's own.
 CASE_FOLDERS="$ARTIFACTS/setup-folders"
 SETUP_TRACE="$ARTIFACTS/setup-trace.log"
@@ -127,6 +134,7 @@ forget_installations() {
     SETUP_DIRTY=0
     true
 }
+e2e_reset_step forget_installations
 
 # Installs silently with the given arguments; sets INSTDIR_WIN (from the uninstall registration) and INSTDIR.
 install_silently() {

@@ -1,25 +1,11 @@
 # The message window "TAd" and the information window "TAbout" against the pages of site/ served by nginx.
-# Sourced by run_e2e.sh, whose helpers it uses.
-#
-# Every other case runs with a quiet message page (no limits, so never shown) served from the same addresses:
-# without a server the program would report the failed message fetch 20 seconds after each start, and with
-# site/'s page the message would pop up on top of whatever a case is looking at.
+# Sourced by run_e2e.sh, whose helpers it uses; every other case runs with the quiet pages (serve_quiet_pages).
 
-PAGES_SERVER_DIR="$ARTIFACTS/pages-server"
-QUIET_SITE="$ARTIFACTS/quiet-site"
+e2e_cases message_window_appears_after_20_seconds_and_thanks_counts_it information_window_shows_the_fetched_page \
+    information_window_without_server_reports_then_opens_empty
+
 ADS_KEY='HKCU\SOFTWARE\Brenholt\Quillcrest\Ads'
 MESSAGE_ID=welcome-2026
-
-# Serves the quiet pages: site/ with a message page that sets no limits.
-serve_quiet_pages() {
-    qc_stop_pages_server
-    rm -rf "$QUIET_SITE"
-    mkdir -p "$QUIET_SITE"
-    cp "$QC_ROOT/site/"* "$QUIET_SITE/"
-    printf '<html><head><meta name="adID" content="quiet"></head><body>Nothing to say.</body></html>\n' \
-        >"$QUIET_SITE/odnsad.html"
-    qc_start_pages_server "$PAGES_SERVER_DIR" "$QUIET_SITE"
-}
 
 # Runs a case and puts the quiet pages back, whatever the case did with the server.
 then_quiet_pages() {

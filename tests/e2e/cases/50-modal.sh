@@ -1,6 +1,8 @@
 # Windows under modal ones: the tray's commands and the main window while the alert and its question are up.
 # Sourced by run_e2e.sh, whose helpers it uses.
 
+e2e_cases tray_commands_under_the_alert_bring_it_to_the_front main_window_is_disabled_under_the_revert_question
+
 WS_DISABLED=0x08000000
 
 disabled() { (($(drive info "$1" | tr -d '\r' | value_of style) & WS_DISABLED)); }

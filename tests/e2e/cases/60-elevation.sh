@@ -1,6 +1,11 @@
 # End-to-end cases of changes that need administrator rights; sourced by run_e2e.sh, which provides the helpers.
 # Wine has no SetDNSServerSearchOrder, so every DNS change made there ends in the refusal report.
 
+e2e_cases limited_token_in_a_folder_the_user_can_change_starts_no_elevated_run \
+    elevated_start_changes_in_process_and_reports_the_refusal runas_copy_shows_the_change_and_no_declines \
+    runas_copy_makes_the_change_on_yes runas_copy_refuses_a_malformed_order_without_a_window \
+    runas_copy_appends_the_allowed_list_beside_itself
+
 # The Windows command lines the program's processes start other processes with, from Wine's process trace.
 ELEVATION_TRACE="$ARTIFACTS/elevation-trace.log"
 started_command_lines() { grep -a 'CreateProcessInternalW' "$ELEVATION_TRACE" 2>/dev/null | grep -a 'Quillcrest.exe'; }

@@ -1,6 +1,8 @@
 # End-to-end case of the early check: a DNS setting written while the program runs. Sourced by run_e2e.sh and
 # built on its shell functions.
 
+e2e_cases dns_setting_written_raises_the_alert_within_2_s
+
 # Wine's GetNetworkParams keeps answering the servers it read first, so the change is staged as a stored default
 # list that differs from the machine's: the first check against it alerts. Only the write under the preferred
 # adapter's TCP/IP key can make that check come before the 120-second tick.

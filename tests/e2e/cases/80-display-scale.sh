@@ -7,6 +7,8 @@
 # (tests/e2e/check_scaled_geometry.py); screenshots of every window are taken at each density but 96, named
 # after it (dpi144-main-window.png and so on).
 
+e2e_cases every_window_scales_with_the_display_density
+
 DESKTOP_KEY='HKCU\Control Panel\Desktop'
 GEOMETRY_DIR="$ARTIFACTS/geometry"
 DISPLAY_DPIS="96 120 144 192"
@@ -14,11 +16,21 @@ FIRST_DISPLAY_DPI=96
 WM_COMMAND_OPEN_ITEM=301  # the tray menu's "Open"
 BANNER_CLICKED=101        # the banner's STN_CLICKED (code 0) as the main window's WM_COMMAND wParam
 
-# The run's clean-up puts 96 back when a case ends half-way (see cleanup in run_e2e.sh).
+DISPLAY_DPI_CHANGED=0
+
+# The run's clean-up puts 96 back when a case ends half-way (restore_display_dpi).
 set_display_dpi() {
     reg add "$DESKTOP_KEY" /v LogPixels /t REG_DWORD /d "$1" /f
     DISPLAY_DPI_CHANGED=$([ "$1" = 96 ] && echo 0 || echo 1)
 }
+
+# A display density a case left behind would hold for every later run in the prefix.
+restore_display_dpi() {
+    if [ "$DISPLAY_DPI_CHANGED" -eq 1 ]; then
+        timeout 20 wine reg add "$DESKTOP_KEY" /v LogPixels /t REG_DWORD /d 96 /f >/dev/null 2>&1
+    fi
+}
+e2e_cleanup_step restore_display_dpi
 
 dpi_shot() {  # dpi name caption-regex
     [ "$1" = 96 ] && return 0

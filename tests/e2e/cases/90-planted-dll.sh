@@ -3,6 +3,8 @@
 # so DLLs planted beside a copy of the program under the names of those it uses, each leaving a mark when loaded
 # (qc_planted.dll), show whether the program ever loads one of them.
 
+e2e_cases planted_dlls_beside_the_program_are_never_loaded
+
 WM_GETOBJECT=0x003D
 OBJID_CLIENT=-4
 
