@@ -71,6 +71,15 @@ qc_install_packages() {  # [extra-package...]
         printf '#!/bin/sh\nexit 101\n' | "${sudo[@]}" tee "$policy" >/dev/null && "${sudo[@]}" chmod 755 "$policy" &&
             added_policy=1
     fi
+    # Left behind, the file would keep every package installed later on this machine from starting its service.
+    local caller_traps
+    caller_traps=$(trap -p INT TERM)
+    if [ "$added_policy" -eq 1 ]; then
+        local undo
+        undo=$(printf '%q ' "$caller_traps" "${sudo[@]}" rm -f "$policy")
+        trap "qc_interrupted_installation INT $undo" INT
+        trap "qc_interrupted_installation TERM $undo" TERM
+    fi
     local status=0
     "${sudo[@]}" apt-get update -qq || status=$?
     if [ "$status" -eq 0 ]; then
@@ -78,10 +87,24 @@ qc_install_packages() {  # [extra-package...]
             apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null || status=$?
     fi
     [ "$added_policy" -eq 1 ] && "${sudo[@]}" rm -f "$policy"
+    trap - INT TERM
+    eval "$caller_traps"
     if [ "$status" -ne 0 ]; then
         qc_log "package installation failed (apt-get exit status $status)"
         return 1
     fi
+}
+
+# Ctrl+C or TERM while packages are installed: runs the command that removes what the installation added, puts
+# back the traps the caller had and passes the signal on to them (without any, it ends the shell as the signal
+# would have).
+qc_interrupted_installation() {  # signal caller-traps command...
+    local signal=$1 caller_traps=$2
+    shift 2
+    "$@"
+    trap - INT TERM
+    eval "$caller_traps"
+    kill -s "$signal" $$
 }
 
 # One line naming whatever QC_REQUIRED lists and this machine lacks, with the package to bring it.
