@@ -17,6 +17,7 @@
 #include "app/main_window_ids.h"
 #include "base/win_handles_win.h"
 #include "driver_geometry.h"
+#include "driver_processes.h"
 #include "lookup/lookup_window_ids.h"
 #include "pages/pages_window_ids.h"
 
@@ -30,12 +31,18 @@ struct NamedControl {
     int id;
 };
 constexpr NamedControl kNamedControls[] = {
-    {"banner", ids::kBannerPicture},       {"use-default", ids::kUseDefaultDnsChoice},
-    {"use-opendns", ids::kUseOpenDnsChoice}, {"check-dns", ids::kCheckDnsButton},
-    {"monitor-box", ids::kMonitorBox},     {"panel", ids::kBottomPanel},
-    {"info", ids::kInfoButton},            {"apply", ids::kApplyButton},
-    {"close", ids::kCloseButton},          {"close-to-tray", ids::kCloseToTrayItem},
-    {"quit-program", ids::kQuitProgramItem}, {"open", ids::kOpenItem},
+    {"banner", ids::kBannerPicture},
+    {"use-default", ids::kUseDefaultDnsChoice},
+    {"use-opendns", ids::kUseOpenDnsChoice},
+    {"check-dns", ids::kCheckDnsButton},
+    {"monitor-box", ids::kMonitorBox},
+    {"panel", ids::kBottomPanel},
+    {"info", ids::kInfoButton},
+    {"apply", ids::kApplyButton},
+    {"close", ids::kCloseButton},
+    {"close-to-tray", ids::kCloseToTrayItem},
+    {"quit-program", ids::kQuitProgramItem},
+    {"open", ids::kOpenItem},
     {"exit", ids::kExitItem},
     {"lookup-explanation", quillcrest::lookup_window_ids::kExplanation},
     {"lookup-report", quillcrest::lookup_window_ids::kReportView},
@@ -181,68 +188,13 @@ int Usage() {
                  "CONTROL | taskbar-created\n"
                  "       qcdriver post-child CLASS CONTROL MESSAGE WPARAM LPARAM | tray-icon exists|remove\n"
                  "       qcdriver wait CLASS CAPTION|- TIMEOUT_MS [visible]\n"
-                  "       qcdriver info CLASS | children CLASS | count CLASS | geometry CLASS | dpi\n"
-                  "       qcdriver box TITLE TIMEOUT_MS | box-text TITLE TIMEOUT_MS | click-box TITLE BUTTON_ID\n"
-                 "       qcdriver click CLASS CONTROL_ID | post CLASS MESSAGE WPARAM LPARAM\n"
+                 "       qcdriver info CLASS | children CLASS | count CLASS | geometry CLASS | dpi\n"
+                 "       qcdriver box TITLE TIMEOUT_MS | box-text TITLE TIMEOUT_MS | click-box TITLE BUTTON_ID\n"
+                 "       qcdriver click CLASS CONTROL_ID | post CLASS MESSAGE WPARAM LPARAM | close CLASS PID...\n"
                  "       qcdriver start-limited EXE | runas EXE PARAMETERS TIMEOUT_MS | adapters\n"
+                 "       qcdriver started PID IMAGE | end PID STARTED\n"
                  "       qcdriver write-then-wait HKLM_PATH NAME TEXT CLASS TIMEOUT_MS\n");
     return 2;
-}
-
-// Starts EXE with the limited token linked to this process's full one, as Windows starts an administrator's
-// programs that did not ask for elevation; prints the new process's id and whether its token is elevated.
-int StartLimited(const char* exe) {
-    HANDLE own = nullptr;
-    if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, &own))
-        return 1;
-    TOKEN_LINKED_TOKEN linked{};
-    DWORD size = 0;
-    const BOOL gotLinked = ::GetTokenInformation(own, TokenLinkedToken, &linked, sizeof(linked), &size);
-    ::CloseHandle(own);
-    if (!gotLinked)
-        return 1;
-    std::string commandLine = std::string("\"") + exe + "\"";
-    STARTUPINFOA startup{};
-    startup.cb = sizeof(startup);
-    PROCESS_INFORMATION process{};
-    const BOOL started = ::CreateProcessAsUserA(linked.LinkedToken, exe, commandLine.data(), nullptr, nullptr, FALSE, 0,
-                                                nullptr, nullptr, &startup, &process);
-    ::CloseHandle(linked.LinkedToken);
-    if (!started)
-        return 1;
-    HANDLE childToken = nullptr;
-    TOKEN_ELEVATION elevation{};
-    if (::OpenProcessToken(process.hProcess, TOKEN_QUERY, &childToken)) {
-        ::GetTokenInformation(childToken, TokenElevation, &elevation, sizeof(elevation), &size);
-        ::CloseHandle(childToken);
-    }
-    std::printf("pid=%lu\nelevated=%lu\n", static_cast<unsigned long>(process.dwProcessId),
-                static_cast<unsigned long>(elevation.TokenIsElevated));
-    ::CloseHandle(process.hThread);
-    ::CloseHandle(process.hProcess);
-    return 0;
-}
-
-// Starts EXE with the verb "runas" and PARAMETERS, asking for its windows hidden as the program's own launcher
-// does (a program that starts it can ask that too), and waits for it to end; prints its exit code. 1 when it did
-// not start or did not end in time.
-int RunAs(const char* exe, const char* parameters, DWORD timeoutMs) {
-    SHELLEXECUTEINFOA run{};
-    run.cbSize = sizeof(run);
-    run.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI | SEE_MASK_NOASYNC;
-    run.lpVerb = "runas";
-    run.lpFile = exe;
-    run.lpParameters = parameters;
-    run.nShow = SW_HIDE;
-    if (!::ShellExecuteExA(&run) || !run.hProcess)
-        return 1;
-    const quillcrest::UniqueKernelHandle process(run.hProcess);
-    DWORD exitCode = 0;
-    if (::WaitForSingleObject(process.get(), timeoutMs) != WAIT_OBJECT_0 ||
-        !::GetExitCodeProcess(process.get(), &exitCode))
-        return 1;
-    std::printf("exit=%lu\n", static_cast<unsigned long>(exitCode));
-    return 0;
 }
 
 // Every adapter GetAdaptersAddresses lists, one a line: its AdapterName (the braced GUID), its connection name
@@ -284,9 +236,13 @@ int main(int argc, char** argv) {
     if (argc < 3)
         return Usage();
     if (command == "start-limited")
-        return StartLimited(argv[2]);
+        return quillcrest::driver::StartLimited(argv[2]);
     if (command == "runas" && argc >= 5)
-        return RunAs(argv[2], argv[3], std::strtoul(argv[4], nullptr, 10));
+        return quillcrest::driver::RunAs(argv[2], argv[3], std::strtoul(argv[4], nullptr, 10));
+    if (command == "started" && argc >= 4)
+        return quillcrest::driver::PrintProcessStart(std::strtoul(argv[2], nullptr, 10), argv[3]);
+    if (command == "end" && argc >= 4)
+        return quillcrest::driver::EndProcess(std::strtoul(argv[2], nullptr, 10), argv[3]);
 
     if (command == "wait" && argc >= 5) {
         const bool visible = argc >= 6 && std::strcmp(argv[5], "visible") == 0;
@@ -463,6 +419,23 @@ int main(int argc, char** argv) {
             return 1;
         ::PostMessageA(windows.front(), std::strtoul(argv[3], nullptr, 0), std::strtoul(argv[4], nullptr, 0),
                        std::strtol(argv[5], nullptr, 0));
+        return 0;
+    }
+    if (command == "close") {
+        // WM_CLOSE to every top-level window of the class that belongs to one of the processes named by id, so
+        // that a copy of the program the run did not start is never asked; prints how many were asked.
+        int asked = 0;
+        for (HWND hwnd : TopLevel(argv[2])) {
+            DWORD pid = 0;
+            ::GetWindowThreadProcessId(hwnd, &pid);
+            for (int i = 3; i < argc; ++i) {
+                if (std::strtoul(argv[i], nullptr, 10) == pid) {
+                    ::PostMessageA(hwnd, WM_CLOSE, 0, 0);
+                    ++asked;
+                }
+            }
+        }
+        std::printf("%d\n", asked);
         return 0;
     }
     return Usage();
