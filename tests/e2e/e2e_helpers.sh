@@ -27,10 +27,15 @@ screenshot() {  # name caption-regex
     import -display "$DISPLAY" -window root "$SHOTS/$1-screen.png" 2>/dev/null
 }
 
-start_app() {  # exe; sets LAST_PID
-    wine "$1" >/dev/null 2>&1 &
+# Starts a copy of the program in the background; sets LAST_PID. Wine's trace of the DLLs it loads, each line
+# headed by the process's Windows id (+pid), tells stop_all which windows are this copy's.
+start_app() {  # exe
+    mkdir -p "$START_TRACES"
+    local trace="$START_TRACES/start-$((${#START_TRACE_OF[@]} + 1)).log"
+    WINEDEBUG=+pid,+loaddll wine "$1" >/dev/null 2>"$trace" &
     LAST_PID=$!
     APP_PIDS+=("$LAST_PID")
+    START_TRACE_OF[$LAST_PID]=$trace
 }
 
 # Waits for a started copy to end and sets EXIT_CODE to its exit code (or "timeout"). Not for use inside $(...):
@@ -39,9 +44,10 @@ wait_exit() {  # pid seconds
     local i
     EXIT_CODE=timeout
     for i in $(seq 1 $(($2 * 10))); do
-        if ! kill -0 "$1" 2>/dev/null; then
+        if ! running_child "$1"; then
             wait "$1"
             EXIT_CODE=$?
+            forget_pid "$1"
             return 0
         fi
         sleep 0.1
@@ -52,16 +58,17 @@ run_entry() { wine reg query "$RUN_KEY" /v VORLANKE 2>/dev/null | tr -d '\r' | s
 
 value_of() { grep -E "^$1=" | head -n 1 | cut -d= -f2-; }
 
+# Ends every process the case started (see "the processes a case starts" below): the main windows of the copies
+# started with start_app are asked to close, and what has not ended 10 seconds later is ended.
 stop_all() {
-    drive post "$MAIN_CLASS" $WM_CLOSE 0 0 >/dev/null 2>&1
+    close_started_main_windows
+    end_windows_processes
     local pid
     for pid in "${APP_PIDS[@]}"; do
         wait_exit "$pid" 10
-        [ "$EXIT_CODE" = timeout ] && kill "$pid" 2>/dev/null
+        [ "$EXIT_CODE" = timeout ] && end_child "$pid"
     done
     APP_PIDS=()
-    wine taskkill /f /im Quillcrest.exe >/dev/null 2>&1
-    wine taskkill /f /im Other.exe >/dev/null 2>&1
     true
 }
 
@@ -243,4 +250,137 @@ serve_quiet_pages() {
     printf '<html><head><meta name="adID" content="quiet"></head><body>Nothing to say.</body></html>\n' \
         >"$QUIET_SITE/odnsad.html"
     qc_start_pages_server "$PAGES_SERVER_DIR" "$QUIET_SITE"
+}
+
+# --- the processes a case starts -------------------------------------------------------------------------------
+#
+# The run ends the processes it started, and only those (whatever else runs in the prefix, of whatever program):
+# with the case that started them (stop_all), or with the run when it is cut short (end_started_processes).
+# - Started from this shell in the background (start_app, or `wine ... &` followed by APP_PIDS+=("$!")): under
+#   Wine the Unix process is the Windows process. The main window of a start_app copy (whose Windows id its
+#   start's trace gives) is asked to close; 10 seconds later what still runs is killed (SIGKILL, as
+#   TerminateProcess would end it). Whether it still runs comes from bash's own list of its
+#   children, never from its id alone, which the system may have given to another process since.
+# - Started through the driver (`drive start-limited`, `drive runas`): a Windows process, whose id and start time
+#   the driver prints; track_driver_start records them and `drive end` ends it (TerminateProcess) while that id
+#   still belongs to the process that started then.
+# - Started by a program the run started (the program through Setup's finish page, the uninstaller's copy Un.exe,
+#   an elevated copy the program would start): the starter runs with Wine's process trace (WINEDEBUG=+process),
+#   which gives the started program and its id; it is then recorded and ended like the driver's.
+# Programs that end by themselves within a case (a second copy, Setup and the uninstaller, wineboot) are waited
+# for and, when they do not end, ended the same way.
+
+# Windows processes to end with the case, "PID STARTED" each, and process traces to read for more when it ends,
+# "TRACE|PROGRAM" each.
+WINDOWS_PROCESSES=()
+TRACED_STARTS=()
+# The trace of each start_app copy by the copy's Unix id.
+START_TRACES="$ARTIFACTS/starts"
+declare -A START_TRACE_OF=()
+
+# WM_CLOSE to the main windows of the start_app copies that still run, found by their Windows ids, and to no
+# other window of the class.
+close_started_main_windows() {
+    local pid hex ids=()
+    for pid in "${APP_PIDS[@]}"; do
+        [ -n "${START_TRACE_OF[$pid]:-}" ] && running_child "$pid" || continue
+        hex=$(sed -n 's/^\([0-9a-f]\{1,8\}\):[0-9a-f]\{1,8\}:trace:loaddll:.*/\1/p' "${START_TRACE_OF[$pid]}" | head -n 1)
+        [ -n "$hex" ] && ids+=("$((16#$hex))")
+    done
+    [ ${#ids[@]} -eq 0 ] || drive close "$MAIN_CLASS" "${ids[@]}" >/dev/null 2>&1
+}
+
+# Whether the process is a child of this shell that still runs.
+running_child() {  # pid
+    [[ " $(jobs -rp | tr '\n' ' ') " == *" $1 "* ]]
+}
+
+# Takes a process out of APP_PIDS once it has been reaped: its id may belong to another process from now on.
+forget_pid() {  # pid
+    local kept=() pid
+    for pid in "${APP_PIDS[@]}"; do
+        [ "$pid" = "$1" ] || kept+=("$pid")
+    done
+    APP_PIDS=("${kept[@]}")
+}
+
+end_child() {  # pid
+    running_child "$1" && kill -KILL "$1" 2>/dev/null
+    wait "$1" 2>/dev/null
+    forget_pid "$1"
+}
+
+track_windows_process() {  # pid started
+    [ -n "$1" ] && [ -n "$2" ] && WINDOWS_PROCESSES+=("$1 $2")
+    true
+}
+
+# Records the process a driver command started, from the "pid=" and "started=" lines it wrote to the file.
+track_driver_start() {  # file
+    local printed
+    printed=$(tr -d '\r' <"$1" 2>/dev/null)
+    track_windows_process "$(value_of pid <<<"$printed")" "$(value_of started <<<"$printed")"
+}
+
+# The processes a process trace (WINEDEBUG=+process) shows started, "PID PROGRAM" a line: the id in decimal, the
+# program as the file name its start named (the application, or else the command line's first word).
+processes_started_in_trace() {  # trace
+    python3 - "$1" <<'EOF'
+import re, sys
+creation = re.compile(r'^([0-9a-f]+):trace:process:CreateProcessInternalW app (.*) cmdline (.*)$')
+started = re.compile(r'^([0-9a-f]+):trace:process:CreateProcessInternalW started process pid ([0-9a-f]+) ')
+try:
+    lines = open(sys.argv[1], "rb").read().decode("utf-8", "replace").splitlines()
+except OSError:
+    sys.exit(0)
+pending = {}
+for line in lines:
+    m = creation.match(line)
+    if m:
+        # The trace writes L"C:\\dir\\prog.exe" and L"\"C:\\dir\\prog.exe\" /x".
+        text = m.group(2) if m.group(2) != "(null)" else m.group(3)
+        text = text[2:] if text.startswith('L"') else text
+        text = text.replace('\\"', '"').replace('\\\\', '\\')
+        path = text[1:].split('"')[0] if text.startswith('"') else re.split(r'[ "]', text)[0]
+        pending[m.group(1)] = path.replace("/", "\\").split("\\")[-1]
+        continue
+    m = started.match(line)
+    if m and m.group(1) in pending:
+        print(int(m.group(2), 16), pending.pop(m.group(1)))
+EOF
+}
+
+# Records every process running the program (a file name) that the trace shows started and that still runs it.
+track_started_in_trace() {  # trace program
+    local pid program started
+    while read -r pid program; do
+        [ "${program,,}" = "${2,,}" ] || continue
+        started=$(drive started "$pid" "$2" 2>/dev/null | tr -d '\r' | value_of started)
+        track_windows_process "$pid" "$started"
+    done < <(processes_started_in_trace "$1")
+}
+
+# When the case ends, every process running the program that the trace then shows started ends with it.
+end_with_the_case_what_trace_shows() {  # trace program
+    TRACED_STARTS+=("$1|$2")
+}
+
+end_windows_processes() {
+    local traced process
+    for traced in "${TRACED_STARTS[@]}"; do
+        track_started_in_trace "${traced%%|*}" "${traced#*|}"
+    done
+    TRACED_STARTS=()
+    for process in "${WINDOWS_PROCESSES[@]}"; do
+        # Split on purpose: "PID STARTED".
+        timeout 30 wine "$BUILD/qcdriver.exe" end $process >/dev/null 2>&1
+    done
+    WINDOWS_PROCESSES=()
+}
+
+# The run's own end, also when it is cut short.
+end_started_processes() {
+    local pid
+    end_windows_processes
+    for pid in "${APP_PIDS[@]}"; do end_child "$pid"; done
 }

@@ -4,7 +4,8 @@
 # named, blank-separated, in QC_E2E_ONLY). Uses DISPLAY and the prefix's running wineserver when there
 # are (scripts/test.sh starts both); otherwise it starts its own. Whatever it started - the program's copies,
 # the wineserver, Xvfb - ends with it, also on Ctrl+C or TERM. Screenshots of every window shown land in
-# ARTIFACT_DIR/screenshots. Ends with "e2e: N passed, M failed".
+# ARTIFACT_DIR/screenshots. Ends with "e2e: N passed, M failed". Nothing but what the run started is ended: other
+# programs in the prefix, of whatever name, run on.
 #
 # The cases live in tests/e2e/cases/*.sh, found here by themselves: the files are sourced in the byte order of
 # their names (the number each name begins with), and each file names its cases with `e2e_cases NAME...`, which
@@ -55,28 +56,21 @@ for case_file in "${CASE_FILES[@]}"; do
     source "$case_file"
 done
 
-# Ends every copy of the program this script started and what it started for them. Bounded in time, so an
-# interrupted run still ends promptly.
+# Ends every process this script started and what it started for them (the processes a case starts, in
+# e2e_helpers.sh, say how each kind ends). Bounded in time, so an interrupted run still ends promptly.
 cleanup() {
     [ "$CLEANED" -eq 1 ] && return
     CLEANED=1
     trap '' INT TERM
-    local pid step
-    for pid in "${APP_PIDS[@]}"; do kill "$pid" 2>/dev/null; done
+    local step
+    end_started_processes
     for step in "${E2E_CLEANUP_STEPS[@]}"; do "$step"; done
-    if [ "$OWN_WINESERVER" -eq 1 ]; then
-        qc_stop_wineserver
-    else
-        timeout 20 wine taskkill /f /im Quillcrest.exe >/dev/null 2>&1
-        timeout 20 wine taskkill /f /im Other.exe >/dev/null 2>&1
-    fi
-    for pid in "${APP_PIDS[@]}"; do wait "$pid" 2>/dev/null; done
+    [ "$OWN_WINESERVER" -eq 1 ] && qc_stop_wineserver
     [ -n "$XCOMPMGR_PID" ] && kill "$XCOMPMGR_PID" 2>/dev/null
     stop_lookup_peer
     qc_stop_lookupd
     qc_stop_pages_server
     qc_stop_xvfb
-    rm -f "$APPDIR/Other.exe"
 }
 trap cleanup EXIT
 trap 'echo "e2e: interrupted"; exit 130' INT TERM
@@ -94,7 +88,7 @@ fi
 # "wineserver -p" answers 2 when a server already runs for the prefix; that one is not ours to stop.
 wineserver -p >/dev/null 2>&1 && OWN_WINESERVER=1
 
-rm -rf "$SHOTS" "$APPDIR"
+rm -rf "$SHOTS" "$APPDIR" "$START_TRACES"
 mkdir -p "$SHOTS" "$APPDIR"
 cp "$BUILD/Quillcrest.exe" "$APP"
 

@@ -48,13 +48,17 @@ main_window_shows_centred_with_its_controls() {
 second_copy_exits_at_once_without_a_window() {
     start_app "$APP"
     drive wait "$MAIN_CLASS" "$MAIN_CAPTION" 30000 visible >/dev/null || fail "first copy not up" || return 1
-    wine "$APP" >/dev/null 2>&1 &
-    local second=$!
+    start_app "$APP"
+    local second=$LAST_PID
     wait_exit "$second" 20
     [ "$EXIT_CODE" = 0 ] || fail "second copy ended with $EXIT_CODE" || return 1
     [ "$(drive count "$MAIN_CLASS" | tr -d '\r')" = 1 ] || fail "second copy created a main window" || return 1
     [ "$(drive count '#32770' | tr -d '\r')" = 0 ] || fail "second copy showed a message" || return 1
 }
+
+# The renamed copy goes with the run.
+remove_renamed_copy() { rm -f "$APPDIR/Other.exe"; }
+e2e_cleanup_step remove_renamed_copy
 
 renamed_copy_runs_beside_and_both_close_with_code_0() {
     cp "$APP" "$APPDIR/Other.exe"
@@ -330,6 +334,7 @@ closing_with_a_pending_selection_asks_the_exit_dialog() {
     # The end of the logon asks the same question; "Fix it" keeps the program running.
     wine wineboot --end-session >/dev/null 2>&1 &
     local ender=$!
+    APP_PIDS+=("$ender")
     drive wait TExitDlg "Quillcrest Alert" 15000 visible >/dev/null || fail "end of session asked nothing" || return 1
     drive click TExitDlg $((NOTICE_FIRST_BUTTON + 1)) >/dev/null
     wait_exit "$ender" 20

@@ -54,8 +54,16 @@ know_setup_folders() {
 }
 
 # Runs Setup or the uninstaller. Wine would turn each shortcut made into a menu entry of the Linux desktop,
-# outside the prefix: winemenubuilder stays off for them.
-setup_run() { WINEDLLOVERRIDES="$WINEDLLOVERRIDES;winemenubuilder.exe=d" timeout 120 wine "$@" >/dev/null 2>&1; }
+# outside the prefix: winemenubuilder stays off for them. The uninstaller starts its copy in the temporary folder
+# (Un.exe) and ends at once; the copy, found in the process trace, ends with the case if it has not by then.
+SETUP_RUN_TRACE="$ARTIFACTS/setup-run-trace.log"
+setup_run() {
+    WINEDEBUG=+process WINEDLLOVERRIDES="$WINEDLLOVERRIDES;winemenubuilder.exe=d" timeout -k 10 120 wine "$@" \
+        >/dev/null 2>"$SETUP_RUN_TRACE"
+    local status=$?
+    track_started_in_trace "$SETUP_RUN_TRACE" Un.exe
+    return "$status"
+}
 
 # True when a shortcut file names the Windows path (ANSI or UTF-16, letter case aside).
 link_names() {  # file windows-path
@@ -111,15 +119,13 @@ for kind, names in entries(root):
 EOF
 }
 
-# Takes away whatever an earlier case installed or planted: the folders, both shortcuts, both registrations, the
-# test interface key and an uninstaller a failed case left open (its copy in the temporary folder is Un.exe).
-# Only when a case may have installed something since the last time, or on the first call (an earlier run in
-# this prefix may have left an installation).
+# Takes away whatever an earlier case installed or planted: the folders, both shortcuts, both registrations and
+# the test interface key. Only when a case may have installed something since the last time, or on the first call
+# (an earlier run in this prefix may have left an installation).
 SETUP_DIRTY=1
 forget_installations() {
     [ "$SETUP_DIRTY" -eq 1 ] || return 0
     know_setup_folders || return 1
-    wine taskkill /f /im Un.exe >/dev/null 2>&1
     local dir
     for dir in "$PROGRAM_FILES_WIN\\Quillcrest" "$PER_USER_DIR_WIN"; do
         dir=$(unix_path "$dir")
@@ -331,6 +337,8 @@ setup_pages_install_and_the_finish_page_starts_the_program_through_the_shell() {
     WINEDLLOVERRIDES="$WINEDLLOVERRIDES;winemenubuilder.exe=d" WINEDEBUG=+process \
         timeout 120 wine "$SETUP" >/dev/null 2>"$SETUP_TRACE" &
     APP_PIDS+=("$!")
+    # The program that the finish page starts through the shell.
+    end_with_the_case_what_trace_shows "$SETUP_TRACE" Quillcrest.exe
     local heading
     drive wait '#32770' "$SETUP_WINDOW" 30000 visible >/dev/null || fail "no Setup window" || return 1
     # The pointer away from the pages, so that no item under it is shown as pointed at.

@@ -38,9 +38,14 @@ runas_start() {  # order timeout-ms
     rm -f "$RUNAS_OUT"
     drive runas "$(winepath -w "$APP" 2>/dev/null | tr -d '\r')" "$1" "$2" >"$RUNAS_OUT" 2>/dev/null &
     RUNAS_PID=$!
+    APP_PIDS+=("$RUNAS_PID")
+    # The copy ends with the case, whether or not the driver is still waiting for it then.
+    poll 20 eval 'grep -q "^started=" "$RUNAS_OUT" 2>/dev/null || ! running_child "$RUNAS_PID"'
+    track_driver_start "$RUNAS_OUT"
 }
 runas_wait() {
     wait "$RUNAS_PID"
+    forget_pid "$RUNAS_PID"
     RUNAS_EXIT=$(tr -d '\r' <"$RUNAS_OUT" | value_of exit)
 }
 
@@ -73,6 +78,8 @@ limited_token_in_a_folder_the_user_can_change_starts_no_elevated_run() {
     message=$(unprotected_folder_message "${winapp%\\*}")
     # To a file, not a pipe: the started program inherits the driver's output and would hold a pipe open.
     WINEDEBUG=+process drive start-limited "$winapp" >"$ARTIFACTS/limited-start.txt" 2>"$ELEVATION_TRACE"
+    track_driver_start "$ARTIFACTS/limited-start.txt"
+    end_with_the_case_what_trace_shows "$ELEVATION_TRACE" Quillcrest.exe
     started=$(tr -d '\r' <"$ARTIFACTS/limited-start.txt")
     [ "$(value_of elevated <<<"$started")" = 0 ] || fail "the program did not start limited: $started" || return 1
     drive wait "$MAIN_CLASS" "$MAIN_CAPTION" 30000 visible >/dev/null || fail "main window never shown" || return 1
@@ -104,6 +111,7 @@ elevated_start_changes_in_process_and_reports_the_refusal() {
     local report
     WINEDEBUG=+process wine "$APP" >/dev/null 2>"$ELEVATION_TRACE" &
     APP_PIDS+=("$!")
+    end_with_the_case_what_trace_shows "$ELEVATION_TRACE" Quillcrest.exe
     drive wait "$MAIN_CLASS" "$MAIN_CAPTION" 30000 visible >/dev/null || fail "main window never shown" || return 1
     report=$(apply_and_read_report) || fail "no report after Apply" || return 1
     screenshot refusal-report '^Quillcrest$'
