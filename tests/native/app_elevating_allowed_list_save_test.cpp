@@ -7,6 +7,7 @@
 #include "app/action_exit_code.h"
 #include "app/elevating_allowed_list_save.h"
 #include "support/app_fake_elevation.h"
+#include "support/named_fields_row.h"
 #include "support/watch_fake_file_system.h"
 #include "support/watch_row_name.h"
 #include "watch/allowed_list.h"
@@ -26,81 +27,67 @@ constexpr char kFileBefore[] = "10.0.0.9\r\n";
 
 // "OK" on the alert for one list, as the program's rights and folder decide where it is saved: the runs asked
 // for, the file as this process leaves it, and the error the user is shown.
-struct RouteCase {
+struct RouteCase : fakes::NamedFieldsRow<RouteCase> {
+    explicit RouteCase(const char* rowName) : name(rowName) {}
+
     const char* name;
-    bool elevated;
-    bool programProtected;
+    bool elevated = false;
+    bool programProtected = true;
     std::string dnsList;
-    Behaviour launch;
-    std::uint32_t runExitCode;
+    Behaviour launch = Behaviour::kRuns;
+    std::uint32_t runExitCode = kActionExitDone;
     std::vector<std::string> expectedRuns;
     std::string expectedFile;
     std::optional<std::string> expectedError;
-    int expectedChecks;
+    int expectedChecks = 0;
+
+    RouteCase& Elevated(bool yes) { return Set(&RouteCase::elevated, yes); }
+    RouteCase& ProgramProtected(bool yes) { return Set(&RouteCase::programProtected, yes); }
+    RouteCase& DnsList(std::string list) { return Set(&RouteCase::dnsList, std::move(list)); }
+    RouteCase& Launch(Behaviour behaviour) { return Set(&RouteCase::launch, behaviour); }
+    RouteCase& RunExitCode(std::uint32_t code) { return Set(&RouteCase::runExitCode, code); }
+    RouteCase& ExpectedRuns(std::vector<std::string> runs) { return Set(&RouteCase::expectedRuns, std::move(runs)); }
+    RouteCase& ExpectedFile(std::string text) { return Set(&RouteCase::expectedFile, std::move(text)); }
+    RouteCase& ExpectedError(std::string text) { return Set(&RouteCase::expectedError, std::move(text)); }
+    RouteCase& ExpectedChecks(int count) { return Set(&RouteCase::expectedChecks, count); }
 };
 
 const std::vector<RouteCase>& RouteCases() {
     static const std::vector<RouteCase> cases = {
-        {"elevated saves in-process without a check",
-         true,
-         true,
-         "10.0.0.1,10.0.0.2",
-         Behaviour::kRuns,
-         kActionExitDone,
-         {},
-         "10.0.0.9\r\n10.0.0.1,10.0.0.2\r\n",
-         std::nullopt,
-         0},
-        {"unelevated in a folder the user can write saves in-process",
-         false,
-         false,
-         "10.0.0.1,10.0.0.2",
-         Behaviour::kRuns,
-         kActionExitDone,
-         {},
-         "10.0.0.9\r\n10.0.0.1,10.0.0.2\r\n",
-         std::nullopt,
-         1},
-        {"unelevated in a protected folder appends through one elevated run",
-         false,
-         true,
-         "10.0.0.1,10.0.0.2",
-         Behaviour::kRuns,
-         kActionExitDone,
-         {"/allow-dns-list 10.0.0.1,10.0.0.2"},
-         kFileBefore,
-         std::nullopt,
-         2},
-        {"the empty list travels as the order alone",
-         false,
-         true,
-         "",
-         Behaviour::kRuns,
-         kActionExitDone,
-         {"/allow-dns-list"},
-         kFileBefore,
-         std::nullopt,
-         2},
-        {"declined consent is reported",
-         false,
-         true,
-         "10.0.0.1",
-         Behaviour::kDeclined,
-         kActionExitDone,
-         {"/allow-dns-list 10.0.0.1"},
-         kFileBefore,
-         std::string(kElevationDeclinedMessage),
-         2},
-        {"a refused elevated run gives the system's reason",
-         false,
-         true,
-         "10.0.0.1",
-         Behaviour::kRuns,
-         ActionExitForError(5),
-         {"/allow-dns-list 10.0.0.1"},
-         kFileBefore,
-         std::string("Access is denied."),
-         2},
+        RouteCase("elevated saves in-process without a check")
+            .Elevated(true)
+            .DnsList("10.0.0.1,10.0.0.2")
+            .ExpectedFile("10.0.0.9\r\n10.0.0.1,10.0.0.2\r\n")
+            .ExpectedChecks(0),
+        RouteCase("unelevated in a folder the user can write saves in-process")
+            .ProgramProtected(false)
+            .DnsList("10.0.0.1,10.0.0.2")
+            .ExpectedFile("10.0.0.9\r\n10.0.0.1,10.0.0.2\r\n")
+            .ExpectedChecks(1),
+        RouteCase("unelevated in a protected folder appends through one elevated run")
+            .DnsList("10.0.0.1,10.0.0.2")
+            .ExpectedRuns({"/allow-dns-list 10.0.0.1,10.0.0.2"})
+            .ExpectedFile(kFileBefore)
+            .ExpectedChecks(2),
+        RouteCase("the empty list travels as the order alone")
+            .DnsList("")
+            .ExpectedRuns({"/allow-dns-list"})
+            .ExpectedFile(kFileBefore)
+            .ExpectedChecks(2),
+        RouteCase("declined consent is reported")
+            .DnsList("10.0.0.1")
+            .Launch(Behaviour::kDeclined)
+            .ExpectedRuns({"/allow-dns-list 10.0.0.1"})
+            .ExpectedFile(kFileBefore)
+            .ExpectedError(std::string(kElevationDeclinedMessage))
+            .ExpectedChecks(2),
+        RouteCase("a refused elevated run gives the system's reason")
+            .DnsList("10.0.0.1")
+            .RunExitCode(ActionExitForError(5))
+            .ExpectedRuns({"/allow-dns-list 10.0.0.1"})
+            .ExpectedFile(kFileBefore)
+            .ExpectedError(std::string("Access is denied."))
+            .ExpectedChecks(2),
     };
     return cases;
 }

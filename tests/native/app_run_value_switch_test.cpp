@@ -7,6 +7,7 @@
 #include "app/action_exit_code.h"
 #include "app/run_value_switch.h"
 #include "support/app_fake_elevation.h"
+#include "support/named_fields_row.h"
 #include "support/watch_row_name.h"
 
 namespace quillcrest {
@@ -22,185 +23,117 @@ constexpr char kOtherCopy[] = "C:\\Old\\Quillcrest.exe";
 
 // One release of the monitor box: the process's rights, the value before, how an elevated run goes, and what
 // must follow: the runs asked for, the in-process writes, the message to the user.
-struct BoxCase {
+struct BoxCase : fakes::NamedFieldsRow<BoxCase> {
+    explicit BoxCase(const char* rowName) : name(rowName) {}
+
     const char* name;
-    bool ticked;
-    bool elevated;
+    bool ticked = false;
+    bool elevated = false;
     std::optional<std::string> storedBefore;
-    Behaviour launch;
-    std::uint32_t runExitCode;
+    Behaviour launch = Behaviour::kRuns;
+    std::uint32_t runExitCode = kActionExitDone;
     std::optional<std::string> inProcessRefusal;
     std::vector<std::string> expectedRuns;
-    int expectedInProcessChanges;
+    int expectedInProcessChanges = 0;
     std::optional<std::string> expectedMessage;
     bool programUnprotected = false;
+
+    BoxCase& Ticked(bool yes) { return Set(&BoxCase::ticked, yes); }
+    BoxCase& Elevated(bool yes) { return Set(&BoxCase::elevated, yes); }
+    BoxCase& StoredBefore(std::string value) { return Set(&BoxCase::storedBefore, std::move(value)); }
+    BoxCase& Launch(Behaviour behaviour) { return Set(&BoxCase::launch, behaviour); }
+    BoxCase& RunExitCode(std::uint32_t code) { return Set(&BoxCase::runExitCode, code); }
+    BoxCase& InProcessRefusal(std::string reason) { return Set(&BoxCase::inProcessRefusal, std::move(reason)); }
+    BoxCase& ExpectedRuns(std::vector<std::string> runs) { return Set(&BoxCase::expectedRuns, std::move(runs)); }
+    BoxCase& ExpectedInProcessChanges(int count) { return Set(&BoxCase::expectedInProcessChanges, count); }
+    BoxCase& ExpectedMessage(std::string text) { return Set(&BoxCase::expectedMessage, std::move(text)); }
+    BoxCase& ProgramUnprotected(bool yes) { return Set(&BoxCase::programUnprotected, yes); }
 };
 
 const std::vector<BoxCase>& BoxCases() {
     static const std::vector<BoxCase> cases = {
-        {"tick unelevated writes through one elevated run",
-         true,
-         false,
-         std::nullopt,
-         Behaviour::kRuns,
-         kActionExitDone,
-         std::nullopt,
-         {"/write-run-value"},
-         0,
-         std::nullopt},
-        {"tick over another copy's value also writes",
-         true,
-         false,
-         std::string(kOtherCopy),
-         Behaviour::kRuns,
-         kActionExitDone,
-         std::nullopt,
-         {"/write-run-value"},
-         0,
-         std::nullopt},
-        {"tick with the value in place asks nothing",
-         true,
-         false,
-         std::string(FakeRunValueStore::kThisProgram),
-         Behaviour::kRuns,
-         kActionExitDone,
-         std::nullopt,
-         {},
-         0,
-         std::nullopt},
-        {"tick declined says so once",
-         true,
-         false,
-         std::nullopt,
-         Behaviour::kDeclined,
-         kActionExitDone,
-         std::nullopt,
-         {"/write-run-value"},
-         0,
-         std::string(kWatchWithoutStartPrefix) + kElevationDeclinedMessage},
-        {"tick refused by the elevated run gives the system's reason",
-         true,
-         false,
-         std::nullopt,
-         Behaviour::kRuns,
-         ActionExitForError(5),
-         std::nullopt,
-         {"/write-run-value"},
-         0,
-         std::string(kWatchWithoutStartPrefix) + "Access is denied."},
-        {"tick when the run cannot start",
-         true,
-         false,
-         std::nullopt,
-         Behaviour::kFailsToStart,
-         kActionExitDone,
-         std::nullopt,
-         {"/write-run-value"},
-         0,
-         std::string(kWatchWithoutStartPrefix) + "The service cannot be started"},
-        {"tick elevated writes in-process",
-         true,
-         true,
-         std::nullopt,
-         Behaviour::kRuns,
-         kActionExitDone,
-         std::nullopt,
-         {},
-         1,
-         std::nullopt},
-        {"tick elevated refused in-process",
-         true,
-         true,
-         std::nullopt,
-         Behaviour::kRuns,
-         kActionExitDone,
-         std::string("Access is denied."),
-         {},
-         1,
-         std::string(kWatchWithoutStartPrefix) + "Access is denied."},
-        {"untick with no value asks and says nothing",
-         false,
-         false,
-         std::nullopt,
-         Behaviour::kDeclined,
-         kActionExitDone,
-         std::nullopt,
-         {},
-         0,
-         std::nullopt},
-        {"untick elevated with no value touches nothing",
-         false,
-         true,
-         std::nullopt,
-         Behaviour::kRuns,
-         kActionExitDone,
-         std::string("Access is denied."),
-         {},
-         0,
-         std::nullopt},
-        {"untick unelevated deletes through one run",
-         false,
-         false,
-         std::string(FakeRunValueStore::kThisProgram),
-         Behaviour::kRuns,
-         kActionExitDone,
-         std::nullopt,
-         {"/delete-run-value"},
-         0,
-         std::nullopt},
-        {"untick declined says the program still starts",
-         false,
-         false,
-         std::string(FakeRunValueStore::kThisProgram),
-         Behaviour::kDeclined,
-         kActionExitDone,
-         std::nullopt,
-         {"/delete-run-value"},
-         0,
-         std::string(kStillStartsPrefix) + kElevationDeclinedMessage},
-        {"untick elevated deletes in-process",
-         false,
-         true,
-         std::string(kOtherCopy),
-         Behaviour::kRuns,
-         kActionExitDone,
-         std::nullopt,
-         {},
-         1,
-         std::nullopt},
-        {"tick unelevated in an unprotected folder starts nothing and says why",
-         true,
-         false,
-         std::nullopt,
-         Behaviour::kRuns,
-         kActionExitDone,
-         std::nullopt,
-         {},
-         0,
-         std::string(kWatchWithoutStartPrefix) + UnprotectedProgramMessage(FakeProgramProtection::kReason),
-         true},
-        {"untick unelevated in an unprotected folder starts nothing and says why",
-         false,
-         false,
-         std::string(FakeRunValueStore::kThisProgram),
-         Behaviour::kRuns,
-         kActionExitDone,
-         std::nullopt,
-         {},
-         0,
-         std::string(kStillStartsPrefix) + UnprotectedProgramMessage(FakeProgramProtection::kReason),
-         true},
-        {"tick elevated in an unprotected folder writes in-process",
-         true,
-         true,
-         std::nullopt,
-         Behaviour::kRuns,
-         kActionExitDone,
-         std::nullopt,
-         {},
-         1,
-         std::nullopt,
-         true},
+        BoxCase("tick unelevated writes through one elevated run")
+            .Ticked(true)
+            .ExpectedRuns({"/write-run-value"})
+            .ExpectedInProcessChanges(0),
+        BoxCase("tick over another copy's value also writes")
+            .Ticked(true)
+            .StoredBefore(std::string(kOtherCopy))
+            .ExpectedRuns({"/write-run-value"})
+            .ExpectedInProcessChanges(0),
+        BoxCase("tick with the value in place asks nothing")
+            .Ticked(true)
+            .StoredBefore(std::string(FakeRunValueStore::kThisProgram))
+            .ExpectedInProcessChanges(0),
+        BoxCase("tick declined says so once")
+            .Ticked(true)
+            .Launch(Behaviour::kDeclined)
+            .ExpectedRuns({"/write-run-value"})
+            .ExpectedInProcessChanges(0)
+            .ExpectedMessage(std::string(kWatchWithoutStartPrefix) + kElevationDeclinedMessage),
+        BoxCase("tick refused by the elevated run gives the system's reason")
+            .Ticked(true)
+            .RunExitCode(ActionExitForError(5))
+            .ExpectedRuns({"/write-run-value"})
+            .ExpectedInProcessChanges(0)
+            .ExpectedMessage(std::string(kWatchWithoutStartPrefix) + "Access is denied."),
+        BoxCase("tick when the run cannot start")
+            .Ticked(true)
+            .Launch(Behaviour::kFailsToStart)
+            .ExpectedRuns({"/write-run-value"})
+            .ExpectedInProcessChanges(0)
+            .ExpectedMessage(std::string(kWatchWithoutStartPrefix) + "The service cannot be started"),
+        BoxCase("tick elevated writes in-process").Ticked(true).Elevated(true).ExpectedInProcessChanges(1),
+        BoxCase("tick elevated refused in-process")
+            .Ticked(true)
+            .Elevated(true)
+            .InProcessRefusal(std::string("Access is denied."))
+            .ExpectedInProcessChanges(1)
+            .ExpectedMessage(std::string(kWatchWithoutStartPrefix) + "Access is denied."),
+        BoxCase("untick with no value asks and says nothing")
+            .Ticked(false)
+            .Launch(Behaviour::kDeclined)
+            .ExpectedInProcessChanges(0),
+        BoxCase("untick elevated with no value touches nothing")
+            .Ticked(false)
+            .Elevated(true)
+            .InProcessRefusal(std::string("Access is denied."))
+            .ExpectedInProcessChanges(0),
+        BoxCase("untick unelevated deletes through one run")
+            .Ticked(false)
+            .StoredBefore(std::string(FakeRunValueStore::kThisProgram))
+            .ExpectedRuns({"/delete-run-value"})
+            .ExpectedInProcessChanges(0),
+        BoxCase("untick declined says the program still starts")
+            .Ticked(false)
+            .StoredBefore(std::string(FakeRunValueStore::kThisProgram))
+            .Launch(Behaviour::kDeclined)
+            .ExpectedRuns({"/delete-run-value"})
+            .ExpectedInProcessChanges(0)
+            .ExpectedMessage(std::string(kStillStartsPrefix) + kElevationDeclinedMessage),
+        BoxCase("untick elevated deletes in-process")
+            .Ticked(false)
+            .Elevated(true)
+            .StoredBefore(std::string(kOtherCopy))
+            .ExpectedInProcessChanges(1),
+        BoxCase("tick unelevated in an unprotected folder starts nothing and says why")
+            .Ticked(true)
+            .ExpectedInProcessChanges(0)
+            .ExpectedMessage(std::string(kWatchWithoutStartPrefix) +
+                             UnprotectedProgramMessage(FakeProgramProtection::kReason))
+            .ProgramUnprotected(true),
+        BoxCase("untick unelevated in an unprotected folder starts nothing and says why")
+            .Ticked(false)
+            .StoredBefore(std::string(FakeRunValueStore::kThisProgram))
+            .ExpectedInProcessChanges(0)
+            .ExpectedMessage(std::string(kStillStartsPrefix) +
+                             UnprotectedProgramMessage(FakeProgramProtection::kReason))
+            .ProgramUnprotected(true),
+        BoxCase("tick elevated in an unprotected folder writes in-process")
+            .Ticked(true)
+            .Elevated(true)
+            .ExpectedInProcessChanges(1)
+            .ProgramUnprotected(true),
     };
     return cases;
 }

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "support/named_fields_row.h"
 #include "support/watch_row_name.h"
 #include "support/watch_test_rig.h"
 
@@ -21,19 +22,33 @@ std::string SetAdapter(const std::string& servers) {
     return kClearAdapter + servers;
 }
 
-// One tick of the 30-second check against a reference list.
-struct CheckCase {
+// One tick of the 30-second check against a reference list. A row names the fields it sets; the others keep the
+// values given here.
+struct CheckCase : fakes::NamedFieldsRow<CheckCase> {
+    explicit CheckCase(const char* rowName) : name(rowName) {}
+
     const char* name;
     std::string reference;
-    std::optional<std::string> current;  // nullopt: the read fails
-    std::optional<std::string> allowedFile;
-    int alertResult;
-    bool confirm;
+    std::optional<std::string> current;      // nullopt: the read fails
+    std::optional<std::string> allowedFile;  // nullopt: no file
+    int alertResult = kDialogResultOk;
+    bool confirm = false;            // the answer to the revert question
     std::optional<bool> dhcpRecord;  // nullopt: no record
-    int alerts;
+    int alerts = 0;
     std::vector<std::string> changes;
     std::optional<std::string> allowedFileAfter;
-    int itemAfter;
+    int itemAfter = 1;
+
+    CheckCase& Reference(std::string list) { return Set(&CheckCase::reference, std::move(list)); }
+    CheckCase& Current(std::optional<std::string> list) { return Set(&CheckCase::current, std::move(list)); }
+    CheckCase& AllowedFile(std::string text) { return Set(&CheckCase::allowedFile, std::move(text)); }
+    CheckCase& AlertResult(int result) { return Set(&CheckCase::alertResult, result); }
+    CheckCase& Confirm(bool answer) { return Set(&CheckCase::confirm, answer); }
+    CheckCase& DhcpRecord(bool enabled) { return Set(&CheckCase::dhcpRecord, enabled); }
+    CheckCase& Alerts(int count) { return Set(&CheckCase::alerts, count); }
+    CheckCase& Changes(std::vector<std::string> log) { return Set(&CheckCase::changes, std::move(log)); }
+    CheckCase& AllowedFileAfter(std::string text) { return Set(&CheckCase::allowedFileAfter, std::move(text)); }
+    CheckCase& ItemAfter(int item) { return Set(&CheckCase::itemAfter, item); }
 };
 
 // Failures name the row rather than dump its bytes.
@@ -78,75 +93,118 @@ constexpr int kFixIt = kDialogResultFixIt;
 
 const CheckCase kCheckCases[] = {
     // Whether the tick alerts at all.
-    {"same list", "10.0.0.1,10.0.0.2", "10.0.0.1,10.0.0.2", {}, kOk, false, {}, 0, {}, {}, 1},
-    {"letter case ignored", "fe80::a,10.0.0.2", "FE80::A,10.0.0.2", {}, kOk, false, {}, 0, {}, {}, 1},
-    {"other order is a change", "10.0.0.1,10.0.0.2", "10.0.0.2,10.0.0.1", {}, kFixIt, false, {}, 1, {}, {}, 1},
-    {"empty current list is a change", "10.0.0.1", "", {}, kFixIt, false, {}, 1, {}, {}, 1},
-    {"failed read is no change", "10.0.0.1", std::nullopt, {}, kOk, false, {}, 0, {}, {}, 1},
-    {"allowed list holds it",
-     "10.0.0.1",
-     "10.0.0.9",
-     "8.8.8.8\r\n10.0.0.9\r\n",
-     kOk,
-     false,
-     {},
-     0,
-     {},
-     "8.8.8.8\r\n10.0.0.9\r\n",
-     1},
-    {"allowed blank line matches empty list",
-     "10.0.0.1",
-     "",
-     "8.8.8.8\r\n\r\n9.9.9.9\r\n",
-     kOk,
-     false,
-     {},
-     0,
-     {},
-     "8.8.8.8\r\n\r\n9.9.9.9\r\n",
-     1},
-    {"allowed entry with blank is no match",
-     "10.0.0.1",
-     "10.0.0.9",
-     "10.0.0.9 \r\n",
-     kFixIt,
-     false,
-     {},
-     1,
-     {},
-     "10.0.0.9 \r\n",
-     1},
+    CheckCase("same list").Reference("10.0.0.1,10.0.0.2").Current("10.0.0.1,10.0.0.2").AlertResult(kOk).Alerts(0),
+    CheckCase("letter case ignored")
+        .Reference("fe80::a,10.0.0.2")
+        .Current("FE80::A,10.0.0.2")
+        .AlertResult(kOk)
+        .Alerts(0),
+    CheckCase("other order is a change")
+        .Reference("10.0.0.1,10.0.0.2")
+        .Current("10.0.0.2,10.0.0.1")
+        .AlertResult(kFixIt)
+        .Confirm(false)
+        .Alerts(1),
+    CheckCase("empty current list is a change")
+        .Reference("10.0.0.1")
+        .Current("")
+        .AlertResult(kFixIt)
+        .Confirm(false)
+        .Alerts(1),
+    CheckCase("failed read is no change").Reference("10.0.0.1").Current(std::nullopt).AlertResult(kOk).Alerts(0),
+    CheckCase("allowed list holds it")
+        .Reference("10.0.0.1")
+        .Current("10.0.0.9")
+        .AllowedFile("8.8.8.8\r\n10.0.0.9\r\n")
+        .AlertResult(kOk)
+        .Alerts(0)
+        .AllowedFileAfter("8.8.8.8\r\n10.0.0.9\r\n"),
+    CheckCase("allowed blank line matches empty list")
+        .Reference("10.0.0.1")
+        .Current("")
+        .AllowedFile("8.8.8.8\r\n\r\n9.9.9.9\r\n")
+        .AlertResult(kOk)
+        .Alerts(0)
+        .AllowedFileAfter("8.8.8.8\r\n\r\n9.9.9.9\r\n"),
+    CheckCase("allowed entry with blank is no match")
+        .Reference("10.0.0.1")
+        .Current("10.0.0.9")
+        .AllowedFile("10.0.0.9 \r\n")
+        .AlertResult(kFixIt)
+        .Confirm(false)
+        .Alerts(1)
+        .AllowedFileAfter("10.0.0.9 \r\n"),
     // The user's answers.
-    {"ok accepts and saves", "10.0.0.1", "10.0.0.9", "8.8.8.8", kOk, false, {}, 1, {}, "8.8.8.8\r\n10.0.0.9\r\n", 1},
-    {"ok creates the file", "10.0.0.1", "10.0.0.9", {}, kOk, false, {}, 1, {}, "10.0.0.9\r\n", 1},
-    {"fix it and no changes nothing", "10.0.0.1", "10.0.0.9", {}, kFixIt, false, false, 1, {}, {}, 1},
+    CheckCase("ok accepts and saves")
+        .Reference("10.0.0.1")
+        .Current("10.0.0.9")
+        .AllowedFile("8.8.8.8")
+        .AlertResult(kOk)
+        .Alerts(1)
+        .AllowedFileAfter("8.8.8.8\r\n10.0.0.9\r\n"),
+    CheckCase("ok creates the file")
+        .Reference("10.0.0.1")
+        .Current("10.0.0.9")
+        .AlertResult(kOk)
+        .Alerts(1)
+        .AllowedFileAfter("10.0.0.9\r\n"),
+    CheckCase("fix it and no changes nothing")
+        .Reference("10.0.0.1")
+        .Current("10.0.0.9")
+        .AlertResult(kFixIt)
+        .Confirm(false)
+        .DhcpRecord(false)
+        .Alerts(1),
     // The revert.
-    {"dhcp record hands adapter to dhcp", "10.0.0.1", "10.0.0.9", {}, kFixIt, true, true, 1, {kClearAdapter}, {}, 1},
-    {"no dhcp record hands adapter to dhcp", "10.0.0.1", "10.0.0.9", {}, kFixIt, true, {}, 1, {kClearAdapter}, {}, 1},
-    {"fixed one server", "10.0.0.1", "10.0.0.9", {}, kFixIt, true, false, 1, {SetAdapter("10.0.0.1")}, {}, 0},
-    {"fixed three servers",
-     "1.1.1.1,2.2.2.2,3.3.3.3",
-     "10.0.0.9",
-     {},
-     kFixIt,
-     true,
-     false,
-     1,
-     {SetAdapter("1.1.1.1,2.2.2.2,3.3.3.3")},
-     {},
-     0},
-    {"fixed four servers no call",
-     "1.1.1.1,2.2.2.2,3.3.3.3,4.4.4.4",
-     "10.0.0.9",
-     {},
-     kFixIt,
-     true,
-     false,
-     1,
-     {},
-     {},
-     0},
-    {"fixed empty reference no call", "", "10.0.0.9", {}, kFixIt, true, false, 1, {}, {}, 0},
+    CheckCase("dhcp record hands adapter to dhcp")
+        .Reference("10.0.0.1")
+        .Current("10.0.0.9")
+        .AlertResult(kFixIt)
+        .Confirm(true)
+        .DhcpRecord(true)
+        .Alerts(1)
+        .Changes({kClearAdapter}),
+    CheckCase("no dhcp record hands adapter to dhcp")
+        .Reference("10.0.0.1")
+        .Current("10.0.0.9")
+        .AlertResult(kFixIt)
+        .Confirm(true)
+        .Alerts(1)
+        .Changes({kClearAdapter}),
+    CheckCase("fixed one server")
+        .Reference("10.0.0.1")
+        .Current("10.0.0.9")
+        .AlertResult(kFixIt)
+        .Confirm(true)
+        .DhcpRecord(false)
+        .Alerts(1)
+        .Changes({SetAdapter("10.0.0.1")})
+        .ItemAfter(0),
+    CheckCase("fixed three servers")
+        .Reference("1.1.1.1,2.2.2.2,3.3.3.3")
+        .Current("10.0.0.9")
+        .AlertResult(kFixIt)
+        .Confirm(true)
+        .DhcpRecord(false)
+        .Alerts(1)
+        .Changes({SetAdapter("1.1.1.1,2.2.2.2,3.3.3.3")})
+        .ItemAfter(0),
+    CheckCase("fixed four servers no call")
+        .Reference("1.1.1.1,2.2.2.2,3.3.3.3,4.4.4.4")
+        .Current("10.0.0.9")
+        .AlertResult(kFixIt)
+        .Confirm(true)
+        .DhcpRecord(false)
+        .Alerts(1)
+        .ItemAfter(0),
+    CheckCase("fixed empty reference no call")
+        .Reference("")
+        .Current("10.0.0.9")
+        .AlertResult(kFixIt)
+        .Confirm(true)
+        .DhcpRecord(false)
+        .Alerts(1)
+        .ItemAfter(0),
 };
 
 INSTANTIATE_TEST_SUITE_P(WatchOutcomes, WatchChangeCheckTest, ::testing::ValuesIn(kCheckCases), [](const auto& info) {

@@ -17,6 +17,7 @@
 #include "settings/registry_values.h"
 #include "settings/typed_value.h"
 #include "support/http_row_name.h"
+#include "support/named_fields_row.h"
 
 namespace quillcrest::contract {
 
@@ -342,18 +343,31 @@ inline const ReadRow kRegistryReadRows[] = {
 
 enum class Operation { Write, Read, Delete };
 
-struct OperationRow {
+struct OperationRow : fakes::NamedFieldsRow<OperationRow> {
+    explicit OperationRow(const char* rowName) : name(rowName) {}
+
     const char* name;
     std::vector<Planted> before;
-    const char* readOnlyKey;  // nullptr, or a planted key that grants only reading from then on
-    Operation operation;
-    std::uint32_t root;
-    const char* keyPath;
-    const char* valueName;  // for Delete, "" deletes the key
-    TypedValue value;       // what Write writes, or the default of Read
-    RegResult result;       // what Write and Delete answer
-    TypedValue read;        // what Read gives
+    const char* readOnlyKey = nullptr;  // or a planted key that grants only reading from then on
+    Operation operation = Operation::Read;
+    std::uint32_t root = kHkeyCurrentUser;
+    const char* keyPath = "";
+    const char* valueName = "";      // for Delete, "" deletes the key
+    TypedValue value;                // what Write writes, or the default of Read
+    RegResult result = kRegSuccess;  // what Write and Delete answer
+    TypedValue read;                 // what Read gives
     std::vector<Fact> after;
+
+    OperationRow& Before(std::vector<Planted> planted) { return Set(&OperationRow::before, std::move(planted)); }
+    OperationRow& ReadOnlyKey(const char* key) { return Set(&OperationRow::readOnlyKey, key); }
+    OperationRow& Perform(Operation what) { return Set(&OperationRow::operation, what); }
+    OperationRow& Root(std::uint32_t key) { return Set(&OperationRow::root, key); }
+    OperationRow& KeyPath(const char* path) { return Set(&OperationRow::keyPath, path); }
+    OperationRow& ValueName(const char* valueNamed) { return Set(&OperationRow::valueName, valueNamed); }
+    OperationRow& Value(TypedValue written) { return Set(&OperationRow::value, std::move(written)); }
+    OperationRow& Result(RegResult answer) { return Set(&OperationRow::result, answer); }
+    OperationRow& Read(TypedValue given) { return Set(&OperationRow::read, std::move(given)); }
+    OperationRow& After(std::vector<Fact> facts) { return Set(&OperationRow::after, std::move(facts)); }
 };
 
 inline void PrintTo(const OperationRow& row, std::ostream* out) {
@@ -394,302 +408,195 @@ constexpr RegResult kContractBadPathname = 161;
 
 inline const OperationRow kRegistryOperationRows[] = {
     // Writes
-    {"write creates every missing key",
-     {},
-     nullptr,
-     Operation::Write,
-     kHkeyCurrentUser,
-     "$\\A\\B\\C",
-     "v",
-     TypedValue::Boolean(true),
-     kRegSuccess,
-     {},
-     {{"$\\A", nullptr, true}, {"$\\A\\B", nullptr, true}, {"$\\A\\B\\C", "v", true, kRegDword, kContractDword1}}},
-    {"write replaces a value of another type",
-     {{"$", "v", kRegSz, TextBytes(std::string("old\0", 4))}},
-     nullptr,
-     Operation::Write,
-     kHkeyCurrentUser,
-     "$",
-     "v",
-     TypedValue::Int32(5),
-     kRegSuccess,
-     {},
-     {{"$", "v", true, kRegDword, {5, 0, 0, 0}}}},
-    {"write to the unnamed value of a key",
-     {},
-     nullptr,
-     Operation::Write,
-     kHkeyCurrentUser,
-     "$",
-     "",
-     TypedValue::String("x"),
-     kRegSuccess,
-     {},
-     {{"$", "", true, kRegSz, TextBytes(std::string("x\0", 2))}}},
-    {"write ignores one leading separator",
-     {},
-     nullptr,
-     Operation::Write,
-     kHkeyCurrentUser,
-     "\\$",
-     "v",
-     TypedValue::Int32(1),
-     kRegSuccess,
-     {},
-     {{"$", "v", true, kRegDword, kContractDword1}}},
-    {"write with two leading separators names no key",
-     {},
-     nullptr,
-     Operation::Write,
-     kHkeyCurrentUser,
-     "\\\\$",
-     "v",
-     TypedValue::Int32(1),
-     kContractBadPathname,
-     {},
-     {{"$", nullptr, false}}},
-    {"write tolerates one trailing separator",
-     {},
-     nullptr,
-     Operation::Write,
-     kHkeyCurrentUser,
-     "$\\A\\",
-     "v",
-     TypedValue::Int32(1),
-     kRegSuccess,
-     {},
-     {{"$\\A", "v", true, kRegDword, kContractDword1}}},
-    {"write passes over an empty part inside the path",
-     {},
-     nullptr,
-     Operation::Write,
-     kHkeyCurrentUser,
-     "$\\\\A",
-     "v",
-     TypedValue::Int32(1),
-     kRegSuccess,
-     {},
-     {{"$\\A", "v", true, kRegDword, kContractDword1}}},
-    {"write passes over two trailing separators",
-     {},
-     nullptr,
-     Operation::Write,
-     kHkeyCurrentUser,
-     "$\\A\\\\",
-     "v",
-     TypedValue::Int32(1),
-     kRegSuccess,
-     {},
-     {{"$\\A", "v", true, kRegDword, kContractDword1}}},
-    {"root 0 means the current user",
-     {},
-     nullptr,
-     Operation::Write,
-     0u,
-     "$",
-     "v",
-     TypedValue::String("here"),
-     kRegSuccess,
-     {},
-     {{"$", "v", true, kRegSz, TextBytes(std::string("here\0", 5))}}},
-    {"root past the predefined ones means the current user",
-     {},
-     nullptr,
-     Operation::Write,
-     0x80000007u,
-     "$",
-     "v",
-     TypedValue::String("here"),
-     kRegSuccess,
-     {},
-     {{"$", "v", true, kRegSz, TextBytes(std::string("here\0", 5))}}},
-
+    OperationRow("write creates every missing key")
+        .Perform(Operation::Write)
+        .KeyPath("$\\A\\B\\C")
+        .ValueName("v")
+        .Value(TypedValue::Boolean(true))
+        .After({{"$\\A", nullptr, true},
+                {"$\\A\\B", nullptr, true},
+                {"$\\A\\B\\C", "v", true, kRegDword, kContractDword1}}),
+    OperationRow("write replaces a value of another type")
+        .Before({{"$", "v", kRegSz, TextBytes(std::string("old\0", 4))}})
+        .Perform(Operation::Write)
+        .KeyPath("$")
+        .ValueName("v")
+        .Value(TypedValue::Int32(5))
+        .After({{"$", "v", true, kRegDword, {5, 0, 0, 0}}}),
+    OperationRow("write to the unnamed value of a key")
+        .Perform(Operation::Write)
+        .KeyPath("$")
+        .ValueName("")
+        .Value(TypedValue::String("x"))
+        .After({{"$", "", true, kRegSz, TextBytes(std::string("x\0", 2))}}),
+    OperationRow("write ignores one leading separator")
+        .Perform(Operation::Write)
+        .KeyPath("\\$")
+        .ValueName("v")
+        .Value(TypedValue::Int32(1))
+        .After({{"$", "v", true, kRegDword, kContractDword1}}),
+    OperationRow("write with two leading separators names no key")
+        .Perform(Operation::Write)
+        .KeyPath("\\\\$")
+        .ValueName("v")
+        .Value(TypedValue::Int32(1))
+        .Result(kContractBadPathname)
+        .After({{"$", nullptr, false}}),
+    OperationRow("write tolerates one trailing separator")
+        .Perform(Operation::Write)
+        .KeyPath("$\\A\\")
+        .ValueName("v")
+        .Value(TypedValue::Int32(1))
+        .After({{"$\\A", "v", true, kRegDword, kContractDword1}}),
+    OperationRow("write passes over an empty part inside the path")
+        .Perform(Operation::Write)
+        .KeyPath("$\\\\A")
+        .ValueName("v")
+        .Value(TypedValue::Int32(1))
+        .After({{"$\\A", "v", true, kRegDword, kContractDword1}}),
+    OperationRow("write passes over two trailing separators")
+        .Perform(Operation::Write)
+        .KeyPath("$\\A\\\\")
+        .ValueName("v")
+        .Value(TypedValue::Int32(1))
+        .After({{"$\\A", "v", true, kRegDword, kContractDword1}}),
+    OperationRow("root 0 means the current user")
+        .Perform(Operation::Write)
+        .Root(0u)
+        .KeyPath("$")
+        .ValueName("v")
+        .Value(TypedValue::String("here"))
+        .After({{"$", "v", true, kRegSz, TextBytes(std::string("here\0", 5))}}),
+    OperationRow("root past the predefined ones means the current user")
+        .Perform(Operation::Write)
+        .Root(0x80000007u)
+        .KeyPath("$")
+        .ValueName("v")
+        .Value(TypedValue::String("here"))
+        .After({{"$", "v", true, kRegSz, TextBytes(std::string("here\0", 5))}}),
     // Reads
-    {"read of a missing key gives the default and creates nothing",
-     {},
-     nullptr,
-     Operation::Read,
-     kHkeyCurrentUser,
-     "$\\Missing",
-     "v",
-     TypedValue::String("d"),
-     kRegSuccess,
-     TypedValue::String("d"),
-     {{"$\\Missing", nullptr, false}}},
-    {"read of a missing value gives the default",
-     {{"$", "other", kRegDword, kContractDword300}},
-     nullptr,
-     Operation::Read,
-     kHkeyCurrentUser,
-     "$",
-     "v",
-     TypedValue::Int32(4),
-     kRegSuccess,
-     TypedValue::Int32(4),
-     {}},
-    {"key and value names ignore letter case",
-     {{"$\\Mixed", "Name", kRegDword, kContractDword300}},
-     nullptr,
-     Operation::Read,
-     kHkeyCurrentUser,
-     "$\\MIXED",
-     "nAME",
-     TypedValue::Int32(0),
-     kRegSuccess,
-     TypedValue::Int32(300),
-     {}},
-    {"read with root 0x80000007 reads the current user",
-     {{"$", "v", kRegDword, kContractDword300}},
-     nullptr,
-     Operation::Read,
-     0x80000007u,
-     "$",
-     "v",
-     TypedValue::Int32(0),
-     kRegSuccess,
-     TypedValue::Int32(300),
-     {}},
-
+    OperationRow("read of a missing key gives the default and creates nothing")
+        .Perform(Operation::Read)
+        .KeyPath("$\\Missing")
+        .ValueName("v")
+        .Value(TypedValue::String("d"))
+        .Read(TypedValue::String("d"))
+        .After({{"$\\Missing", nullptr, false}}),
+    OperationRow("read of a missing value gives the default")
+        .Before({{"$", "other", kRegDword, kContractDword300}})
+        .Perform(Operation::Read)
+        .KeyPath("$")
+        .ValueName("v")
+        .Value(TypedValue::Int32(4))
+        .Read(TypedValue::Int32(4)),
+    OperationRow("key and value names ignore letter case")
+        .Before({{"$\\Mixed", "Name", kRegDword, kContractDword300}})
+        .Perform(Operation::Read)
+        .KeyPath("$\\MIXED")
+        .ValueName("nAME")
+        .Value(TypedValue::Int32(0))
+        .Read(TypedValue::Int32(300)),
+    OperationRow("read with root 0x80000007 reads the current user")
+        .Before({{"$", "v", kRegDword, kContractDword300}})
+        .Perform(Operation::Read)
+        .Root(0x80000007u)
+        .KeyPath("$")
+        .ValueName("v")
+        .Value(TypedValue::Int32(0))
+        .Read(TypedValue::Int32(300)),
     // Deletes
-    {"delete of a value keeps the key and its other values",
-     {{"$", "v", kRegDword, kContractDword1}, {"$", "w", kRegDword, kContractDword300}},
-     nullptr,
-     Operation::Delete,
-     kHkeyCurrentUser,
-     "$",
-     "v",
-     {},
-     kRegSuccess,
-     {},
-     {{"$", "v", false}, {"$", "w", true, kRegDword, kContractDword300}}},
-    {"delete of an absent value counts as done",
-     {{"$", "w", kRegDword, kContractDword300}},
-     nullptr,
-     Operation::Delete,
-     kHkeyCurrentUser,
-     "$",
-     "v",
-     {},
-     kRegSuccess,
-     {},
-     {{"$", "w", true, kRegDword, kContractDword300}}},
-    {"delete of a value under a missing key creates the key empty",
-     {},
-     nullptr,
-     Operation::Delete,
-     kHkeyCurrentUser,
-     "$\\Missing",
-     "v",
-     {},
-     kRegSuccess,
-     {},
-     {{"$\\Missing", nullptr, true}, {"$\\Missing", "v", false}}},
-    {"empty value name deletes the key with all its subkeys",
-     {{"$\\T\\a\\x"},
-      {"$\\T\\a\\y", "v", kRegSz, {0}},
-      {"$\\T\\b\\z\\deeper"},
-      {"$\\T", "v", kRegDword, kContractDword1},
-      {"$\\Tx", "v", kRegDword, kContractDword1}},
-     nullptr,
-     Operation::Delete,
-     kHkeyCurrentUser,
-     "$\\T",
-     "",
-     {},
-     kRegSuccess,
-     {},
-     {{"$\\T", nullptr, false}, {"$\\Tx", "v", true, kRegDword, kContractDword1}}},
-    {"delete of a missing key answers file not found",
-     {{"$"}},
-     nullptr,
-     Operation::Delete,
-     kHkeyCurrentUser,
-     "$\\Missing",
-     "",
-     {},
-     kRegFileNotFound,
-     {},
-     {{"$", nullptr, true}}},
-    {"empty path never deletes the root",
-     {{"$", "v", kRegDword, kContractDword1}},
-     nullptr,
-     Operation::Delete,
-     kHkeyCurrentUser,
-     "",
-     "",
-     {},
-     kRegInvalidParameter,
-     {},
-     {{"$", "v", true, kRegDword, kContractDword1}}},
-    {"a lone separator never deletes the root",
-     {{"$", "v", kRegDword, kContractDword1}},
-     nullptr,
-     Operation::Delete,
-     kHkeyCurrentUser,
-     "\\",
-     "",
-     {},
-     kRegInvalidParameter,
-     {},
-     {{"$", "v", true, kRegDword, kContractDword1}}},
-    {"two separators never delete the root",
-     {{"$", "v", kRegDword, kContractDword1}},
-     nullptr,
-     Operation::Delete,
-     kHkeyCurrentUser,
-     "\\\\",
-     "",
-     {},
-     kRegInvalidParameter,
-     {},
-     {{"$", "v", true, kRegDword, kContractDword1}}},
-
+    OperationRow("delete of a value keeps the key and its other values")
+        .Before({{"$", "v", kRegDword, kContractDword1}, {"$", "w", kRegDword, kContractDword300}})
+        .Perform(Operation::Delete)
+        .KeyPath("$")
+        .ValueName("v")
+        .After({{"$", "v", false}, {"$", "w", true, kRegDword, kContractDword300}}),
+    OperationRow("delete of an absent value counts as done")
+        .Before({{"$", "w", kRegDword, kContractDword300}})
+        .Perform(Operation::Delete)
+        .KeyPath("$")
+        .ValueName("v")
+        .After({{"$", "w", true, kRegDword, kContractDword300}}),
+    OperationRow("delete of a value under a missing key creates the key empty")
+        .Perform(Operation::Delete)
+        .KeyPath("$\\Missing")
+        .ValueName("v")
+        .After({{"$\\Missing", nullptr, true}, {"$\\Missing", "v", false}}),
+    OperationRow("empty value name deletes the key with all its subkeys")
+        .Before({{"$\\T\\a\\x"},
+                 {"$\\T\\a\\y", "v", kRegSz, {0}},
+                 {"$\\T\\b\\z\\deeper"},
+                 {"$\\T", "v", kRegDword, kContractDword1},
+                 {"$\\Tx", "v", kRegDword, kContractDword1}})
+        .Perform(Operation::Delete)
+        .KeyPath("$\\T")
+        .ValueName("")
+        .After({{"$\\T", nullptr, false}, {"$\\Tx", "v", true, kRegDword, kContractDword1}}),
+    OperationRow("delete of a missing key answers file not found")
+        .Before({{"$"}})
+        .Perform(Operation::Delete)
+        .KeyPath("$\\Missing")
+        .ValueName("")
+        .Result(kRegFileNotFound)
+        .After({{"$", nullptr, true}}),
+    OperationRow("empty path never deletes the root")
+        .Before({{"$", "v", kRegDword, kContractDword1}})
+        .Perform(Operation::Delete)
+        .KeyPath("")
+        .ValueName("")
+        .Result(kRegInvalidParameter)
+        .After({{"$", "v", true, kRegDword, kContractDword1}}),
+    OperationRow("a lone separator never deletes the root")
+        .Before({{"$", "v", kRegDword, kContractDword1}})
+        .Perform(Operation::Delete)
+        .KeyPath("\\")
+        .ValueName("")
+        .Result(kRegInvalidParameter)
+        .After({{"$", "v", true, kRegDword, kContractDword1}}),
+    OperationRow("two separators never delete the root")
+        .Before({{"$", "v", kRegDword, kContractDword1}})
+        .Perform(Operation::Delete)
+        .KeyPath("\\\\")
+        .ValueName("")
+        .Result(kRegInvalidParameter)
+        .After({{"$", "v", true, kRegDword, kContractDword1}}),
     // A key the user may read but not change. Wine, unlike Windows, lets such a key be deleted and have keys
     // created below it, so the contract leaves those two open.
-    {"write to a key granting only read is refused",
-     {{"$\\RO", "v", kRegDword, kContractDword300}},
-     "$\\RO",
-     Operation::Write,
-     kHkeyCurrentUser,
-     "$\\RO",
-     "v",
-     TypedValue::Int32(2),
-     kRegAccessDenied,
-     {},
-     {{"$\\RO", "v", true, kRegDword, kContractDword300}}},
-    {"read of a key granting only read gives the default",
-     {{"$\\RO", "v", kRegDword, kContractDword300}},
-     "$\\RO",
-     Operation::Read,
-     kHkeyCurrentUser,
-     "$\\RO",
-     "v",
-     TypedValue::Int32(-1),
-     kRegSuccess,
-     TypedValue::Int32(-1),
-     {}},
-    {"delete of a value in a key granting only read is refused",
-     {{"$\\RO", "v", kRegDword, kContractDword300}},
-     "$\\RO",
-     Operation::Delete,
-     kHkeyCurrentUser,
-     "$\\RO",
-     "v",
-     {},
-     kRegAccessDenied,
-     {},
-     {{"$\\RO", "v", true, kRegDword, kContractDword300}}},
+    OperationRow("write to a key granting only read is refused")
+        .Before({{"$\\RO", "v", kRegDword, kContractDword300}})
+        .ReadOnlyKey("$\\RO")
+        .Perform(Operation::Write)
+        .KeyPath("$\\RO")
+        .ValueName("v")
+        .Value(TypedValue::Int32(2))
+        .Result(kRegAccessDenied)
+        .After({{"$\\RO", "v", true, kRegDword, kContractDword300}}),
+    OperationRow("read of a key granting only read gives the default")
+        .Before({{"$\\RO", "v", kRegDword, kContractDword300}})
+        .ReadOnlyKey("$\\RO")
+        .Perform(Operation::Read)
+        .KeyPath("$\\RO")
+        .ValueName("v")
+        .Value(TypedValue::Int32(-1))
+        .Read(TypedValue::Int32(-1)),
+    OperationRow("delete of a value in a key granting only read is refused")
+        .Before({{"$\\RO", "v", kRegDword, kContractDword300}})
+        .ReadOnlyKey("$\\RO")
+        .Perform(Operation::Delete)
+        .KeyPath("$\\RO")
+        .ValueName("v")
+        .Result(kRegAccessDenied)
+        .After({{"$\\RO", "v", true, kRegDword, kContractDword300}}),
 };
 
 // Runs every table of the contract on the backend of this test program; prefix names that backend.
 #define QUILLCREST_INSTANTIATE_REGISTRY_CONTRACT(prefix)                                                         \
     INSTANTIATE_TEST_SUITE_P(prefix, RegistryKindsContractTest, ::testing::ValuesIn(kRegistryKindRows),          \
-                             ::quillcrest::fakes::RowName<KindRow>);                                           \
+                             ::quillcrest::fakes::RowName<KindRow>);                                             \
     INSTANTIATE_TEST_SUITE_P(prefix, RegistryUnwrittenContractTest, ::testing::ValuesIn(kRegistryUnwrittenRows), \
-                             ::quillcrest::fakes::RowName<UnwrittenRow>);                                      \
+                             ::quillcrest::fakes::RowName<UnwrittenRow>);                                        \
     INSTANTIATE_TEST_SUITE_P(prefix, RegistryReadContractTest, ::testing::ValuesIn(kRegistryReadRows),           \
-                             ::quillcrest::fakes::RowName<ReadRow>);                                           \
+                             ::quillcrest::fakes::RowName<ReadRow>);                                             \
     INSTANTIATE_TEST_SUITE_P(prefix, RegistryOperationContractTest, ::testing::ValuesIn(kRegistryOperationRows), \
                              ::quillcrest::fakes::RowName<OperationRow>)
 
