@@ -7,13 +7,18 @@
 # ARTIFACT_DIR/screenshots. Ends with "e2e: N passed, M failed". Nothing but what the run started is ended: other
 # programs in the prefix, of whatever name, run on.
 #
-# The cases live in tests/e2e/cases/*.sh, found here by themselves: the files are sourced in the byte order of
-# their names (the number each name begins with), and each file names its cases with `e2e_cases NAME...`, which
-# run in that order; so the whole run goes file by file, and a new file runs without a change here. Give a new
-# file a number that puts it after the cases whose leftovers it could meet and before the ones that could meet
-# its own; a file whose cases change something beyond one case registers how it is put back, before every case
-# (`e2e_reset_step FUNCTION`) or once at the end of the run, also an interrupted one (`e2e_cleanup_step
-# FUNCTION`). The helpers every case uses are in e2e_helpers.sh.
+# Where a case goes: a case file is tests/e2e/cases/NN-topic.sh, two digits and a topic in lowercase words joined
+# by '-' (say 75-wider-watch.sh); the run finds every *.sh there by itself, so a new file needs no change here. Near
+# its top a file names its cases with `e2e_cases NAME...`; each NAME is a function of that file that returns 0 when
+# the case passes, written in lowercase words joined by '_' that say what the case shows
+# (runas_copy_refuses_a_malformed_order_without_a_window), and no other file uses it. The run takes the files in
+# the byte order of their names, so in the order of their numbers, and a file's cases in the order it names them:
+# give a new file a number after the files whose leftovers its cases could meet and before the ones that could
+# meet its own. A file whose cases change something beyond one case registers how it is put back, before every
+# case (`e2e_reset_step FUNCTION`) or once at the end of the run, also an interrupted one (`e2e_cleanup_step
+# FUNCTION`). The helpers every case uses are in e2e_helpers.sh. So that no case is left out unnoticed, each of
+# these counts as a failed case: a *.sh in tests/e2e itself other than this file and e2e_helpers.sh, a case file
+# that names no case, a name with no function, a name used twice.
 set -uo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/../../scripts/environment.sh"
 source "$(dirname "${BASH_SOURCE[0]}")/../../scripts/lookup_service.sh"
@@ -52,8 +57,12 @@ e2e_cleanup_step() { E2E_CLEANUP_STEPS+=("$1"); }
 source "$QC_ROOT/tests/e2e/e2e_helpers.sh"
 # In the byte order of the names, whatever the locale.
 mapfile -t CASE_FILES < <(printf '%s\n' "$CASES_DIR"/*.sh | LC_ALL=C sort)
+CASE_FILES_NAMING_NOTHING=()
 for case_file in "${CASE_FILES[@]}"; do
+    cases_before=${#ALL_CASES[@]}
+    # shellcheck source=/dev/null
     source "$case_file"
+    [ "${#ALL_CASES[@]}" -gt "$cases_before" ] || CASE_FILES_NAMING_NOTHING+=("${case_file#"$QC_ROOT"/}")
 done
 
 # Ends every process this script started and what it started for them (the processes a case starts, in
@@ -111,8 +120,17 @@ run_case() {
     stop_all
 }
 
-# A case named by no function, or by two files, is a mistake in a case file: it counts as a failure and runs
-# at most once.
+# A case file in the wrong place or naming nothing, a case named by no function or named twice: each is a mistake
+# in a case file, counts as a failure, and a case runs at most once.
+for case_file in "$QC_ROOT"/tests/e2e/*.sh; do
+    case "${case_file##*/}" in run_e2e.sh | e2e_helpers.sh) continue ;; esac
+    FAILED=$((FAILED + 1))
+    echo "FAIL ${case_file#"$QC_ROOT"/} (not in tests/e2e/cases, so none of its cases runs)"
+done
+for case_file in "${CASE_FILES_NAMING_NOTHING[@]}"; do
+    FAILED=$((FAILED + 1))
+    echo "FAIL $case_file (names no case with e2e_cases)"
+done
 KNOWN_CASES=" "
 for case in "${ALL_CASES[@]}"; do
     if ! declare -F "$case" >/dev/null; then
