@@ -74,6 +74,8 @@ qc_install_packages() {  # [extra-package...]
     # Left behind, the file would keep every package installed later on this machine from starting its service.
     local caller_traps
     caller_traps=$(trap -p INT TERM)
+    # The traps' commands are expanded here on purpose: undo is quoted for the moment the trap runs.
+    # shellcheck disable=SC2064
     if [ "$added_policy" -eq 1 ]; then
         local undo
         undo=$(printf '%q ' "$caller_traps" "${sudo[@]}" rm -f "$policy")

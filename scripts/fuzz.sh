@@ -12,7 +12,7 @@
 # them. Prints one line per target and exits non-zero when a target crashed, leaked, timed out or did not build.
 set -uo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/environment.sh"
-cd "$QC_ROOT"
+cd "$QC_ROOT" || exit 1
 
 # Every target, "NAME SOURCE" a line.
 fuzz_targets() {
