@@ -1,5 +1,6 @@
 // Page addresses come from pages (picture sources), so their parsing is outside input: whatever the address,
-// the host stays within its limit, the path starts with "/", and the request stays five lines.
+// the host stays within its limit, the path starts with "/", and the request stays five lines; and a picture
+// source is fetched as written only when the client would connect to the message domain or a name under it.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -8,6 +9,25 @@
 #include "http/http_address.h"
 #include "http/http_request.h"
 #include "http/ipv4_address.h"
+#include "pages/page_addresses.h"
+#include "settings/ascii_case.h"
+
+namespace {
+
+constexpr char kMessageDomain[] = "ads.example.test";
+constexpr char kPictureBase[] = "http://base.test/";
+
+// Whether the host the client connects to for address is the message domain or a name under it.
+bool ClientReachesTheMessageDomain(const std::string& address) {
+    std::string host = quillcrest::AsciiLowerCase(quillcrest::ParseHttpUrl(address).host);
+    if (!host.empty() && host.back() == '.')
+        host.pop_back();
+    const std::string under = std::string(".") + kMessageDomain;
+    return host == kMessageDomain ||
+           (host.size() > under.size() && host.compare(host.size() - under.size(), under.size(), under) == 0);
+}
+
+}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string url(reinterpret_cast<const char*>(data), size);
@@ -32,5 +52,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (back.size() > address.host.size())
             std::abort();
     }
+
+    const std::string picture = quillcrest::MessagePictureAddress(url, kMessageDomain, kPictureBase);
+    if (picture == url ? !ClientReachesTheMessageDomain(url) : picture != kPictureBase + url)
+        std::abort();
     return 0;
 }

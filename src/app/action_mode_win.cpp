@@ -10,8 +10,11 @@
 #include "app/dns_baseline_confirmation.h"
 #include "app/dns_change_confirmation.h"
 #include "app/privileged_action.h"
+#include "app/program_protection_win.h"
+#include "app/protected_program_folder.h"
 #include "app/start_with_windows_win.h"
 #include "base/com_setup_win.h"
+#include "base/utf8_text_win.h"
 #include "netconfig/adaptor_dns_win.h"
 #include "netconfig/com_error.h"
 #include "netconfig/connection_names_win.h"
@@ -40,21 +43,19 @@ std::uint32_t ChangeDnsServers(const std::vector<DnsAssignment>& assignments) {
     return ActionExitForDnsOutcome(assignments, outcome);
 }
 
-// The list joins the allowed list beside this executable, saved as the program always saves it. It needs no
-// question of its own: it only ever holds canonical addresses, exactly the text the consent prompt's details show.
 // The folder of this executable, where the files that only administrators may change in a protected installation
-// lie. Never a file relative to the working directory, which whoever started the run chose.
-std::string OwnFolder() {
-    const std::string folder = GetExeDirUtf8();
-    if (folder.empty())
-        throw EFileError("The program's own folder could not be read", ERROR_BAD_PATHNAME);
-    return folder;
+// lie (ProtectedProgramFolder: never a folder its user can change, nor one relative to the working directory).
+std::string OwnProtectedFolder() {
+    const std::string program = GetExePathUtf8();
+    SystemProgramProtection protection(WideFromUtf8(program));
+    return ProtectedProgramFolder(program, protection);
 }
 
+// The list joins the allowed list beside this executable, saved as the program always saves it. It needs no
+// question of its own: it only ever holds canonical addresses, exactly the text the consent prompt's details show.
 void AllowDnsList(const std::string& dnsList) {
-    const std::string folder = OwnFolder();
     WinFileSystem files;
-    AllowedList allowedList(files, folder);
+    AllowedList allowedList(files, OwnProtectedFolder());
     allowedList.Load();
     allowedList.AddDNSToGoodList(dnsList);
 }
@@ -63,7 +64,7 @@ void AllowDnsList(const std::string& dnsList) {
 // Where they differ from a stored baseline, the differences are shown in a window programs of the user cannot
 // answer, and kept only on "Yes".
 std::uint32_t KeepDnsBaseline() {
-    const std::string path = DnsBaselinePath(OwnFolder());
+    const std::string path = DnsBaselinePath(OwnProtectedFolder());
     SystemResolutionReader reader;
     WinFileSystem files;
     const bool kept = KeepDnsBaselineIfConfirmed(
@@ -106,6 +107,9 @@ std::uint32_t RunActionMode(std::string_view arguments) {
         return ActionExitForError(error.code());
     } catch (const EComError& error) {
         return ActionExitForError(error.code());
+    } catch (const EProgramUnprotected&) {
+        // Only another program than this one's unelevated copy asks this of an unprotected program.
+        return ActionExitForError(ERROR_ACCESS_DENIED);
     } catch (const EFileError& error) {
         return ActionExitForError(error.code() != 0 ? error.code() : static_cast<std::uint32_t>(E_FAIL));
     } catch (const std::exception&) {

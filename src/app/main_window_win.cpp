@@ -102,7 +102,8 @@ MainWindow::MainWindow(Application& application, GateChecks gateChecks)
       controls_(layout::kClient),
       protection_(WideFromUtf8(GetExePathUtf8())),
       resolution_([this] { ::PostMessageA(hwnd(), kDnsSettingsChangedMessage, 0, 0); }),
-      dnsSettingsNotification_(WatchedDnsKeys(), [this] { ::PostMessageA(hwnd(), kDnsSettingsChangedMessage, 0, 0); }) {
+      dnsSettingsNotification_(WatchedDnsKeys(),
+                               [this] { return ::PostMessageA(hwnd(), kDnsSettingsChangedMessage, 0, 0) != FALSE; }) {
     HINSTANCE instance = ::GetModuleHandleA(nullptr);
     HICON icon = ::LoadIconA(instance, MAKEINTRESOURCEA(IDI_APPICON));
     Create(kClassName, kCaption, kStyle, kExStyle, 0, 0, kClientWidth, kClientHeight, nullptr, icon);
@@ -499,6 +500,7 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             }
             break;
         case kDnsSettingsChangedMessage:
+            dnsSettingsNotification_.SignalTaken();
             RunHandler([this] { watch_->OnDnsSettingsSignalled(); });
             return 0;
         case kCheckDnsReleasedMessage:

@@ -55,7 +55,7 @@ class WindowMessagePump {
 MessageWaitError::MessageWaitError(DWORD code)
     : Exception("Waiting for the network failed (error " + std::to_string(code) + ")"), code_(code) {}
 
-bool WaitDispatchingMessages(HANDLE event, std::chrono::milliseconds timeout, QuitDuringWait onQuit) {
+WaitEnd WaitEndDispatchingMessages(HANDLE event, std::chrono::milliseconds timeout, QuitDuringWait onQuit) {
     const auto deadline = Clock::now() + timeout;
     WindowMessagePump pump;
     for (;;) {
@@ -65,19 +65,23 @@ bool WaitDispatchingMessages(HANDLE event, std::chrono::milliseconds timeout, Qu
         const DWORD woke =
             ::MsgWaitForMultipleObjectsEx(1, &event, MillisecondsLeft(deadline), wakeMask, MWMO_INPUTAVAILABLE);
         if (woke == WAIT_OBJECT_0)
-            return true;
+            return WaitEnd::EventSignalled;
         if (woke == WAIT_TIMEOUT)
-            return false;
+            return WaitEnd::TimedOut;
         if (woke != WAIT_OBJECT_0 + 1)
             throw MessageWaitError(::GetLastError());
         pump.DispatchPending(deadline);
         if (pump.QuitHeld() && onQuit == QuitDuringWait::EndTheWait)
-            return false;
+            return WaitEnd::QuitRequested;
         if (IsSignalled(event))
-            return true;
+            return WaitEnd::EventSignalled;
         if (Clock::now() >= deadline)
-            return false;
+            return WaitEnd::TimedOut;
     }
+}
+
+bool WaitDispatchingMessages(HANDLE event, std::chrono::milliseconds timeout, QuitDuringWait onQuit) {
+    return WaitEndDispatchingMessages(event, timeout, onQuit) == WaitEnd::EventSignalled;
 }
 
 }  // namespace quillcrest

@@ -23,6 +23,14 @@ enum class QuitDuringWait {
     EndTheWait,
 };
 
+// How a wait ended.
+enum class WaitEnd {
+    EventSignalled,
+    TimedOut,
+    // A quit request ended it (QuitDuringWait::EndTheWait only).
+    QuitRequested,
+};
+
 // MsgWaitForMultipleObjects itself failed; code is GetLastError's.
 class MessageWaitError : public Exception {
   public:
@@ -37,6 +45,8 @@ class MessageWaitError : public Exception {
 // message queue together, without polling, and dispatches every window message that arrives meanwhile, so
 // windows repaint and timers tick while a socket waits. A steady stream of messages does not stretch the wait
 // beyond its timeout. Throws MessageWaitError when the system cannot wait.
+WaitEnd WaitEndDispatchingMessages(HANDLE event, std::chrono::milliseconds timeout, QuitDuringWait onQuit);
+// The same, true when the event was signalled.
 bool WaitDispatchingMessages(HANDLE event, std::chrono::milliseconds timeout, QuitDuringWait onQuit);
 
 }  // namespace quillcrest

@@ -45,6 +45,21 @@ class SendingShutdownOnExit {
     TcpConnection& connection_;
 };
 
+const MonotonicClock& SystemSteadyClock() {
+    static const SteadyMonotonicClock clock;
+    return clock;
+}
+
+// What a step may still wait. A countdown that has run out ends the exchange before the next call, not only in
+// one that waits: data that is already there would otherwise still be taken, and a server that keeps a little
+// always ready would never meet the exchange's deadline.
+std::chrono::milliseconds WaitLeft(const InactivityCountdown& countdown) {
+    const std::chrono::milliseconds left = countdown.Remaining();
+    if (left.count() == 0)
+        throw Exception(kTimedOutMessage);
+    return left;
+}
+
 bool IsPlausibleHostName(const std::string& host) {
     if (host.empty())
         return false;
@@ -63,7 +78,7 @@ Ipv4Address ServerAddress(TcpNetwork& network, const std::string& host, const In
         return *dotted;
     if (!IsPlausibleHostName(host))
         throw SocketError(kHostNotFoundCode);
-    const std::optional<Ipv4Address> resolved = network.ResolveHost(host, countdown.Remaining());
+    const std::optional<Ipv4Address> resolved = network.ResolveHost(host, WaitLeft(countdown));
     if (!resolved)
         throw Exception(kTimedOutMessage);
     return *resolved;
@@ -72,7 +87,7 @@ Ipv4Address ServerAddress(TcpNetwork& network, const std::string& host, const In
 void SendAll(TcpConnection& connection, const std::string& bytes, InactivityCountdown& countdown) {
     std::size_t sent = 0;
     while (sent < bytes.size()) {
-        const auto piece = connection.Send(bytes.data() + sent, bytes.size() - sent, countdown.Remaining());
+        const auto piece = connection.Send(bytes.data() + sent, bytes.size() - sent, WaitLeft(countdown));
         if (!piece)
             throw Exception(kTimedOutMessage);
         sent += *piece;
@@ -85,7 +100,7 @@ void ReceiveResponse(TcpConnection& connection, HttpResponseReader& reader, Inac
     const std::unique_ptr<char[]> buffer(new char[kReceiveBufferSize]);
     while (!reader.Finished()) {
         const std::optional<std::size_t> received =
-            connection.Receive(buffer.get(), kReceiveBufferSize, countdown.Remaining());
+            connection.Receive(buffer.get(), kReceiveBufferSize, WaitLeft(countdown));
         if (!received)
             throw Exception(kTimedOutMessage);
         if (*received == 0) {
@@ -101,7 +116,9 @@ void ReceiveResponse(TcpConnection& connection, HttpResponseReader& reader, Inac
 
 }  // namespace
 
-HttpClient::HttpClient(TcpNetwork& network) : network_(network) {}
+HttpClient::HttpClient(TcpNetwork& network) : HttpClient(network, SystemSteadyClock()) {}
+
+HttpClient::HttpClient(TcpNetwork& network, const MonotonicClock& clock) : network_(network), clock_(clock) {}
 
 void HttpClient::SetUrl(const std::string& url) {
     url_ = url;
@@ -117,10 +134,10 @@ int HttpClient::Get() {
     headers_.clear();
     body_.clear();
 
-    InactivityCountdown countdown{std::chrono::seconds(timeOutSeconds_)};
+    InactivityCountdown countdown{clock_, std::chrono::seconds(timeOutSeconds_), kExchangeDeadline};
     const std::unique_ptr<TcpConnection> connection = network_.OpenConnection();
     const Ipv4Address server = ServerAddress(network_, target.host, countdown);
-    if (!connection->Connect(server, target.port, countdown.Remaining()))
+    if (!connection->Connect(server, target.port, WaitLeft(countdown)))
         throw Exception(kTimedOutMessage);
     const SendingShutdownOnExit shutdown(*connection);
 

@@ -1,10 +1,12 @@
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "base/monotonic_clock.h"
 #include "http/http_address.h"
 #include "http/tcp_network.h"
 
@@ -16,9 +18,18 @@ namespace quillcrest {
 class HttpClient {
   public:
     static constexpr int kDefaultTimeOutSeconds = 60;
+    // The longest one exchange may take, name lookup and connection included, however steadily the server sends:
+    // the inactivity limit alone lets a server that trickles a byte now and then hold a window's fetch for as long
+    // as the body limit allows. The pages and their pictures are a few kilobytes, which even a modem line brings in
+    // seconds, and a user who clicked "Info" waits for the window to open: nobody waits a minute and a half for it.
+    // Longer than one whole inactivity limit, so a server that is silent once (a slow name lookup, a slow first
+    // byte) still has all of it, and a silent server still ends by the inactivity limit.
+    static constexpr std::chrono::seconds kExchangeDeadline{90};
 
-    // The network must outlive the client.
+    // The network (and the clock) must outlive the client. The clock measures both limits; without one the
+    // system's steady clock does.
     explicit HttpClient(TcpNetwork& network);
+    HttpClient(TcpNetwork& network, const MonotonicClock& clock);
 
     // Sets the page address and derives Host, Port and RequestPath from it (see ParseHttpUrl). Never fails;
     // an exchange that is already running keeps the address it started with.
@@ -28,14 +39,16 @@ class HttpClient {
     std::uint16_t Port() const { return address_.port; }
     const std::string& RequestPath() const { return address_.requestPath; }
 
-    // Inactivity limit in whole seconds of every network step (connecting, sending, receiving).
+    // Inactivity limit in whole seconds of every network step (connecting, sending, receiving). The exchange as a
+    // whole ends at kExchangeDeadline whatever this limit.
     int TimeOut() const { return timeOutSeconds_; }
     void SetTimeOut(int seconds) { timeOutSeconds_ = seconds; }
 
     // Performs one exchange and returns the status code (-1 when the status line holds none). The body is read
     // whatever the status. Every failure is thrown as quillcrest::Exception (SocketError for socket and name
-    // lookup errors). A call made while an exchange of this client is still waiting is refused with an
-    // exception and leaves the running exchange alone.
+    // lookup errors); a quit request during a wait ends the exchange with ExchangeAbandoned, which is no failure. A
+    // call made while an exchange of this client is still waiting is refused with an exception and leaves the running
+    // exchange alone.
     int Get();
     bool ExchangeRunning() const { return exchangeRunning_; }
 
@@ -48,6 +61,7 @@ class HttpClient {
 
   private:
     TcpNetwork& network_;
+    const MonotonicClock& clock_;
     std::string url_;
     HttpAddress address_;
     int timeOutSeconds_ = kDefaultTimeOutSeconds;

@@ -2,15 +2,18 @@
 
 #include <chrono>
 
+#include "base/monotonic_clock.h"
+
 namespace quillcrest {
 
-// The time a network step may still wait for data. It starts at the limit and starts again from the limit
-// whenever data has moved, so a slow but steady server is never cut off; only silence ends a step.
+// The time a network step may still wait for data. It starts at the inactivity limit and starts again from it
+// whenever data has moved, so a slow but steady server is not cut off for being slow; only silence ends a step.
+// But it never reaches past the exchange's overall limit, counted from the countdown's creation: a server that
+// trickles bytes (or anyone on the path who makes it look so) cannot hold an exchange for longer than that.
 class InactivityCountdown {
   public:
-    using Clock = std::chrono::steady_clock;
-
-    explicit InactivityCountdown(std::chrono::seconds limit);
+    // The clock must outlive the countdown.
+    InactivityCountdown(const MonotonicClock& clock, std::chrono::seconds limit, std::chrono::seconds overallLimit);
 
     void Restart();
     // What is left of the countdown; zero once it has run out.
@@ -18,8 +21,10 @@ class InactivityCountdown {
     bool Expired() const { return Remaining().count() == 0; }
 
   private:
+    const MonotonicClock& clock_;
     std::chrono::seconds limit_;
-    Clock::time_point deadline_;
+    MonotonicClock::TimePoint overallEnd_;
+    MonotonicClock::TimePoint deadline_;
 };
 
 }  // namespace quillcrest

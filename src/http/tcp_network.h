@@ -13,7 +13,8 @@ namespace quillcrest {
 
 // One IPv4 TCP socket. Every wait runs on the calling thread and, while nothing is ready, keeps the caller's
 // user interface alive (the platform's implementation dispatches pending window messages). Failures are thrown
-// as SocketError with the Windows Sockets code. Destroying the object closes the socket.
+// as SocketError with the Windows Sockets code; a wait that the program's quit request ended throws
+// ExchangeAbandoned. Destroying the object closes the socket.
 class TcpConnection {
   public:
     virtual ~TcpConnection() = default;

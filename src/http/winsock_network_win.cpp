@@ -8,6 +8,7 @@
 
 #include "base/host_address_lookup_win.h"
 #include "base/win_handles_win.h"
+#include "http/exchange_abandoned.h"
 #include "http/socket_error.h"
 
 namespace quillcrest {
@@ -111,7 +112,15 @@ class WinsockConnection : public TcpConnection {
 }  // namespace
 
 bool WaitForPageDispatchingMessages(HANDLE event, std::chrono::milliseconds timeout) {
-    return WaitDispatchingMessages(event, timeout, QuitDuringWait::KeepWaitingForTheEvent);
+    switch (WaitEndDispatchingMessages(event, timeout, QuitDuringWait::EndTheWait)) {
+        case WaitEnd::EventSignalled:
+            return true;
+        case WaitEnd::TimedOut:
+            return false;
+        case WaitEnd::QuitRequested:
+            break;
+    }
+    throw ExchangeAbandoned();
 }
 
 std::unique_ptr<TcpConnection> WinsockNetwork::OpenConnection() {

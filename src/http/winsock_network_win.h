@@ -16,8 +16,9 @@
 namespace quillcrest {
 
 // The wait of a page fetch on the user-interface thread: window messages are dispatched meanwhile, so windows
-// repaint and timers tick. A quit request is held back until the socket is ready or the time is up, and then
-// posted again for the program's own message loop, so a fetch under way still finishes.
+// repaint and timers tick. A quit request ends the wait at once with ExchangeAbandoned and is posted again for the
+// program's own message loop: a page is not worth keeping a closing program (and its frozen windows) for up to the
+// exchange's deadline.
 bool WaitForPageDispatchingMessages(HANDLE event, std::chrono::milliseconds timeout);
 
 // The program's sockets: Winsock TCP connections whose waits keep the user interface alive (see

@@ -1,5 +1,7 @@
 #include "pages/information_page.h"
 
+#include "http/exchange_abandoned.h"
+
 namespace quillcrest {
 
 void RefreshInformationPage(PageFetcher& fetcher, const std::string& address, const InformationPageActions& actions) {
@@ -8,6 +10,9 @@ void RefreshInformationPage(PageFetcher& fetcher, const std::string& address, co
     PageFetcher::Answer answer;
     try {
         answer = fetcher.Fetch(address);
+    } catch (const ExchangeAbandoned&) {
+        // The program is closing: the window is not going to open.
+        return;
     } catch (const std::exception& error) {
         actions.reportError(error);
         return;

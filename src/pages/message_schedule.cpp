@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "http/exchange_abandoned.h"
 #include "pages/page_addresses.h"
 
 namespace quillcrest {
@@ -53,6 +54,9 @@ void MessageSchedule::OnFetchTick() {
                 host_.LoadPage(answer.body);
                 host_.StopFetchTimer();
             }
+        } catch (const ExchangeAbandoned&) {
+            // The program is closing; a report would only hold it up.
+            return;
         } catch (const std::exception& error) {
             // The count does not advance, so the next tick fetches again. The flag is down by now: ticks inside
             // the report's box may retry.

@@ -15,10 +15,16 @@ AllowedList::AllowedList(FileSystem& files,
                          AllowedListSaveRoute* saveRoute)
     : files_(files), path_(folder + kFileName), equal_(std::move(equal)), saveRoute_(saveRoute) {}
 
+void AllowedList::RecoverInterruptedSave() {
+    // A first save cut short would otherwise come back as a list whose last entry was never accepted (its line
+    // torn off mid-address): it is kept aside as "AllowedDNS.txt.incomplete" instead, and the list starts empty.
+    RecoverInterruptedReplacement(files_, path_, IsWholeAllowedListFileText);
+}
+
 void AllowedList::Load() {
     entries_.clear();
     fileRead_ = false;
-    RecoverInterruptedReplacement(files_, path_);
+    RecoverInterruptedSave();
     const std::optional<std::string> text = files_.ReadWhole(path_);
     if (text)
         entries_ = AllowedListLines(*text);
@@ -37,7 +43,7 @@ void AllowedList::AddDNSToGoodList(const std::string& dnsList) {
         return;
     }
     if (!fileRead_) {
-        RecoverInterruptedReplacement(files_, path_);
+        RecoverInterruptedSave();
         const std::optional<std::string> text = files_.ReadWhole(path_);
         if (text) {
             std::vector<std::string> merged = AllowedListLines(*text);

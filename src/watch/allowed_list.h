@@ -31,8 +31,9 @@ class AllowedList {
     const std::vector<std::string>& entries() const { return entries_; }
 
     // Replaces the entries with the file's lines; no file gives no entries. A save that a dead process left half
-    // done is finished or undone first (RecoverInterruptedReplacement). Raises EFileError when the file is there
-    // but cannot be read, leaving the list empty and the file's entries still to be read.
+    // done is finished or undone first (RecoverInterruptedReplacement): a new file cut short is kept aside and
+    // gives no entries. Raises EFileError when the file is there but cannot be read, leaving the list empty and the
+    // file's entries still to be read.
     void Load();
     // True when an entry equals dnsList as whole texts, blanks significant.
     bool Contains(const std::string& dnsList) const;
@@ -43,6 +44,8 @@ class AllowedList {
     void AddDNSToGoodList(const std::string& dnsList);
 
   private:
+    void RecoverInterruptedSave();
+
     FileSystem& files_;
     std::string path_;
     TextEquality equal_;

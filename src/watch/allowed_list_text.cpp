@@ -32,6 +32,11 @@ std::vector<std::string> AllowedListLines(const std::string& fileText) {
     return lines;
 }
 
+bool IsWholeAllowedListFileText(const std::string& text) {
+    constexpr std::size_t kLineEndLength = sizeof(kLineEnd) - 1;
+    return text.size() >= kLineEndLength && text.compare(text.size() - kLineEndLength, kLineEndLength, kLineEnd) == 0;
+}
+
 std::string AllowedListFileText(const std::vector<std::string>& entries) {
     std::string text;
     for (const std::string& entry : entries) {

@@ -13,4 +13,9 @@ std::vector<std::string> AllowedListLines(const std::string& fileText);
 // The file form of the entries: each one, the last included, followed by CR LF.
 std::string AllowedListFileText(const std::vector<std::string>& entries);
 
+// Whether text can be a whole file as AllowedListFileText writes it: a save always holds at least the entry it
+// adds, so the file is not empty and ends with the CR LF that follows its last line. A save cut short by a power
+// loss ends anywhere else (or is empty, or holds only zeros).
+bool IsWholeAllowedListFileText(const std::string& text);
+
 }  // namespace quillcrest

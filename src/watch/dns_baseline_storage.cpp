@@ -7,9 +7,12 @@ namespace quillcrest {
 DnsBaselineReading ReadStoredDnsBaseline(FileSystem& files, const std::string& path) {
     std::string readFrom = path;
     try {
-        RecoverInterruptedReplacement(files, path);
+        // The format's last record tells a whole file from one cut short.
+        RecoverInterruptedReplacement(files, path, [](const std::string& contents) {
+            return ParseDnsBaseline(contents).status == DnsBaselineStatus::Read;
+        });
     } catch (const EFileError&) {
-        // A temporary file without the baseline beside it is the whole new baseline; only the rename was missing.
+        // Only an administrator could finish it: a whole temporary file is the new baseline, its rename was missing.
         readFrom = ReplacementFileName(path);
     }
     try {

@@ -3,6 +3,7 @@
 #include <optional>
 #include <string>
 
+#include "base/monotonic_clock.h"
 #include "netconfig/wmi_query.h"
 #include "settings/registry_api.h"
 #include "watch/allowed_list.h"
@@ -17,7 +18,6 @@
 #include "watch/file_system.h"
 #include "watch/hosts_folder_watch.h"
 #include "watch/interface_records.h"
-#include "watch/monotonic_clock.h"
 #include "watch/reference_lists.h"
 #include "watch/resolution_alert.h"
 #include "watch/resolution_check.h"

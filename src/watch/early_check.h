@@ -3,8 +3,8 @@
 #include <chrono>
 #include <functional>
 
+#include "base/monotonic_clock.h"
 #include "watch/dns_change_notification.h"
-#include "watch/monotonic_clock.h"
 #include "watch/settle_timer.h"
 #include "watch/watch_window.h"
 

@@ -1,12 +1,14 @@
 #include "watch/file_replacement.h"
 
 #include <memory>
+#include <optional>
 #include <utility>
 
 namespace quillcrest {
 namespace {
 
 constexpr char kReplacementSuffix[] = ".new";
+constexpr char kIncompleteSuffix[] = ".incomplete";
 
 // Removes the temporary file unless the replacement reached its end.
 class ReplacementCleanup {
@@ -33,6 +35,10 @@ std::string ReplacementFileName(const std::string& path) {
     return path + kReplacementSuffix;
 }
 
+std::string IncompleteReplacementFileName(const std::string& path) {
+    return path + kIncompleteSuffix;
+}
+
 void ReplaceFileContents(FileSystem& files, const std::string& path, const std::string& contents) {
     const std::string temporary = ReplacementFileName(path);
     ReplacementCleanup cleanup(files, temporary);
@@ -49,14 +55,19 @@ void ReplaceFileContents(FileSystem& files, const std::string& path, const std::
     cleanup.Done();
 }
 
-void RecoverInterruptedReplacement(FileSystem& files, const std::string& path) {
+void RecoverInterruptedReplacement(FileSystem& files, const std::string& path, const WholeContentsCheck& isWhole) {
     const std::string temporary = ReplacementFileName(path);
     if (!files.Exists(temporary))
         return;
-    if (files.Exists(path))
+    if (files.Exists(path)) {
         files.Remove(temporary);
-    else
-        files.MoveReplacing(temporary, path);
+        return;
+    }
+    const std::optional<std::string> contents = files.ReadWhole(temporary);
+    // Gone meanwhile: nothing to finish.
+    if (!contents)
+        return;
+    files.MoveReplacing(temporary, isWhole(*contents) ? path : IncompleteReplacementFileName(path));
 }
 
 }  // namespace quillcrest

@@ -7,11 +7,15 @@
 
 #include <algorithm>
 #include <chrono>
+#include <memory>
+#include <optional>
+#include <ostream>
 #include <string>
 #include <vector>
 
 #include "http/http_client.h"
 #include "http/http_header_lines.h"
+#include "support/base_fake_monotonic_clock.h"
 #include "support/http_posix_message_queue.h"
 #include "support/http_posix_tcp_network.h"
 #include "support/http_row_name.h"
@@ -23,6 +27,7 @@ namespace {
 using namespace std::chrono_literals;
 using fakes::AwaitClientEnd;
 using fakes::EndSending;
+using fakes::FakeMonotonicClock;
 using fakes::Pause;
 using fakes::PosixMessageQueue;
 using fakes::PosixTcpNetwork;
@@ -328,6 +333,115 @@ TEST_F(HttpClientFixture, TricklingServerIsServed) {
     EXPECT_EQ(client.Get(), 200);
     EXPECT_EQ(client.Body(), "slow");
 }
+
+// A line that hands over what the server sent in pieces of pieceBytes, each taking pieceTime on a fake clock, so
+// that minutes of trickling pass in no time. A piece slower than the wait allowed brings nothing: the clock moves
+// on by the wait, as it would over a silent line.
+class TricklingNetwork : public TcpNetwork {
+  public:
+    TricklingNetwork(FakeMonotonicClock& clock, std::size_t pieceBytes, std::chrono::milliseconds pieceTime)
+        : clock_(clock), pieceBytes_(pieceBytes), pieceTime_(pieceTime) {}
+
+    std::unique_ptr<TcpConnection> OpenConnection() override {
+        return std::make_unique<Connection>(*this, sockets_.OpenConnection());
+    }
+    std::optional<Ipv4Address> ResolveHost(const std::string& host, std::chrono::milliseconds maxWait) override {
+        return sockets_.ResolveHost(host, maxWait);
+    }
+
+  private:
+    class Connection : public TcpConnection {
+      public:
+        Connection(TricklingNetwork& line, std::unique_ptr<TcpConnection> socket)
+            : line_(line), socket_(std::move(socket)) {}
+        bool Connect(const Ipv4Address& address, std::uint16_t port, std::chrono::milliseconds maxWait) override {
+            return socket_->Connect(address, port, maxWait);
+        }
+        std::optional<std::size_t> Send(const char* data,
+                                        std::size_t size,
+                                        std::chrono::milliseconds maxWait) override {
+            return socket_->Send(data, size, maxWait);
+        }
+        std::optional<std::size_t> Receive(char* buffer,
+                                           std::size_t capacity,
+                                           std::chrono::milliseconds maxWait) override {
+            if (line_.pieceTime_ > maxWait) {
+                line_.clock_.now += maxWait;
+                return std::nullopt;
+            }
+            // The scripted server sent everything at once: the bytes are there in real time.
+            const auto piece =
+                socket_->Receive(buffer, std::min(capacity, line_.pieceBytes_), ScriptedTcpServer::kPatience);
+            line_.clock_.now += line_.pieceTime_;
+            return piece;
+        }
+        void ShutdownSending() noexcept override { socket_->ShutdownSending(); }
+
+      private:
+        TricklingNetwork& line_;
+        std::unique_ptr<TcpConnection> socket_;
+    };
+
+    PosixTcpNetwork sockets_;
+    FakeMonotonicClock& clock_;
+    std::size_t pieceBytes_;
+    std::chrono::milliseconds pieceTime_;
+};
+
+struct TrickleCase {
+    const char* name;
+    std::size_t pieceBytes;
+    std::chrono::milliseconds pieceTime;
+    std::string error;                // "" for a page that arrives
+    std::chrono::milliseconds ended;  // on the fake clock, from the start of the exchange
+};
+
+void PrintTo(const TrickleCase& row, std::ostream* os) {
+    *os << row.name;
+}
+
+constexpr std::chrono::milliseconds kExchangeDeadline = HttpClient::kExchangeDeadline;
+constexpr std::chrono::milliseconds kInactivityLimit = std::chrono::seconds(HttpClient::kDefaultTimeOutSeconds);
+// 42 bytes: the status line, one header line, the empty line and a body of 4.
+const std::string kTrickledResponse = "HTTP/1.1 200 OK\r\nContent-Length: 4\r\n\r\nslow";
+
+const TrickleCase kTrickleCases[] = {
+    // Never silent for the inactivity limit, yet the page would take 21 minutes.
+    {"a byte every half inactivity limit ends at the deadline", 1, kInactivityLimit / 2, "Operation timed out",
+     kExchangeDeadline},
+    {"three pieces ending just inside the deadline are served", 14, kExchangeDeadline / 3 - std::chrono::seconds(1), "",
+     3 * (kExchangeDeadline / 3 - std::chrono::seconds(1))},
+    {"silence longer than the inactivity limit ends at the limit", 42, kInactivityLimit + std::chrono::seconds(1),
+     "Operation timed out", kInactivityLimit},
+};
+
+class HttpClientTrickleTest : public ::testing::TestWithParam<TrickleCase> {};
+
+TEST_P(HttpClientTrickleTest, TheExchangeEndsByItsDeadlineAndTheInactivityLimit) {
+    const TrickleCase& row = GetParam();
+    SCOPED_TRACE(row.name);
+    FakeMonotonicClock clock;
+    TricklingNetwork network(clock, row.pieceBytes, row.pieceTime);
+    HttpClient client(network, clock);
+    ScriptedTcpServer server({Send(kTrickledResponse), AwaitClientEnd()});
+    client.SetUrl(LoopbackUrl(server, "/odnsad.html"));
+    const auto started = clock.now;
+
+    std::string error;
+    try {
+        EXPECT_EQ(client.Get(), 200);
+        EXPECT_EQ(client.Body(), "slow");
+    } catch (const Exception& failure) {
+        error = failure.what();
+    }
+
+    EXPECT_EQ(error, row.error);
+    EXPECT_EQ(clock.now - started, row.ended);
+    server.Finish();
+    EXPECT_TRUE(server.clientEnded());
+}
+
+INSTANTIATE_TEST_SUITE_P(Lines, HttpClientTrickleTest, ::testing::ValuesIn(kTrickleCases), RowName<TrickleCase>);
 
 // A handler that runs during the wait (here a queued task; in the program a timer tick) asks the same client
 // for another page: that request is refused and the running exchange goes on untouched.

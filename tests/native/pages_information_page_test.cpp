@@ -28,6 +28,7 @@ const InfoRow kInfoRows[] = {
     {"Status_404_changes_nothing_silently", {404, "<p>Not Found</p>"}, {}, {}},
     {"Status_line_without_number_changes_nothing", {-1, "junk"}, {}, {}},
     {"Failure_is_reported_and_nothing_shown", {0, "", "[11001] Host not found"}, {}, {"[11001] Host not found"}},
+    {"Fetch_ended_by_a_quit_request_is_no_failure", ScriptedPageFetcher::Reply::Abandoned(), {}, {}},
 };
 
 class InformationPageTest : public ::testing::TestWithParam<InfoRow> {};
@@ -68,16 +69,6 @@ TEST(InformationPage, ShowingAgainDuringAWaitingFetchStartsNoSecondOne) {
     EXPECT_EQ(fetcher.requests.size(), 1u);
     EXPECT_EQ(shown, 1);
     EXPECT_EQ(reported, 0);
-}
-
-TEST(PageAddresses, PagesAndPictureBaseOfTheConfiguredHosts) {
-    EXPECT_EQ(MessagePageAddress("127.0.0.1:8071"), "http://127.0.0.1:8071/odnsad.html");
-    EXPECT_EQ(MessagePictureBase("ads.example.test"), "http://ads.example.test/");
-    EXPECT_EQ(InformationPageAddress("127.0.0.1:8070"), kInfo);
-}
-
-TEST(PageAddresses, EmptyDomainMarksNoSourceAsTheServersOwn) {
-    EXPECT_EQ(MessagePictureAddress("logo.gif", "", "http://h/"), "http://h/logo.gif");
 }
 
 }  // namespace

@@ -170,6 +170,19 @@ TEST_F(MessageScheduleTest, FailedFetchIsReportedOnceAndRetriedSilentlyAtLaterTi
     EXPECT_TRUE(host.fetchTimerRunning);
 }
 
+// The program is closing: a fetch that its quit request ended is no failure, and leaves the one report of the run
+// for a real one.
+TEST_F(MessageScheduleTest, FetchEndedByAQuitRequestIsNotReported) {
+    fetcher.Script(kPage, {Reply::Abandoned(), {0, "", "[10061] Connection refused"}});
+    schedule.Start();
+    schedule.OnFetchTick();
+    schedule.OnFetchTick();
+    EXPECT_EQ(fetcher.requests.size(), 1u);
+    EXPECT_TRUE(host.reports.empty());
+    schedule.OnFetchTick();
+    EXPECT_EQ(host.reports, std::vector<std::string>{"[10061] Connection refused"});
+}
+
 TEST_F(MessageScheduleTest, TicksInsideTheErrorBoxRetryWithoutAnotherBox) {
     fetcher.Script(kPage, {{0, "", "Operation timed out"}, {0, "", "[11001] Host not found"}, {200, kShowablePage}});
     fetcher.whileWaiting = nullptr;

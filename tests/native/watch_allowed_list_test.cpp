@@ -279,6 +279,7 @@ struct RecoveryCase {
     std::optional<std::string> replacement;  // AllowedDNS.txt.new
     std::vector<std::string> entries;        // what Load gives
     std::optional<std::string> fileAfter;    // AllowedDNS.txt after Load
+    std::optional<std::string> keptAside;    // AllowedDNS.txt.incomplete after Load
 };
 
 void PrintTo(const RecoveryCase& row, std::ostream* out) {
@@ -305,16 +306,41 @@ TEST_P(WatchAllowedListRecoveryTest, LoadFinishesOrUndoesTheInterruptedSave) {
     else
         EXPECT_EQ(files.files.count(kPath), 0u);
     EXPECT_EQ(files.files.count(ReplacementFileName(kPath)), 0u) << "no temporary file stays";
+    const std::string aside = IncompleteReplacementFileName(kPath);
+    if (row.keptAside)
+        EXPECT_EQ(files.files.at(aside), *row.keptAside);
+    else
+        EXPECT_EQ(files.files.count(aside), 0u);
+
+    // The next acceptance writes what was loaded and its own entry, nothing of a file kept aside.
+    list.AddDNSToGoodList("9.9.9.9");
+    EXPECT_EQ(files.files.at(kPath), row.fileAfter.value_or("") + "9.9.9.9\r\n");
+    EXPECT_EQ(files.files.count(aside), row.keptAside ? 1u : 0u);
 }
 
 const RecoveryCase kRecoveryCases[] = {
     // The rename starts only once the new file is complete: alone, it is the list to keep.
-    {"new file alone takes the place", std::nullopt, "a\r\nb\r\n", {"a", "b"}, "a\r\nb\r\n"},
+    {"new file alone takes the place", std::nullopt, "a\r\nb\r\n", {"a", "b"}, "a\r\nb\r\n", std::nullopt},
+    // ...unless a power loss cut the first save short before its flush reached the disk: whatever does not end
+    // with the CR LF written after every line is kept aside, and the list starts empty.
+    {"new file alone cut mid-line is kept aside",
+     std::nullopt,
+     "10.0.0.1\r\n10.0.",
+     {},
+     std::nullopt,
+     "10.0.0.1\r\n10.0."},
+    {"empty new file alone is kept aside", std::nullopt, "", {}, std::nullopt, ""},
+    {"new file alone ending in CR without LF is kept aside",
+     std::nullopt,
+     "10.0.0.1\r",
+     {},
+     std::nullopt,
+     "10.0.0.1\r"},
     // Beside the old file the new one may have been cut off while it was written.
-    {"torn new file beside the old is dropped", "a\r\n", "a\r\nb", {"a"}, "a\r\n"},
-    {"whole new file beside the old is dropped too", "a\r\n", "a\r\nb\r\n", {"a"}, "a\r\n"},
-    {"old file alone is read as it is", "a\r\n", std::nullopt, {"a"}, "a\r\n"},
-    {"nothing at all gives no entries", std::nullopt, std::nullopt, {}, std::nullopt},
+    {"torn new file beside the old is dropped", "a\r\n", "a\r\nb", {"a"}, "a\r\n", std::nullopt},
+    {"whole new file beside the old is dropped too", "a\r\n", "a\r\nb\r\n", {"a"}, "a\r\n", std::nullopt},
+    {"old file alone is read as it is", "a\r\n", std::nullopt, {"a"}, "a\r\n", std::nullopt},
+    {"nothing at all gives no entries", std::nullopt, std::nullopt, {}, std::nullopt, std::nullopt},
 };
 
 INSTANTIATE_TEST_SUITE_P(WatchLeftovers,

@@ -113,18 +113,48 @@ TEST(WatchEarlyCheckTest, WriterThatNeverStopsIsCheckedAtTheLongestSettle) {
               (std::vector<milliseconds>{longest, longest + longest, lastSignal + EarlyCheck::kSettleTime}));
 }
 
-TEST(WatchEarlyCheckTest, SignalWhileTheAlertIsUpRunsNoCheck) {
+// A signal that comes while the check's alert is up, and how long the alert stays up after it.
+struct SignalDuringAlertCase {
+    const char* name;
+    milliseconds alertUpAfterTheSignal;
+    int checks;
+};
+
+void PrintTo(const SignalDuringAlertCase& row, std::ostream* out) {
+    *out << row.name;
+}
+
+class WatchSignalDuringAlertTest : public ::testing::TestWithParam<SignalDuringAlertCase> {};
+
+TEST_P(WatchSignalDuringAlertTest, SettlesOnItsOwnAndChecksOnlyOnceTheAlertIsAnswered) {
+    const SignalDuringAlertCase& row = GetParam();
+    SCOPED_TRACE(row.name);
     EarlyCheckRig rig;
-    // The settle timer elapses inside the alert's modal loop, as window timers do.
-    rig.dialogs.whileAlertOpen = [&rig] {
+    // The settle timer elapses inside the alert's modal loop, as window timers do. Only the first alert gets a
+    // signal, so that the checks it leads to come to an end.
+    rig.dialogs.whileAlertOpen = [&rig, &row] {
+        if (rig.dialogs.alerts > 1)
+            return;
         rig.watch.OnDnsSettingsSignalled();
-        rig.AdvanceClock(milliseconds(2000));
+        rig.AdvanceClock(row.alertUpAfterTheSignal);
     };
     rig.Signal(1, milliseconds(0));
     rig.AdvanceClock(milliseconds(5000));
-    EXPECT_EQ(rig.dialogs.alerts, 1);
-    EXPECT_EQ(rig.network.listReads, 1);
+    EXPECT_EQ(rig.network.listReads, row.checks);
+    EXPECT_EQ(rig.dialogs.alerts, row.checks);
 }
+
+const SignalDuringAlertCase kSignalDuringAlertCases[] = {
+    // Its settle ends while the alert is up, where a check does nothing.
+    {"settle time passes while the alert is up", milliseconds(2000), 1},
+    // Its settle is still running when the alert is answered: the second check comes after it.
+    {"alert answered with no clock advance", milliseconds(0), 2},
+};
+
+INSTANTIATE_TEST_SUITE_P(Alerts,
+                         WatchSignalDuringAlertTest,
+                         ::testing::ValuesIn(kSignalDuringAlertCases),
+                         [](const auto& info) { return fakes::RowName(info.param.name); });
 
 // The program's own changes write the settings the notification watches, and the wait for an elevated run (or
 // a WMI call) dispatches messages: the early check and the ticks may come due before the change has ended and

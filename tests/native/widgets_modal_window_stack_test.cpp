@@ -62,6 +62,10 @@ INSTANTIATE_TEST_SUITE_P(
         {"leaving_a_window_never_entered", {In(kAlert), Out(kLookup)}, kAlert},
         // A window asked for again while up enters twice; its inner request leaves first.
         {"same_window_twice", {In(kAlert), In(kConfirmBox), In(kAlert), Out(kAlert)}, kConfirmBox},
+        // Leaving takes the latest entry only: the window's outer entry stays.
+        {"same_window_twice_left_inner_first",
+         {In(kAlert), In(kConfirmBox), In(kAlert), Out(kAlert), Out(kConfirmBox)},
+         kAlert},
     }),
     [](const auto& info) { return std::string(info.param.name); });
 

@@ -64,20 +64,45 @@ INSTANTIATE_TEST_SUITE_P(Table,
                          }),
                          [](const auto& info) { return std::string(info.param.name); });
 
-TEST(OpacityFade, OpacityFollowsTheElapsedTimeAndStopsAtTheFinalOne) {
+// A final opacity between two steps is reached at the step that would pass it.
+const OpacityFade kUnevenFade{181, 2, milliseconds(10)};
+
+TEST(OpacityFade, LengthEndsAtTheStepThatReachesTheFinalOpacity) {
     EXPECT_EQ(kPopupFade.Length(), milliseconds(900));
-    EXPECT_EQ(kPopupFade.OpacityAt(microseconds(0)), 0);
-    EXPECT_EQ(kPopupFade.OpacityAt(microseconds(9999)), 0);
-    EXPECT_EQ(kPopupFade.OpacityAt(milliseconds(10)), 2);
-    EXPECT_EQ(kPopupFade.OpacityAt(milliseconds(455)), 90);
-    EXPECT_EQ(kPopupFade.OpacityAt(milliseconds(899)), 178);
-    EXPECT_EQ(kPopupFade.OpacityAt(milliseconds(900)), 180);
-    EXPECT_EQ(kPopupFade.OpacityAt(milliseconds(5000)), 180);
-    // A final opacity between two steps is reached at the step that would pass it.
-    const OpacityFade uneven{181, 2, milliseconds(10)};
-    EXPECT_EQ(uneven.Length(), milliseconds(910));
-    EXPECT_EQ(uneven.OpacityAt(milliseconds(910)), 181);
+    EXPECT_EQ(kUnevenFade.Length(), milliseconds(910));
 }
+
+struct OpacityCase {
+    const char* name;
+    OpacityFade fade;
+    microseconds elapsed;
+    int opacity;
+};
+
+class OpacityAtTest : public testing::TestWithParam<OpacityCase> {};
+
+TEST_P(OpacityAtTest, FollowsTheElapsedTimeAndStopsAtTheFinalOne) {
+    const OpacityCase& row = GetParam();
+    SCOPED_TRACE(row.name);
+    EXPECT_EQ(row.fade.OpacityAt(row.elapsed), row.opacity);
+}
+
+INSTANTIATE_TEST_SUITE_P(Table,
+                         OpacityAtTest,
+                         testing::ValuesIn(std::vector<OpacityCase>{
+                             {"start", kPopupFade, microseconds(0), 0},
+                             {"just_before_the_first_step", kPopupFade, microseconds(9999), 0},
+                             {"first_step", kPopupFade, milliseconds(10), 2},
+                             {"half_way", kPopupFade, milliseconds(455), 90},
+                             {"just_before_the_end", kPopupFade, milliseconds(899), 178},
+                             {"end", kPopupFade, milliseconds(900), 180},
+                             {"long_after_the_end", kPopupFade, milliseconds(5000), 180},
+                             {"uneven_final_opacity_at_its_last_step", kUnevenFade, milliseconds(910), 181},
+                             // No time per step: nothing to divide by, the fade is over at once.
+                             {"step_time_zero_gives_the_final_opacity_at_once", OpacityFade{180, 2, microseconds(0)},
+                              microseconds(0), 180},
+                         }),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST(OpacityFade, StopsWhenAsked) {
     fakes::CoarseTickFadeClock clock(microseconds(15625));

@@ -10,6 +10,7 @@
 #include <utility>
 #include <vector>
 
+#include "http/exchange_abandoned.h"
 #include "pages/local_clock.h"
 #include "pages/message_schedule.h"
 #include "pages/page_fetcher.h"
@@ -29,9 +30,16 @@ class ScriptedPageFetcher : public PageFetcher {
     struct Reply {
         Reply(int status, std::string body, std::string error = "")
             : status(status), body(std::move(body)), error(std::move(error)) {}
+        // A fetch that a quit request ended while it waited.
+        static Reply Abandoned() {
+            Reply reply(0, "");
+            reply.abandoned = true;
+            return reply;
+        }
         int status;
         std::string body;
         std::string error;  // thrown when not empty
+        bool abandoned = false;
     };
 
     // Answers for an address, used in order; the last one repeats.
@@ -53,6 +61,8 @@ class ScriptedPageFetcher : public PageFetcher {
         const Reply reply = script->second.front();
         if (script->second.size() > 1)
             script->second.pop_front();
+        if (reply.abandoned)
+            throw ExchangeAbandoned();
         if (!reply.error.empty())
             throw std::runtime_error(reply.error);
         return {reply.status, reply.body};

@@ -4,7 +4,7 @@
 #include <optional>
 #include <vector>
 
-#include "support/watch_fake_monotonic_clock.h"
+#include "support/base_fake_monotonic_clock.h"
 #include "watch/settle_timer.h"
 
 namespace quillcrest::fakes {

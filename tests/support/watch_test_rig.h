@@ -3,6 +3,7 @@
 #include <chrono>
 #include <string>
 
+#include "support/base_fake_monotonic_clock.h"
 #include "support/netconfig_fake_wmi_query.h"
 #include "support/settings_fake_registry.h"
 #include "support/watch_fake_allowed_list_save_route.h"
@@ -12,7 +13,6 @@
 #include "support/watch_fake_dns_baseline_save_route.h"
 #include "support/watch_fake_file_system.h"
 #include "support/watch_fake_hosts_folder_watch.h"
-#include "support/watch_fake_monotonic_clock.h"
 #include "support/watch_fake_network.h"
 #include "support/watch_fake_resolution_alert.h"
 #include "support/watch_fake_resolution_source.h"

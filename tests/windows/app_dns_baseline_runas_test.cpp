@@ -1,11 +1,14 @@
-// "Keep" in a protected installation, through the real program's elevated run: that run reads the DNS settings
-// itself and keeps them beside its executable, asking first in its own window when a stored baseline differs.
+// "Keep" through the real program's elevated run: that run reads the DNS settings itself and keeps them beside its
+// executable, only there where its folder is protected, asking first in its own window when a stored baseline
+// differs.
 #include <gtest/gtest.h>
 
 #include <windows.h>
 
 #include <string>
 
+#include "app/action_exit_code.h"
+#include "app/confirmation_box_win.h"
 #include "app/dns_baseline_confirmation.h"
 #include "app/elevating_dns_baseline_save.h"
 #include "app/program_protection_win.h"
@@ -47,6 +50,14 @@ class ElevatedBaselineKeepTest : public ::testing::Test {
     }
 
     std::optional<std::string> BaselineText() { return files_.ReadWhole(baseline_); }
+    // The settings now, with a hosts line that is not in the file.
+    static ResolutionSettings PlantedHostsLine() {
+        SystemResolutionReader reader;
+        ResolutionSettings settings = reader.ReadAll();
+        settings.hosts.state = HostsFileState::Read;
+        settings.hosts.content = HostsContentFromBytes("127.0.0.1 localhost\r\n127.0.0.77 planted.example\r\n");
+        return settings;
+    }
     void StoreBaseline(const ResolutionSettings& settings) {
         files_.CreateForWriting(baseline_)->Write(SerializeDnsBaseline(settings));
     }
@@ -60,56 +71,66 @@ class ElevatedBaselineKeepTest : public ::testing::Test {
     std::string baseline_;
 };
 
-TEST_F(ElevatedBaselineKeepTest, WithoutAStoredBaselineTheRunKeepsTheSettingsItReadsWithoutAQuestion) {
+// The elevated run itself, asked by another program for a copy in a folder its user can change (every folder under
+// Wine): a link planted there in place of the file would send the write anywhere, so the run refuses before it reads
+// anything, writes nothing, not even its temporary file, and shows no window, whether a baseline is stored or not.
+TEST_F(ElevatedBaselineKeepTest, TheRunRefusesInAFolderTheUserCanChangeAndWritesNothing) {
+    RunasLauncher launcher([this] { return owner.hwnd(); }, program_);
+    for (const bool storedBefore : {false, true}) {
+        SCOPED_TRACE(storedBefore ? "a baseline stored" : "no baseline stored");
+        if (storedBefore)
+            StoreBaseline(PlantedHostsLine());
+        const std::optional<std::string> before = BaselineText();
+
+        ConfirmationAnswerer answerer(kDnsBaselineConfirmationCaption, IDYES);
+        const std::uint32_t exitCode = launcher.RunElevated("/keep-dns-baseline");
+
+        const ActionExit exit = ReadActionExit(exitCode);
+        EXPECT_EQ(exit.kind, ActionExit::Kind::kError) << std::hex << exitCode;
+        EXPECT_EQ(exit.errorCode, static_cast<std::uint32_t>(ERROR_ACCESS_DENIED));
+        EXPECT_EQ(BaselineText(), before);
+        EXPECT_EQ(::GetFileAttributesA((baseline_ + ".new").c_str()), INVALID_FILE_ATTRIBUTES);
+        EXPECT_FALSE(answerer.sawWindow());
+    }
+}
+
+// The route of a limited program that believes itself protected: the refusal comes back as the error "Keep"
+// shows, with the system's reason, never as a baseline kept.
+TEST_F(ElevatedBaselineKeepTest, ARefusedRunReachesKeepAsAnErrorWithTheReason) {
     RunasLauncher launcher([this] { return owner.hwnd(); }, program_);
     ElevatedActions elevated(limited, protection, launcher, SystemMessageText);
     ElevatingDnsBaselineSave save(elevated);
     ASSERT_FALSE(save.WritesInProcess()) << "a protected folder is written by the elevated run";
 
-    ConfirmationAnswerer answerer(kDnsBaselineConfirmationCaption, IDNO);
-    save.KeepElsewhere();
-
-    const DnsBaselineReading kept = ParseDnsBaseline(BaselineText());
-    ASSERT_EQ(kept.status, DnsBaselineStatus::Read) << DescribeDnsBaselineReading(kept);
-    SystemResolutionReader reader;
-    EXPECT_TRUE(CompareResolutionSettings(kept.settings, reader.ReadAll()).empty());
-    EXPECT_FALSE(answerer.sawWindow()) << "nothing stored, nothing to ask";
+    try {
+        save.KeepElsewhere();
+        ADD_FAILURE() << "the refused run raised nothing";
+    } catch (const EElevationDeclined&) {
+        ADD_FAILURE() << "a refusal read as declined";
+    } catch (const Exception& error) {
+        EXPECT_EQ(std::string(error.what()), ActionErrorText(ERROR_ACCESS_DENIED, SystemMessageText));
+    }
+    EXPECT_EQ(BaselineText(), std::nullopt);
     EXPECT_EQ(protection.checks, 2) << "checked for the route and before the run";
 }
 
-// What a program of the user would have blessed: a stored baseline that differs from the settings now. The run
-// shows the difference in its own window; "No" keeps nothing and reads as declined, "Yes" keeps the settings.
-TEST_F(ElevatedBaselineKeepTest, AStoredBaselineThatDiffersIsShownAndKeptOnlyOnYes) {
+// The question the run asks before it replaces a stored baseline that differs, in its UTF-16 box: another
+// process reads each difference through WM_GETTEXT, and only "Yes" answers yes.
+TEST_F(ElevatedBaselineKeepTest, TheQuestionListsTheDifferenceReadablyAndOnlyYesKeeps) {
     SystemResolutionReader reader;
-    ResolutionSettings stored = reader.ReadAll();
-    ASSERT_FALSE(stored.hosts.path.empty()) << "Wine names its hosts file";
-    stored.hosts.state = HostsFileState::Read;
-    stored.hosts.content = HostsContentFromBytes("127.0.0.1 localhost\r\n127.0.0.77 planted.example\r\n");
-    StoreBaseline(stored);
-    const std::optional<std::string> before = BaselineText();
-    RunasLauncher launcher([this] { return owner.hwnd(); }, program_);
-    ElevatedActions elevated(limited, protection, launcher, SystemMessageText);
-    ElevatingDnsBaselineSave save(elevated);
-
-    {
-        ConfirmationAnswerer answerer(kDnsBaselineConfirmationCaption, IDNO);
-        EXPECT_THROW(save.KeepElsewhere(), EElevationDeclined);
+    const std::string question =
+        DnsBaselineConfirmationText(CompareResolutionSettings(PlantedHostsLine(), reader.ReadAll()));
+    for (const int button : {IDNO, IDYES}) {
+        SCOPED_TRACE(button == IDYES ? "Yes" : "No");
+        ConfirmationAnswerer answerer(kDnsBaselineConfirmationCaption, button);
+        const bool yes = AskInUnicodeConfirmationBox(question, kDnsBaselineConfirmationCaption);
+        EXPECT_EQ(yes, button == IDYES);
         ASSERT_TRUE(answerer.sawWindow());
         EXPECT_NE(answerer.text().find("\nHosts file \"planted.example\": was 127.0.0.77, now none\n"),
                   std::string::npos)
             << answerer.text();
         EXPECT_NE(answerer.text().find("If you did not ask for it just now, choose No."), std::string::npos);
     }
-    EXPECT_EQ(BaselineText(), before) << "No keeps nothing";
-
-    {
-        ConfirmationAnswerer answerer(kDnsBaselineConfirmationCaption, IDYES);
-        save.KeepElsewhere();
-        EXPECT_TRUE(answerer.sawWindow());
-    }
-    const DnsBaselineReading kept = ParseDnsBaseline(BaselineText());
-    ASSERT_EQ(kept.status, DnsBaselineStatus::Read) << DescribeDnsBaselineReading(kept);
-    EXPECT_TRUE(CompareResolutionSettings(kept.settings, reader.ReadAll()).empty());
 }
 
 // Under Wine every folder belongs to the user: the real check refuses, nothing starts, and "Keep" is saved

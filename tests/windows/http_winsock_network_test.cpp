@@ -11,6 +11,7 @@
 #include "base/exception.h"
 #include "base/win_handles_win.h"
 #include "base/winsock_session_win.h"
+#include "http/exchange_abandoned.h"
 #include "http/http_client.h"
 #include "http/socket_error.h"
 #include "http/winsock_network_win.h"
@@ -232,15 +233,38 @@ TEST_F(HttpWinsockTest, WindowMessagesAndTimersAreDispatchedWhileAFetchWaits) {
     EXPECT_EQ(window.refusal, "The previous page request is still running");
 }
 
-TEST_F(HttpWinsockTest, QuitRequestDuringAFetchIsKeptForTheMessageLoop) {
-    LoopbackPageServer server({{300ms, kOk + "Content-Length: 2\r\n\r\nok"}}, LoopbackPageServer::Ending::Close);
-    client.SetUrl(server.Url("/"));
+void CALLBACK PostQuitAtTick(HWND, UINT, UINT_PTR timer, DWORD) {
+    ::KillTimer(nullptr, timer);
     ::PostQuitMessage(7);
-    EXPECT_EQ(client.Get(), 200);
-    EXPECT_EQ(client.Body(), "ok");
-    MSG message;
-    ASSERT_TRUE(::PeekMessageA(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
-    EXPECT_EQ(message.wParam, 7u);
+}
+
+// A quit request ends a page fetch at once, whether it was already waiting or arrives while the fetch waits for a
+// server that says nothing (whose silence the client would otherwise wait out for its whole 60-second limit), and
+// stays for the program's own message loop.
+TEST_F(HttpWinsockTest, QuitRequestEndsAFetchAtOnceAndIsKeptForTheMessageLoop) {
+    struct Row {
+        const char* name;
+        UINT quitAfterMs;  // 0: posted before the fetch starts
+    };
+    const Row rows[] = {{"quit posted before the fetch", 0}, {"quit posted while the fetch waits", 200}};
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        LoopbackPageServer server({}, LoopbackPageServer::Ending::AwaitClient);
+        client.SetUrl(server.Url("/odnsad.html"));
+        if (row.quitAfterMs == 0)
+            ::PostQuitMessage(7);
+        else
+            ASSERT_NE(::SetTimer(nullptr, 0, row.quitAfterMs, PostQuitAtTick), 0u);
+        const auto started = std::chrono::steady_clock::now();
+        EXPECT_THROW(client.Get(), ExchangeAbandoned);
+        EXPECT_LT(std::chrono::steady_clock::now() - started, 5s) << "the fetch went on after the quit request";
+        EXPECT_FALSE(client.ExchangeRunning());
+        MSG message;
+        ASSERT_TRUE(::PeekMessageA(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) << "the quit request was lost";
+        EXPECT_EQ(message.wParam, 7u);
+        server.Finish();
+        EXPECT_TRUE(server.clientEnded()) << "the connection was not closed";
+    }
 }
 
 }  // namespace

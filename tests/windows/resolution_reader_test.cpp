@@ -354,7 +354,8 @@ TEST_F(ResolutionReaderTest, FolderNotificationFiresOnAWriteUntilStopped) {
 
 TEST_F(ResolutionReaderTest, WatchedKeysSignalARuleWrittenWhereNoKeyWasYet) {
     UniqueKernelHandle signalled(::CreateEventW(nullptr, FALSE, FALSE, nullptr));
-    RegistryChangeNotification notification(ResolutionWatchedKeys(), [&] { ::SetEvent(signalled.get()); });
+    RegistryChangeNotification notification(ResolutionWatchedKeys(),
+                                            [&] { return ::SetEvent(signalled.get()) != FALSE; });
     ASSERT_TRUE(notification.Start());
     registry_.Set(std::string(kDnscacheParameters) + "\\DnsPolicyConfig\\{QC-WATCH-" + Suffix() + "}",
                   "GenericDNSServers", REG_SZ, Utf16Bytes(L"127.0.53.58"));

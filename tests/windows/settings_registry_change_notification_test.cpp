@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <string>
+#include <vector>
 
 #include "base/win_handles_win.h"
 #include "netconfig/dns_settings_keys_win.h"
@@ -17,13 +18,14 @@ constexpr DWORD kSignalWaitMs = 5000;
 // Long enough for a signal on its way to arrive, short enough to wait for several times.
 constexpr DWORD kQuietWaitMs = 300;
 
-// Counts the notification's calls and lets the test wait for the next one.
+// Counts the notification's signals and lets the test wait for the next one.
 class Signals {
   public:
     Signals() : event_(::CreateEventA(nullptr, FALSE, FALSE, nullptr)) {}
-    void operator()() {
+    bool operator()() {
         ++count;
         ::SetEvent(event_.get());
+        return true;
     }
     bool Next(DWORD ms = kSignalWaitMs) { return ::WaitForSingleObject(event_.get(), ms) == WAIT_OBJECT_0; }
     std::atomic<int> count{0};
@@ -72,22 +74,24 @@ class DnsSettingsNotificationTest : public ::testing::Test {
 
 TEST_F(DnsSettingsNotificationTest, ValueWrittenUnderAnAdapterSignalsEveryTime) {
     Signals signals;
-    RegistryChangeNotification notification(DnsSettingsKeys(), [&signals] { signals(); });
+    RegistryChangeNotification notification(DnsSettingsKeys(), [&signals] { return signals(); });
     ASSERT_TRUE(notification.Start());
     EXPECT_FALSE(signals.Next(kQuietWaitMs)) << "signalled although nothing changed";
 
     WriteText(HKEY_LOCAL_MACHINE, adapterKey_, "NameServer", "127.0.0.53");
     EXPECT_TRUE(signals.Next()) << "no signal for NameServer";
-    // Re-armed after the first signal: the next write is seen as well.
+    // Re-armed after the first signal, and taken as the main window takes each: the next write is seen as well.
+    notification.SignalTaken();
     WriteText(HKEY_LOCAL_MACHINE, adapterKey_, "DhcpNameServer", "127.0.0.54");
     EXPECT_TRUE(signals.Next()) << "no signal for the second write";
+    notification.SignalTaken();
     WriteText(HKEY_LOCAL_MACHINE, adapterKey_, "NameServer", "127.0.0.55");
     EXPECT_TRUE(signals.Next()) << "no signal for the third write";
 }
 
 TEST_F(DnsSettingsNotificationTest, StoppedNotificationIsSilentAndStartsAgain) {
     Signals signals;
-    RegistryChangeNotification notification(DnsSettingsKeys(), [&signals] { signals(); });
+    RegistryChangeNotification notification(DnsSettingsKeys(), [&signals] { return signals(); });
     ASSERT_TRUE(notification.Start());
     EXPECT_TRUE(notification.Start()) << "a second start while watching";
     notification.Stop();
@@ -110,20 +114,124 @@ TEST(RegistryChangeNotificationTest, MissingKeyIsWatchedThroughItsParent) {
     Signals signals;
     {
         RegistryChangeNotification notification({{HKEY_CURRENT_USER, {interfaces, parameters}}},
-                                                [&signals] { signals(); });
+                                                [&signals] { return signals(); });
         ASSERT_TRUE(notification.Start());
         WriteText(HKEY_CURRENT_USER, interfaces + "\\{ADAPTER}", "NameServer", "127.0.0.58");
         EXPECT_TRUE(signals.Next()) << "no signal for the new Interfaces key";
+        notification.SignalTaken();
         WriteText(HKEY_CURRENT_USER, interfaces + "\\{ADAPTER}", "NameServer", "127.0.0.59");
         EXPECT_TRUE(signals.Next()) << "no signal for the next write beneath it";
     }
     ::RegDeleteTreeA(HKEY_CURRENT_USER, ("Software\\QC-TEST-NOTIFY-" + ProcessSuffix()).c_str());
 }
 
+// A tree of the test's own under HKCU: "Parameters" with "Interfaces" beneath it, watched as the DNS settings are
+// (Interfaces, or Parameters where it is missing).
+class RegistryTreeNotificationTest : public ::testing::Test {
+  protected:
+    void SetUp() override { WriteText(HKEY_CURRENT_USER, interfaces_, "Hostname", "qc"); }
+    void TearDown() override { ::RegDeleteTreeA(HKEY_CURRENT_USER, tree_.c_str()); }
+
+    std::vector<WatchedRegistryKey> Keys() const { return {{HKEY_CURRENT_USER, {interfaces_, parameters_}}}; }
+
+    const std::string tree_ = "Software\\QC-TEST-NOTIFY-TREE-" + ProcessSuffix();
+    const std::string parameters_ = tree_ + "\\Parameters";
+    const std::string interfaces_ = parameters_ + "\\Interfaces";
+};
+
+// Deleting the watched key ends its notification for good unless the watch moves to what is left: the key made
+// again, and the writes beneath it, must still be seen. Wine fires no notification of a deleted key itself, only
+// of its parent, and of the key for subkeys deleted with it.
+class RegistryKeyDeletionTest : public RegistryTreeNotificationTest, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(RegistryKeyDeletionTest, KeyDeletedAndMadeAgainIsStillWatched) {
+    const bool withSubkey = GetParam();
+    SCOPED_TRACE(withSubkey ? "key with a subkey" : "key without subkeys");
+    Signals signals;
+    RegistryChangeNotification notification(Keys(), [&signals] { return signals(); });
+    ASSERT_TRUE(notification.Start());
+    if (withSubkey)
+        WriteText(HKEY_CURRENT_USER, interfaces_ + "\\{ADAPTER}", "NameServer", "127.0.0.60");
+    else
+        WriteText(HKEY_CURRENT_USER, interfaces_, "NameServer", "127.0.0.60");
+    ASSERT_TRUE(signals.Next()) << "no signal for a write beneath the key";
+    notification.SignalTaken();
+
+    ASSERT_EQ(::RegDeleteTreeA(HKEY_CURRENT_USER, interfaces_.c_str()), ERROR_SUCCESS);
+    ASSERT_FALSE(KeyExists(HKEY_CURRENT_USER, interfaces_));
+    EXPECT_TRUE(signals.Next()) << "no signal for the key's deletion";
+    // The deletion may come as several signals; let them all arrive before the key is made again.
+    while (signals.Next(kQuietWaitMs))
+        notification.SignalTaken();
+    notification.SignalTaken();
+
+    WriteText(HKEY_CURRENT_USER, interfaces_ + "\\{ADAPTER}", "NameServer", "127.0.0.61");
+    EXPECT_TRUE(signals.Next()) << "no signal for the key made again";
+    while (signals.Next(kQuietWaitMs))
+        notification.SignalTaken();
+    notification.SignalTaken();
+    WriteText(HKEY_CURRENT_USER, interfaces_ + "\\{ADAPTER}", "NameServer", "127.0.0.62");
+    EXPECT_TRUE(signals.Next()) << "no signal for a later write beneath the key made again";
+}
+
+INSTANTIATE_TEST_SUITE_P(Keys, RegistryKeyDeletionTest, ::testing::Bool(), [](const auto& info) {
+    return std::string(info.param ? "WithASubkey" : "WithoutSubkeys");
+});
+
+// The signals go to the receiver's message queue as window messages do; the receiver is this thread.
+constexpr UINT kSignalMessage = WM_APP + 0x71;
+
+// Waits until a signal message is in this thread's queue, leaving it there.
+bool SignalMessageArrives(DWORD ms = kSignalWaitMs) {
+    const DWORD started = ::GetTickCount();
+    MSG message;
+    while (!::PeekMessageA(&message, nullptr, kSignalMessage, kSignalMessage, PM_NOREMOVE)) {
+        const DWORD waited = ::GetTickCount() - started;
+        if (waited >= ms)
+            return false;
+        ::MsgWaitForMultipleObjectsEx(0, nullptr, ms - waited, QS_POSTMESSAGE, MWMO_INPUTAVAILABLE);
+    }
+    return true;
+}
+
+// Takes every signal message out of this thread's queue; how many there were.
+int TakeSignalMessages() {
+    int count = 0;
+    MSG message;
+    while (::PeekMessageA(&message, nullptr, kSignalMessage, kSignalMessage, PM_REMOVE))
+        ++count;
+    return count;
+}
+
+TEST_F(RegistryTreeNotificationTest, ABurstOfWritesPostsOneMessageUntilTheReceiverTakesIt) {
+    MSG message;
+    ::PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE);  // gives this thread its message queue
+    const DWORD receiver = ::GetCurrentThreadId();
+    RegistryChangeNotification notification(
+        Keys(), [receiver] { return ::PostThreadMessageA(receiver, kSignalMessage, 0, 0) != FALSE; });
+    ASSERT_TRUE(notification.Start());
+
+    WriteText(HKEY_CURRENT_USER, interfaces_, "NameServer", "127.0.0.63");
+    ASSERT_TRUE(SignalMessageArrives()) << "no message for the first write";
+    // Each write apart from the others, so that the notification has re-armed and signalled for every one.
+    for (const char* server : {"127.0.0.64", "127.0.0.65", "127.0.0.66"}) {
+        WriteText(HKEY_CURRENT_USER, interfaces_, "NameServer", server);
+        ::Sleep(kQuietWaitMs);
+    }
+    EXPECT_EQ(TakeSignalMessages(), 1) << "a burst of writes posted more than one message";
+
+    // Taken: a write after that posts again.
+    notification.SignalTaken();
+    WriteText(HKEY_CURRENT_USER, interfaces_, "NameServer", "127.0.0.67");
+    ASSERT_TRUE(SignalMessageArrives()) << "no message for a write after the receiver took the signal";
+    ::Sleep(kQuietWaitMs);
+    EXPECT_EQ(TakeSignalMessages(), 1);
+}
+
 TEST(RegistryChangeNotificationTest, NoKeyThatOpensMeansNoWatching) {
     Signals signals;
     RegistryChangeNotification notification({{HKEY_CURRENT_USER, {"Software\\QC-TEST-no-such-key-" + ProcessSuffix()}}},
-                                            [&signals] { signals(); });
+                                            [&signals] { return signals(); });
     EXPECT_FALSE(notification.Start());
     EXPECT_FALSE(notification.watching());
 }

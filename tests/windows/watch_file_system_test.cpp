@@ -2,8 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <ostream>
 #include <string>
+#include <vector>
 
 #include "base/win_handles_win.h"
 #include "support/watch_row_name.h"
@@ -28,6 +30,7 @@ class WatchFileSystemTest : public ::testing::Test {
     void TearDown() override {
         ::DeleteFileA(target_.c_str());
         ::DeleteFileA(ReplacementFileName(target_).c_str());
+        ::DeleteFileA(IncompleteReplacementFileName(target_).c_str());
         ::RemoveDirectoryA(folder_.c_str());
     }
 
@@ -109,6 +112,48 @@ TEST_F(WatchFileSystemTest, UnreadableFileIsAnErrorNotAnEmptyFile) {
     list.AddDNSToGoodList("newer");
     EXPECT_EQ(ReadRaw(target_), "kept\r\nnew\r\nnewer\r\n");
 }
+
+// A first save that a power loss left behind as AllowedDNS.txt.new alone, as the next start finds it.
+struct LeftoverCase {
+    const char* name;
+    std::string replacement;
+    std::vector<std::string> entries;
+    bool rolledForward;  // otherwise kept aside under AllowedDNS.txt.incomplete
+};
+
+void PrintTo(const LeftoverCase& row, std::ostream* out) {
+    *out << row.name;
+}
+
+class WatchFileSystemLeftoverTest : public WatchFileSystemTest, public ::testing::WithParamInterface<LeftoverCase> {};
+
+TEST_P(WatchFileSystemLeftoverTest, LoneNewFileTakesThePlaceOnlyWhenWhole) {
+    const LeftoverCase& row = GetParam();
+    SCOPED_TRACE(row.name);
+    const std::string replacement = ReplacementFileName(target_);
+    const std::string aside = IncompleteReplacementFileName(target_);
+    WriteRaw(replacement, row.replacement);
+    AllowedList list(files_, folder_, EqualIgnoringCaseByUserLocale);
+
+    list.Load();
+
+    EXPECT_EQ(list.entries(), row.entries);
+    EXPECT_FALSE(Exists(replacement));
+    EXPECT_EQ(ReadRaw(target_), row.rolledForward ? row.replacement : "<missing>");
+    EXPECT_EQ(ReadRaw(aside), row.rolledForward ? "<missing>" : row.replacement);
+}
+
+const LeftoverCase kLeftoverCases[] = {
+    {"whole", "10.0.0.1\r\n10.0.0.2,10.0.0.3\r\n", {"10.0.0.1", "10.0.0.2,10.0.0.3"}, true},
+    {"cut mid-line", "10.0.0.1\r\n10.0.0.2,10.0", {}, false},
+    {"empty", "", {}, false},
+    {"only CR without LF", "10.0.0.1\r", {}, false},
+};
+
+INSTANTIATE_TEST_SUITE_P(WatchLeftovers,
+                         WatchFileSystemLeftoverTest,
+                         ::testing::ValuesIn(kLeftoverCases),
+                         [](const auto& info) { return fakes::RowName(info.param.name); });
 
 struct EqualityCase {
     const char* name;

@@ -110,6 +110,11 @@ void DeadlineHostNameResolver::Stop() {
     shared_->finished.notify_all();
 }
 
+std::optional<HostNameCache::Outcome> DeadlineHostNameResolver::Remembered(std::uint32_t address) {
+    std::lock_guard<std::mutex> lock(shared_->mutex);
+    return shared_->cache.Find(address, HostNameCache::Clock::now());
+}
+
 std::optional<std::string> DeadlineHostNameResolver::NameOf(std::uint32_t address) {
     return NameOfFor(address, kNoAsker);
 }

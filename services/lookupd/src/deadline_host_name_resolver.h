@@ -46,6 +46,10 @@ class DeadlineHostNameResolver final : public HostNameResolver {
     // Wakes every waiting caller with ResolverStopped and takes no more lookups.
     void Stop();
 
+    // What the cache holds for address now, without starting a lookup: the outcome of a lookup that has ended
+    // (also of one whose caller left early), or nothing.
+    std::optional<HostNameCache::Outcome> Remembered(std::uint32_t address);
+
   private:
     struct Shared;
     std::shared_ptr<Shared> shared_;

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <optional>
+#include <ostream>
 #include <string>
 
 #include "geoip_country_lookup.h"
@@ -84,16 +85,51 @@ TEST_P(LookupdResponderTest, AnswersWithTheSixFields) {
 
 INSTANTIATE_TEST_SUITE_P(Requests, LookupdResponderTest, ::testing::ValuesIn(kAnswerCases), AnswerCaseName);
 
-TEST(LookupdReplySizeTest, ALongNameGivesWayToTheAddressWithinTheBudget) {
+// A host name for 1.2.3.4, the shortest request, whose reply has 252 bytes of text to spend: the other fields
+// of the reply to kAsker take 41 of them.
+struct NameLengthCase {
+    const char* name;
+    std::string hostName;
+    std::string reply;
+};
+
+void PrintTo(const NameLengthCase& row, std::ostream* out) {
+    *out << row.name;
+}
+
+class LookupdReplyNameLengthTest : public ::testing::TestWithParam<NameLengthCase> {};
+
+TEST_P(LookupdReplyNameLengthTest, ANameThatDoesNotFitGivesWayToTheAddress) {
+    const NameLengthCase& row = GetParam();
+    SCOPED_TRACE(row.name);
     const RogueList rogueList;
     TableCountries countries({});
-    TableNames names({{Address(1, 2, 3, 4), std::string(230, 'h') + ".example"}});
+    TableNames names({{Address(1, 2, 3, 4), row.hostName}});
     LookupResponder responder(rogueList, countries, names);
 
     const std::optional<std::string> reply = responder.Answer(kAsker, "1.2.3.4");
 
-    EXPECT_EQ(reply, "203.0.113.7;1.2.3.4;1.2.3.4;Unknown;Unknown;none");
+    EXPECT_EQ(reply, row.reply);
+    EXPECT_LE(row.reply.size(), ReplyBudget(7));
+}
+
+const std::string kName211 = std::string(203, 'h') + ".example";
+
+const NameLengthCase kNameLengthCases[] = {
+    {"NameFillingTheBudgetExactlyIsSent", kName211, "203.0.113.7;1.2.3.4;" + kName211 + ";Unknown;Unknown;none"},
+    {"NameOneOverTheBudgetGivesWayToTheAddress", "h" + kName211, "203.0.113.7;1.2.3.4;1.2.3.4;Unknown;Unknown;none"},
+    {"LongNameGivesWayToTheAddress", std::string(230, 'h') + ".example",
+     "203.0.113.7;1.2.3.4;1.2.3.4;Unknown;Unknown;none"},
+};
+
+INSTANTIATE_TEST_SUITE_P(Names,
+                         LookupdReplyNameLengthTest,
+                         ::testing::ValuesIn(kNameLengthCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST(LookupdReplySizeTest, TheShortestRequestAllowsAReplyOf252Bytes) {
     EXPECT_EQ(ReplyBudget(7), 252u);
+    EXPECT_EQ(kNameLengthCases[0].reply.size(), 252u) << "the first name does not fill the budget exactly";
 }
 
 TEST(LookupdReplySizeTest, TheLongestWarningStillFitsTheShortestRequest) {

@@ -4,7 +4,7 @@
 
 namespace quillcrest {
 
-// Time that only moves forward, for measuring how long something has been quiet.
+// Time that only moves forward, for measuring how long something has been quiet or has taken.
 class MonotonicClock {
   public:
     using TimePoint = std::chrono::steady_clock::time_point;

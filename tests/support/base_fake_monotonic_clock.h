@@ -2,7 +2,7 @@
 
 #include <chrono>
 
-#include "watch/monotonic_clock.h"
+#include "base/monotonic_clock.h"
 
 namespace quillcrest::fakes {
 
