@@ -1,7 +1,8 @@
 // Feeds arbitrary argument texts to the parser of the elevated run's command line and checks what must hold for
 // every input: an accepted text is exactly the one its action formats to, holds only printable ASCII, and every
 // accepted value is within its limits (braced identifiers, at most three canonical IPv4 servers, a bounded number
-// of adapters; an allowed-list entry of canonical IPv4 servers joined by single commas, bounded in number).
+// of adapters; an allowed-list entry of canonical IPv4 servers joined by single commas, bounded in number), and the
+// orders that take no data carry none.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -49,6 +50,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     if (action->kind != quillcrest::PrivilegedActionKind::kSetDnsServers) {
         Require(action->assignments.empty());
+        // The run that keeps the DNS baseline reads the settings itself: its order is the verb alone.
+        if (action->kind == quillcrest::PrivilegedActionKind::kKeepDnsBaseline)
+            Require(input == "/keep-dns-baseline");
         return 0;
     }
     Require(!action->assignments.empty() && action->assignments.size() <= quillcrest::kMostActionAssignments);

@@ -21,10 +21,12 @@ namespace quillcrest {
 //   /delete-run-value                              the start-with-Windows value goes
 //   /allow-dns-list a.b.c.d,a.b.c.d                one DNS server list joins the allowed list beside the
 //   /allow-dns-list                                executable (alone: the empty list, a machine without servers)
+//   /keep-dns-baseline                             the DNS settings as that run reads them become the baseline
+//                                                  beside the executable (it takes no data from the caller)
 //
 // Tokens are separated by exactly one blank; no quotes, no other separators, no further arguments, and no byte
 // outside printable ASCII anywhere.
-enum class PrivilegedActionKind { kSetDnsServers, kWriteRunValue, kDeleteRunValue, kAllowDnsList };
+enum class PrivilegedActionKind { kSetDnsServers, kWriteRunValue, kDeleteRunValue, kAllowDnsList, kKeepDnsBaseline };
 
 struct PrivilegedAction {
     PrivilegedActionKind kind = PrivilegedActionKind::kSetDnsServers;

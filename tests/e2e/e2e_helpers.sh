@@ -76,7 +76,7 @@ reset_settings() {
     reg delete "$RUN_KEY" /v VORLANKE /f
     reg delete "$APP_DEFAULTS" /f
     reg delete "$RECORDS_KEY" /f
-    rm -f "$APPDIR/AllowedDNS.txt"
+    rm -f "$APPDIR/AllowedDNS.txt" "$APPDIR"/DNSBaseline.txt*
     local step
     for step in "${E2E_RESET_STEPS[@]}"; do "$step"; done
     true
