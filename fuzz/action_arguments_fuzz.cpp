@@ -1,7 +1,8 @@
 // Feeds arbitrary argument texts to the parser of the elevated run's command line and checks what must hold for
 // every input: an accepted text is exactly the one its action formats to, holds only printable ASCII, and every
 // accepted value is within its limits (braced identifiers, at most three canonical IPv4 servers, a bounded number
-// of adapters; an allowed-list entry of canonical IPv4 servers joined by single commas, bounded in number).
+// of adapters; an allowed-list entry of canonical IPv4 servers joined by single commas, bounded in number; the
+// orders that take no data are their verb alone).
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -48,7 +49,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         return 0;
     }
     if (action->kind != quillcrest::PrivilegedActionKind::kSetDnsServers) {
+        // The orders without data (the run value's, the undo's) are their verb alone: nothing can ride on them.
         Require(action->assignments.empty());
+        Require(input.find(' ') == std::string::npos);
         return 0;
     }
     Require(!action->assignments.empty() && action->assignments.size() <= quillcrest::kMostActionAssignments);

@@ -17,6 +17,9 @@
 #include "netconfig/adaptor_dns_win.h"
 #include "netconfig/com_error.h"
 #include "netconfig/connection_names_win.h"
+#include "resolution/elevated_undo_win.h"
+#include "resolution/undo_confirmation.h"
+#include "resolution/undo_outcome_code.h"
 #include "settings/process_facts_win.h"
 #include "watch/allowed_list.h"
 #include "watch/file_system_win.h"
@@ -50,6 +53,21 @@ void AllowDnsList(const std::string& dnsList) {
     allowedList.AddDNSToGoodList(dnsList);
 }
 
+// The DNS settings go back to the baseline stored beside this executable, and only to that one: the command line
+// names nothing, and the folder must be one only administrators can change, or a baseline planted there by a
+// program of the user would be written with full rights. The plan is shown and carried out only on "Yes"; its
+// outcome, item by item, is the exit code.
+std::uint32_t UndoDnsChanges() {
+    const std::string program = GetExePathUtf8();
+    SystemProgramProtection protection(WideFromUtf8(program));
+    ElevatedUndo undo = PrepareElevatedUndo(ProtectedProgramFolder(program, protection));
+    if (undo.prepared.status != PreparedUndo::Status::Ready)
+        return ActionExitForUndoNotReady(undo.prepared.status);
+    if (!AskInConfirmationBox(undo.prepared.confirmationText, kUndoConfirmationCaption))
+        return ActionExitForDeclinedInWindow();
+    return ActionExitForUndoOutcome(UndoOutcomeCode(undo.prepared.plan, undo.carryOut()));
+}
+
 std::uint32_t Carry(const PrivilegedAction& action) {
     switch (action.kind) {
         case PrivilegedActionKind::kWriteRunValue:
@@ -62,6 +80,8 @@ std::uint32_t Carry(const PrivilegedAction& action) {
         case PrivilegedActionKind::kAllowDnsList:
             AllowDnsList(action.dnsList);
             return kActionExitDone;
+        case PrivilegedActionKind::kUndoDnsChanges:
+            return UndoDnsChanges();
         case PrivilegedActionKind::kSetDnsServers:
             break;
     }

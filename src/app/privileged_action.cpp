@@ -9,6 +9,7 @@ constexpr char kSetDnsAction[] = "/set-dns";
 constexpr char kWriteRunValueAction[] = "/write-run-value";
 constexpr char kDeleteRunValueAction[] = "/delete-run-value";
 constexpr char kAllowDnsListAction[] = "/allow-dns-list";
+constexpr char kUndoDnsChangesAction[] = "/undo-dns-changes";
 constexpr char kTokenSeparator = ' ';
 constexpr char kIdSeparator = '=';
 constexpr char kServerSeparator = ',';
@@ -135,6 +136,8 @@ std::string FormatActionArguments(const PrivilegedAction& action) {
             return kWriteRunValueAction;
         case PrivilegedActionKind::kDeleteRunValue:
             return kDeleteRunValueAction;
+        case PrivilegedActionKind::kUndoDnsChanges:
+            return kUndoDnsChangesAction;
         case PrivilegedActionKind::kAllowDnsList:
             return action.dnsList.empty() ? std::string(kAllowDnsListAction)
                                           : kAllowDnsListAction + std::string(1, kTokenSeparator) + action.dnsList;
@@ -160,13 +163,13 @@ std::optional<PrivilegedAction> ParseActionArguments(std::string_view arguments)
         return std::nullopt;
     const std::vector<std::string_view> tokens = SplitAt(arguments, kTokenSeparator);
     const std::string_view name = tokens.front();
-    if (name == kWriteRunValueAction || name == kDeleteRunValueAction) {
+    if (name == kWriteRunValueAction || name == kDeleteRunValueAction || name == kUndoDnsChangesAction) {
         if (tokens.size() != 1)
             return std::nullopt;
-        return PrivilegedAction{
-            name == kWriteRunValueAction ? PrivilegedActionKind::kWriteRunValue : PrivilegedActionKind::kDeleteRunValue,
-            {},
-            {}};
+        const PrivilegedActionKind kind = name == kWriteRunValueAction    ? PrivilegedActionKind::kWriteRunValue
+                                          : name == kDeleteRunValueAction ? PrivilegedActionKind::kDeleteRunValue
+                                                                          : PrivilegedActionKind::kUndoDnsChanges;
+        return PrivilegedAction{kind, {}, {}};
     }
     if (name == kAllowDnsListAction) {
         // The empty list is the verb alone: a blank after it with nothing behind is no list at all.

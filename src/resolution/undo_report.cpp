@@ -101,4 +101,21 @@ std::string UndoReportText(const UndoPlan& plan, const UndoOutcome& outcome) {
     return text;
 }
 
+std::string UndoNotReadyText(const PreparedUndo& prepared) {
+    switch (prepared.status) {
+        case PreparedUndo::Status::NoBaseline:
+            return std::string("Nothing was put back: there is no stored baseline (") + kDnsBaselineFileName +
+                   " beside the program) to put back.";
+        case PreparedUndo::Status::BaselineNotUsable:
+            return "Nothing was put back: the stored baseline cannot be used (" + prepared.problem + ").";
+        case PreparedUndo::Status::NothingToPutBack:
+            if (prepared.plan.leftAlone.empty())
+                return "Nothing was put back: the DNS settings no longer differ from the baseline.";
+            return UndoReportText(prepared.plan, {});
+        case PreparedUndo::Status::Ready:
+            break;
+    }
+    return UndoReportText(prepared.plan, {});
+}
+
 }  // namespace quillcrest

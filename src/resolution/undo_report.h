@@ -4,6 +4,7 @@
 
 #include "resolution/undo_outcome.h"
 #include "resolution/undo_plan.h"
+#include "resolution/undo_preparation.h"
 
 namespace quillcrest {
 
@@ -21,5 +22,16 @@ namespace quillcrest {
 //
 //   What was put back stays as it is now.
 std::string UndoReportText(const UndoPlan& plan, const UndoOutcome& outcome);
+
+// The report of an "Undo" that carried out nothing, for a prepared one that is not Ready: no baseline, a baseline
+// that cannot be used (naming its problem), nothing left that differs, or only differences it leaves alone (then
+// the report of the plan with nothing done, which names each with its reason).
+std::string UndoNotReadyText(const PreparedUndo& prepared);
+
+// The report when the run that carried out "Undo" answered for another plan than the one this process made: the
+// settings changed in between, so which items it carried out cannot be told, and none is named as put back.
+inline constexpr char kUndoOutcomeUnknownText[] =
+    "The DNS settings changed while Quillcrest was putting them back, so it cannot tell which of them were put back. "
+    "The next check lists every setting that still differs from the baseline.";
 
 }  // namespace quillcrest

@@ -149,6 +149,64 @@ TEST(ResolutionUndoReportReasonsTest, HostsFileAndAutomaticServersSayWhatToDo) {
                   "\nWhat was put back stays as it is now.");
 }
 
+// An "Undo" that carries out nothing says why, and never names anything as put back.
+struct NotReadyRow {
+    const char* name;
+    DnsBaselineReading baseline;
+    // The settings now: the scenario's changed ones, or its baseline (nothing differs).
+    bool changed;
+    std::string report;
+};
+
+void PrintTo(const NotReadyRow& row, std::ostream* out) {
+    *out << row.name;
+}
+
+std::vector<NotReadyRow> NotReadyRows() {
+    const fakes::UndoScenario scenario;
+    return {
+        {"No_baseline",
+         {},
+         true,
+         "Nothing was put back: there is no stored baseline (DNSBaseline.txt beside the program) to put back."},
+        {"Damaged_baseline",
+         {DnsBaselineStatus::Damaged, {}, "line 3: unknown record"},
+         true,
+         "Nothing was put back: the stored baseline cannot be used (line 3: unknown record)."},
+        {"Nothing_differs",
+         {DnsBaselineStatus::Read, scenario.baseline, {}},
+         false,
+         "Nothing was put back: the DNS settings no longer differ from the baseline."},
+    };
+}
+
+class ResolutionUndoNotReadyTest : public ::testing::TestWithParam<NotReadyRow> {};
+
+TEST_P(ResolutionUndoNotReadyTest, SaysWhyNothingWasPutBack) {
+    const NotReadyRow& row = GetParam();
+    SCOPED_TRACE(row.name);
+    const fakes::UndoScenario scenario;
+    const PreparedUndo prepared = PrepareUndo(row.baseline, row.changed ? scenario.current : scenario.baseline);
+    ASSERT_NE(prepared.status, PreparedUndo::Status::Ready);
+    EXPECT_EQ(UndoNotReadyText(prepared), row.report);
+}
+
+INSTANTIATE_TEST_SUITE_P(Statuses,
+                         ResolutionUndoNotReadyTest,
+                         ::testing::ValuesIn(NotReadyRows()),
+                         [](const auto& info) { return fakes::RowName(info.param.name); });
+
+// Differences that no program can put back are each named with their reason, under "Nothing was put back".
+TEST(ResolutionUndoNotReadyTest, OnlyDifferencesLeftAloneAreNamedWithTheirReasons) {
+    const fakes::UndoScenario scenario;
+    ResolutionSettings withNewAdapter = scenario.baseline;
+    withNewAdapter.adapters.adapters.push_back(AdapterDns{"{VPN}", "VPN", {}, {"10.8.0.1"}});
+    const PreparedUndo prepared = PrepareUndo({DnsBaselineStatus::Read, scenario.baseline, {}}, withNewAdapter);
+    std::string newAdapter = kNewAdapterLine;
+    newAdapter.pop_back();
+    EXPECT_EQ(UndoNotReadyText(prepared), "Nothing was put back.\n\nNot put back:\n" + newAdapter);
+}
+
 // Before it asks: the baseline decides whether there is anything to ask about.
 TEST(ResolutionUndoPreparationTest, AsksOnlyWhenSomethingCanBePutBack) {
     const fakes::UndoScenario scenario;
