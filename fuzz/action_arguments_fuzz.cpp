@@ -1,8 +1,8 @@
 // Feeds arbitrary argument texts to the parser of the elevated run's command line and checks what must hold for
 // every input: an accepted text is exactly the one its action formats to, holds only printable ASCII, and every
 // accepted value is within its limits (braced identifiers, at most three canonical IPv4 servers, a bounded number
-// of adapters; an allowed-list entry of canonical IPv4 servers joined by single commas, bounded in number; the
-// orders that take no data are their verb alone).
+// of adapters; an allowed-list entry of canonical IPv4 servers joined by single commas, bounded in number), and the
+// orders that take no data (the run value's, the baseline's, the undo's) are their verb alone.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>

@@ -7,6 +7,7 @@
 
 #include "app/action_exit_code.h"
 #include "app/confirmation_box_win.h"
+#include "app/dns_baseline_confirmation.h"
 #include "app/dns_change_confirmation.h"
 #include "app/privileged_action.h"
 #include "app/program_protection_win.h"
@@ -17,11 +18,14 @@
 #include "netconfig/adaptor_dns_win.h"
 #include "netconfig/com_error.h"
 #include "netconfig/connection_names_win.h"
+#include "resolution/dns_baseline_file.h"
 #include "resolution/elevated_undo_win.h"
+#include "resolution/system_resolution_reader_win.h"
 #include "resolution/undo_confirmation.h"
 #include "resolution/undo_outcome_code.h"
 #include "settings/process_facts_win.h"
 #include "watch/allowed_list.h"
+#include "watch/dns_baseline_storage.h"
 #include "watch/file_system_win.h"
 
 namespace quillcrest {
@@ -42,13 +46,19 @@ std::uint32_t ChangeDnsServers(const std::vector<DnsAssignment>& assignments) {
     return ActionExitForDnsOutcome(assignments, outcome);
 }
 
+// The folder of this executable, where the files that only administrators may change in a protected installation
+// lie (ProtectedProgramFolder: never a folder its user can change, nor one relative to the working directory).
+std::string OwnProtectedFolder() {
+    const std::string program = GetExePathUtf8();
+    SystemProgramProtection protection(WideFromUtf8(program));
+    return ProtectedProgramFolder(program, protection);
+}
+
 // The list joins the allowed list beside this executable, saved as the program always saves it. It needs no
 // question of its own: it only ever holds canonical addresses, exactly the text the consent prompt's details show.
 void AllowDnsList(const std::string& dnsList) {
-    const std::string program = GetExePathUtf8();
-    SystemProgramProtection protection(WideFromUtf8(program));
     WinFileSystem files;
-    AllowedList allowedList(files, ProtectedProgramFolder(program, protection));
+    AllowedList allowedList(files, OwnProtectedFolder());
     allowedList.Load();
     allowedList.AddDNSToGoodList(dnsList);
 }
@@ -58,14 +68,29 @@ void AllowDnsList(const std::string& dnsList) {
 // program of the user would be written with full rights. The plan is shown and carried out only on "Yes"; its
 // outcome, item by item, is the exit code.
 std::uint32_t UndoDnsChanges() {
-    const std::string program = GetExePathUtf8();
-    SystemProgramProtection protection(WideFromUtf8(program));
-    ElevatedUndo undo = PrepareElevatedUndo(ProtectedProgramFolder(program, protection));
+    WinFileSystem files;
+    // Read as the unelevated program reads it before starting this run, so that both make the same plan.
+    ElevatedUndo undo = PrepareElevatedUndo(ReadStoredDnsBaseline(files, DnsBaselinePath(OwnProtectedFolder())));
     if (undo.prepared.status != PreparedUndo::Status::Ready)
         return ActionExitForUndoNotReady(undo.prepared.status);
-    if (!AskInConfirmationBox(undo.prepared.confirmationText, kUndoConfirmationCaption))
+    if (!AskInUnicodeConfirmationBox(undo.prepared.confirmationText, kUndoConfirmationCaption))
         return ActionExitForDeclinedInWindow();
     return ActionExitForUndoOutcome(UndoOutcomeCode(undo.prepared.plan, undo.carryOut()));
+}
+
+// The settings as this run reads them become the baseline beside this executable; the caller hands over nothing.
+// Where they differ from a stored baseline, the differences are shown in a window programs of the user cannot
+// answer, and kept only on "Yes".
+std::uint32_t KeepDnsBaseline() {
+    const std::string path = DnsBaselinePath(OwnProtectedFolder());
+    SystemResolutionReader reader;
+    WinFileSystem files;
+    const bool kept = KeepDnsBaselineIfConfirmed(
+        files, path, reader.ReadAll(), [](const std::vector<ResolutionDifference>& differences) {
+            return AskInUnicodeConfirmationBox(DnsBaselineConfirmationText(differences),
+                                               kDnsBaselineConfirmationCaption);
+        });
+    return kept ? kActionExitDone : ActionExitForDeclinedInWindow();
 }
 
 std::uint32_t Carry(const PrivilegedAction& action) {
@@ -82,6 +107,8 @@ std::uint32_t Carry(const PrivilegedAction& action) {
             return kActionExitDone;
         case PrivilegedActionKind::kUndoDnsChanges:
             return UndoDnsChanges();
+        case PrivilegedActionKind::kKeepDnsBaseline:
+            return KeepDnsBaseline();
         case PrivilegedActionKind::kSetDnsServers:
             break;
     }

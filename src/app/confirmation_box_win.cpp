@@ -3,9 +3,11 @@
 #include <windows.h>
 
 #include <cstring>
+#include <functional>
 
 #include "base/exception.h"
 #include "base/system_message_win.h"
+#include "base/utf8_text_win.h"
 
 namespace quillcrest {
 namespace {
@@ -40,13 +42,13 @@ void CALLBACK OnBringUpCheck(HWND, UINT, UINT_PTR timer, DWORD) {
         ::KillTimer(nullptr, timer);
 }
 
-}  // namespace
+constexpr UINT kConfirmationBoxStyle = MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2 | MB_SETFOREGROUND | MB_TOPMOST;
 
-bool AskInConfirmationBox(const std::string& text, const char* caption) {
+// Shows a box through showBox while bringing it up, and answers whether "Yes" was pressed.
+bool AskWhileBringingUp(const std::function<int()>& showBox) {
     g_boxSeenUp = false;
     const UINT_PTR bringUpCheck = ::SetTimer(nullptr, 0, kBringUpCheckMs, &OnBringUpCheck);
-    const int pressed = ::MessageBoxA(nullptr, text.c_str(), caption,
-                                      MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2 | MB_SETFOREGROUND | MB_TOPMOST);
+    const int pressed = showBox();
     const DWORD error = ::GetLastError();
     if (bringUpCheck != 0)
         ::KillTimer(nullptr, bringUpCheck);
@@ -55,6 +57,19 @@ bool AskInConfirmationBox(const std::string& text, const char* caption) {
         throw Exception(reason.empty() ? "The confirmation window could not be shown" : reason);
     }
     return pressed == IDYES;
+}
+
+}  // namespace
+
+bool AskInConfirmationBox(const std::string& text, const char* caption) {
+    return AskWhileBringingUp([&] { return ::MessageBoxA(nullptr, text.c_str(), caption, kConfirmationBoxStyle); });
+}
+
+bool AskInUnicodeConfirmationBox(const std::string& text, const char* caption) {
+    const std::wstring wideText = WideFromUtf8(text);
+    const std::wstring wideCaption = WideFromUtf8(caption);
+    return AskWhileBringingUp(
+        [&] { return ::MessageBoxW(nullptr, wideText.c_str(), wideCaption.c_str(), kConfirmationBoxStyle); });
 }
 
 }  // namespace quillcrest

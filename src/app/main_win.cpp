@@ -22,6 +22,7 @@
 #include "lookup/report_picture_resources_win.h"
 #include "pages/information_window_win.h"
 #include "pages/message_window_win.h"
+#include "watch/resolution_alert_win.h"
 #include "watch/watch_dialogs_win.h"
 #include "widgets/notice_dialog_win.h"
 
@@ -45,6 +46,7 @@ struct ProgramWindows {
     explicit ProgramWindows(Application& application)
         : mainWindow(application),
           alertDialog(AlertDialogDesign(), application.hwnd()),
+          resolutionAlert(application.hwnd()),
           lookupWindow(application.hwnd(), lookupClient.client(), build_config::kLookupHost, LoadReportPictures()),
           informationWindow(application.hwnd(),
                             build_config::kWebHost,
@@ -53,13 +55,15 @@ struct ProgramWindows {
                         {build_config::kMessageHost, build_config::kMessageDomain},
                         [] { return openErrorReports > 0; }),
           exitDialog(ExitDialogDesign(), application.hwnd()) {
-        mainWindow.AttachPartners({&alertDialog, &lookupWindow, &informationWindow, &messageWindow, &exitDialog});
+        mainWindow.AttachPartners(
+            {&alertDialog, &resolutionAlert, &lookupWindow, &informationWindow, &messageWindow, &exitDialog});
     }
 
     // The process's one lookup client, kept from the start to the end.
     WinsockLookupClient lookupClient;
     MainWindow mainWindow;
     NoticeDialog alertDialog;
+    ResolutionAlertWindow resolutionAlert;
     LookupWindow lookupWindow;  // with its information dialog "TDNSokDlg"
     InformationWindow informationWindow;
     MessageWindow messageWindow;

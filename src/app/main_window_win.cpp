@@ -14,8 +14,9 @@
 #include "app/resources/resource_ids.h"
 #include "app/start_with_windows_win.h"
 #include "base/exception.h"
-#include "netconfig/dns_settings_keys_win.h"
 #include "base/utf8_text_win.h"
+#include "netconfig/dns_settings_keys_win.h"
+#include "resolution/resolution_watched_keys_win.h"
 #include "settings/process_facts_win.h"
 #include "watch/locale_text_equality_win.h"
 #include "widgets/application_window_win.h"
@@ -36,7 +37,7 @@ constexpr UINT_PTR kMouseReleaseSubclassId = 1;
 // Runs the check button's handler after its mouse release has been fully handled, outside the button's own
 // window procedure, because the handler may open a modal window. wParam: whether Ctrl was held.
 constexpr UINT kCheckDnsReleasedMessage = WM_APP + 1;
-// Posted by the DNS settings notification's own thread for each change it sees.
+// Posted by the DNS settings notification's own thread for each change it sees, and by the hosts file folder's.
 constexpr UINT kDnsSettingsChangedMessage = WM_APP + 0x71;
 
 constexpr COLORREF kBannerTop = RGB(0x0B, 0x4F, 0x8A);
@@ -76,6 +77,14 @@ void PlaceCentred(HWND window, int dpi) {
                    (::GetSystemMetrics(SM_CYSCREEN) - height) / 2, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
+// The keys of the adapters' DNS servers and those of every other setting that decides where names go.
+std::vector<WatchedRegistryKey> WatchedDnsKeys() {
+    std::vector<WatchedRegistryKey> keys = DnsSettingsKeys();
+    for (WatchedRegistryKey& key : ResolutionWatchedKeys())
+        keys.push_back(std::move(key));
+    return keys;
+}
+
 bool IsMouseRelease(UINT message) {
     return message == WM_LBUTTONUP || message == WM_RBUTTONUP || message == WM_MBUTTONUP;
 }
@@ -92,7 +101,8 @@ MainWindow::MainWindow(Application& application, GateChecks gateChecks)
       bannerFont_(layout::kBannerTitleFontHeight, FW_BOLD),
       controls_(layout::kClient),
       protection_(WideFromUtf8(GetExePathUtf8())),
-      dnsSettingsNotification_(DnsSettingsKeys(),
+      resolution_([this] { ::PostMessageA(hwnd(), kDnsSettingsChangedMessage, 0, 0); }),
+      dnsSettingsNotification_(WatchedDnsKeys(),
                                [this] { return ::PostMessageA(hwnd(), kDnsSettingsChangedMessage, 0, 0) != FALSE; }) {
     HINSTANCE instance = ::GetModuleHandleA(nullptr);
     HICON icon = ::LoadIconA(instance, MAKEINTRESOURCEA(IDI_APPICON));
@@ -110,9 +120,10 @@ MainWindow::MainWindow(Application& application, GateChecks gateChecks)
         trayPicture_ ? trayPicture_.get() : icon, kApplicationTitle,
         TrayIcon::Events{[this] { OnTrayMenuRequest(); }, [this] { RunTrayCommand([this] { RestoreFromTray(); }); }});
     popup_ = std::make_unique<PopupNotification>(ActiveNoticeDesign());
-    watch_ = std::make_unique<DnsWatch>(DnsWatch::Platform{wmiQuery_, registry_, elevatingNetwork_, files_, *this,
-                                                           *this, *this, *this, *this, clock_, allowedListSave_},
-                                        GetExeDirUtf8(), EqualIgnoringCaseByUserLocale);
+    watch_ = std::make_unique<DnsWatch>(
+        DnsWatch::Platform{wmiQuery_, registry_, elevatingNetwork_, files_, *this, *this, *this, *this, *this, clock_,
+                           allowedListSave_, resolution_, resolution_, *this, dnsBaselineSave_},
+        GetExeDirUtf8(), EqualIgnoringCaseByUserLocale);
     ::SetTimer(hwnd(), kDefaultCheckTimerId, kDefaultCheckIntervalMs, nullptr);
     RunHandler([this] { OnCreate(); });
 }
@@ -374,6 +385,10 @@ int MainWindow::ShowAlert() {
     return partners_.alertDialog ? partners_.alertDialog->ShowModal() : kModalResultCancel;
 }
 
+ResolutionAlertAnswer MainWindow::Show(const std::string& differences) {
+    return partners_.resolutionAlert ? partners_.resolutionAlert->Show(differences) : ResolutionAlertAnswer::Close;
+}
+
 bool MainWindow::Confirm(const std::string& question) {
     // Modal for the whole program: the main window must not apply, check or close in the middle of a revert.
     return ShowModalMessageBox(question, "Confirm", MB_YESNO | MB_ICONQUESTION) == IDYES;
@@ -447,12 +462,8 @@ void MainWindow::PaintBanner(const DRAWITEMSTRUCT& item) {
     ::SelectObject(item.hDC, old);
 }
 
-LRESULT CALLBACK MainWindow::MouseReleaseSubclassProc(HWND hwnd,
-                                                      UINT message,
-                                                      WPARAM wParam,
-                                                      LPARAM lParam,
-                                                      UINT_PTR,
-                                                      DWORD_PTR data) {
+LRESULT CALLBACK
+MainWindow::MouseReleaseSubclassProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR data) {
     // The handlers run on the release of any mouse button over the control, after the control has handled it
     // (the box has toggled itself); a change or press by keyboard runs neither.
     const LRESULT result = ::DefSubclassProc(hwnd, message, wParam, lParam);

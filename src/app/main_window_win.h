@@ -6,6 +6,17 @@
 #include <memory>
 #include <string>
 
+#include "app/elevating_allowed_list_save.h"
+#include "app/elevating_dns_baseline_save.h"
+#include "app/elevating_watch_network.h"
+#include "app/main_window_layout.h"
+#include "app/process_elevation_win.h"
+#include "app/program_protection_win.h"
+#include "app/run_value_switch.h"
+#include "app/runas_launcher_win.h"
+#include "app/start_with_windows_win.h"
+#include "app/watch_network_win.h"
+#include "base/monotonic_clock.h"
 #include "base/system_message_win.h"
 #include "base/win_handles_win.h"
 #include "lookup/lookup_window_win.h"
@@ -13,22 +24,14 @@
 #include "netconfig/wmi_connection_win.h"
 #include "netconfig/wmi_query_win.h"
 #include "settings/registry_api_win.h"
-#include "app/elevating_allowed_list_save.h"
-#include "app/elevating_watch_network.h"
-#include "app/process_elevation_win.h"
-#include "app/program_protection_win.h"
-#include "app/run_value_switch.h"
-#include "app/runas_launcher_win.h"
-#include "app/start_with_windows_win.h"
 #include "settings/registry_change_notification_win.h"
-#include "app/watch_network_win.h"
-#include "app/main_window_layout.h"
 #include "watch/check_timer.h"
 #include "watch/dns_change_notification.h"
 #include "watch/dns_watch.h"
 #include "watch/file_system_win.h"
-#include "base/monotonic_clock.h"
+#include "watch/resolution_alert.h"
 #include "watch/settle_timer.h"
+#include "watch/system_resolution_source_win.h"
 #include "watch/watch_dialogs.h"
 #include "watch/watch_window.h"
 #include "widgets/modal_window_win.h"
@@ -54,6 +57,7 @@ GateChecks SystemGateChecks();
 // The windows the main window opens; they are created after it, in the program's fixed order.
 struct MainWindowPartners {
     ModalWindow* alertDialog = nullptr;
+    ResolutionAlert* resolutionAlert = nullptr;
     LookupWindow* lookupWindow = nullptr;
     ModalWindow* informationWindow = nullptr;
     Window* messageWindow = nullptr;
@@ -67,7 +71,8 @@ class MainWindow : public Window,
                    private WatchDialogs,
                    private CheckTimer,
                    private DnsChangeNotification,
-                   private SettleTimer {
+                   private SettleTimer,
+                   private ResolutionAlert {
   public:
     explicit MainWindow(Application& application, GateChecks gateChecks = SystemGateChecks());
     ~MainWindow() override;
@@ -153,6 +158,8 @@ class MainWindow : public Window,
     // SettleTimer
     void StartOnce(std::chrono::milliseconds delay) override;
     void OnSettleTimerTick();
+    // ResolutionAlert: the wider check's alert, a partner window
+    ResolutionAlertAnswer Show(const std::string& differences) override;
 
     Application& application_;
     GateChecks gateChecks_;
@@ -194,12 +201,14 @@ class MainWindow : public Window,
     ElevatedActions elevated_{elevation_, protection_, launcher_, SystemMessageText};
     ElevatingWatchNetwork elevatingNetwork_{network_, elevated_, ReadConnectionNames};
     ElevatingAllowedListSave allowedListSave_{elevated_};
+    ElevatingDnsBaselineSave dnsBaselineSave_{elevated_};
     SystemRunValueStore runValue_;
     RunValueSwitch runValueSwitch_{runValue_, elevated_};
     WinFileSystem files_;
     SteadyMonotonicClock clock_;
     std::unique_ptr<DnsWatch> watch_;
-    // Declared last, so that its thread, which posts to this window, has ended before anything else goes.
+    // The notifications' threads post to this window: declared last, they end before anything else goes.
+    SystemResolutionSource resolution_;
     RegistryChangeNotification dnsSettingsNotification_;
 };
 

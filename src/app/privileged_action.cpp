@@ -1,6 +1,7 @@
 #include "app/privileged_action.h"
 
 #include <array>
+#include <utility>
 
 namespace quillcrest {
 namespace {
@@ -10,6 +11,7 @@ constexpr char kWriteRunValueAction[] = "/write-run-value";
 constexpr char kDeleteRunValueAction[] = "/delete-run-value";
 constexpr char kAllowDnsListAction[] = "/allow-dns-list";
 constexpr char kUndoDnsChangesAction[] = "/undo-dns-changes";
+constexpr char kKeepDnsBaselineAction[] = "/keep-dns-baseline";
 constexpr char kTokenSeparator = ' ';
 constexpr char kIdSeparator = '=';
 constexpr char kServerSeparator = ',';
@@ -138,6 +140,8 @@ std::string FormatActionArguments(const PrivilegedAction& action) {
             return kDeleteRunValueAction;
         case PrivilegedActionKind::kUndoDnsChanges:
             return kUndoDnsChangesAction;
+        case PrivilegedActionKind::kKeepDnsBaseline:
+            return kKeepDnsBaselineAction;
         case PrivilegedActionKind::kAllowDnsList:
             return action.dnsList.empty() ? std::string(kAllowDnsListAction)
                                           : kAllowDnsListAction + std::string(1, kTokenSeparator) + action.dnsList;
@@ -163,13 +167,13 @@ std::optional<PrivilegedAction> ParseActionArguments(std::string_view arguments)
         return std::nullopt;
     const std::vector<std::string_view> tokens = SplitAt(arguments, kTokenSeparator);
     const std::string_view name = tokens.front();
-    if (name == kWriteRunValueAction || name == kDeleteRunValueAction || name == kUndoDnsChangesAction) {
-        if (tokens.size() != 1)
-            return std::nullopt;
-        const PrivilegedActionKind kind = name == kWriteRunValueAction    ? PrivilegedActionKind::kWriteRunValue
-                                          : name == kDeleteRunValueAction ? PrivilegedActionKind::kDeleteRunValue
-                                                                          : PrivilegedActionKind::kUndoDnsChanges;
-        return PrivilegedAction{kind, {}, {}};
+    // The orders that take nothing after their name.
+    for (const auto& [verb, kind] : {std::pair{kWriteRunValueAction, PrivilegedActionKind::kWriteRunValue},
+                                     std::pair{kDeleteRunValueAction, PrivilegedActionKind::kDeleteRunValue},
+                                     std::pair{kKeepDnsBaselineAction, PrivilegedActionKind::kKeepDnsBaseline},
+                                     std::pair{kUndoDnsChangesAction, PrivilegedActionKind::kUndoDnsChanges}}) {
+        if (name == verb)
+            return tokens.size() == 1 ? std::optional(PrivilegedAction{kind, {}, {}}) : std::nullopt;
     }
     if (name == kAllowDnsListAction) {
         // The empty list is the verb alone: a blank after it with nothing behind is no list at all.

@@ -3,13 +3,14 @@
 #include <functional>
 #include <string>
 
+#include "resolution/dns_baseline_file.h"
 #include "resolution/undo_outcome.h"
 #include "resolution/undo_preparation.h"
 
 namespace quillcrest {
 
 // The one call of the run that puts settings back with administrator rights:
-//   ElevatedUndo undo = PrepareElevatedUndo(GetExeDirUtf8());   // the program's own, protected folder
+//   ElevatedUndo undo = PrepareElevatedUndo(<the baseline file beside the program, in its protected folder>);
 //   switch (undo.prepared.status) {
 //       case PreparedUndo::Status::Ready: break;
 //       default: ... exit with a code that says which (nothing is changed) ...
@@ -21,9 +22,9 @@ namespace quillcrest {
 // reading just before, reads the number back with ReadUndoOutcomeCode against that plan, and shows
 // UndoReportText. A program that runs elevated itself calls the same and shows the report at once.
 //
-// The baseline is read from baselineFolder only (DnsBaselinePath), never from a path given on a command line;
-// that the folder is one only administrators can change is the caller's check. Everything written comes from
-// that file: the settings read now only decide what differs.
+// The caller reads the baseline from the program's own folder only (DnsBaselinePath), never from a path given on
+// a command line, and only once it knows that folder to be one only administrators can change. Everything written
+// comes from that reading: the settings read now only decide what differs.
 struct ElevatedUndo {
     PreparedUndo prepared;
     // Set when prepared.status is Ready: carries out prepared.plan on this Windows (undo_executor.h) and
@@ -31,6 +32,6 @@ struct ElevatedUndo {
     std::function<UndoOutcome()> carryOut;
 };
 
-ElevatedUndo PrepareElevatedUndo(const std::string& baselineFolder);
+ElevatedUndo PrepareElevatedUndo(const DnsBaselineReading& baseline);
 
 }  // namespace quillcrest

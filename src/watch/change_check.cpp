@@ -12,18 +12,6 @@ namespace {
 // A reference list gives the adapter at most this many servers.
 constexpr std::size_t kMostRevertedServers = 3;
 
-// Marks a check as running for as long as it lasts, also when an error ends it.
-class RunningFlag {
-  public:
-    explicit RunningFlag(bool& flag) : flag_(flag) { flag_ = true; }
-    ~RunningFlag() { flag_ = false; }
-    RunningFlag(const RunningFlag&) = delete;
-    RunningFlag& operator=(const RunningFlag&) = delete;
-
-  private:
-    bool& flag_;
-};
-
 }  // namespace
 
 ChangeCheck::ChangeCheck(ReferenceLists& references,
@@ -33,7 +21,8 @@ ChangeCheck::ChangeCheck(ReferenceLists& references,
                          InterfaceRecords& records,
                          WatchDialogs& dialogs,
                          WatchWindow& window,
-                         CheckTimer& recentCheckTimer)
+                         CheckTimer& recentCheckTimer,
+                         CheckTurn& turn)
     : references_(references),
       allowedList_(allowedList),
       selection_(selection),
@@ -41,7 +30,8 @@ ChangeCheck::ChangeCheck(ReferenceLists& references,
       records_(records),
       dialogs_(dialogs),
       window_(window),
-      recentCheckTimer_(recentCheckTimer) {}
+      recentCheckTimer_(recentCheckTimer),
+      turn_(turn) {}
 
 void ChangeCheck::OnRecentCheckTick() {
     Check(references_.recentDnsList, kRecentQuestion);
@@ -67,9 +57,9 @@ void ChangeCheck::CheckAsTheNextTickWould() {
 }
 
 void ChangeCheck::Check(std::optional<std::string>& reference, const char* question) {
-    if (checkWaitingForUser_ || ownChangesInProgress_ > 0)
+    if (!turn_.Free())
         return;
-    RunningFlag running(checkWaitingForUser_);
+    const CheckTurn::UserWait waiting(turn_);
 
     // A list that could not be read says nothing about a change.
     const std::optional<std::string> current = network_.CurrentDnsList();

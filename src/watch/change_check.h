@@ -5,6 +5,7 @@
 
 #include "watch/allowed_list.h"
 #include "watch/check_timer.h"
+#include "watch/check_turn.h"
 #include "watch/dns_selection.h"
 #include "watch/interface_records.h"
 #include "watch/reference_lists.h"
@@ -23,9 +24,10 @@ namespace quillcrest {
 // the default list while the monitor switch is on and the 30-second timer is off, and then sets the 30-second
 // timer running exactly when the switch is on.
 //
-// Ticks keep arriving inside the modal dialogs of a check. A check does nothing while another one is still
-// waiting for the user (alert or confirmation on screen), so a change raises one alert and one decision, and
-// only that decision is carried out.
+// Ticks keep arriving inside the modal dialogs of a check. A check does nothing while it is not its turn (see
+// CheckTurn): while another check, this one or the wider one, still waits for the user, or while the program
+// makes a DNS change of its own. So a change raises one alert and one decision, and only that decision is
+// carried out.
 class ChangeCheck {
   public:
     static constexpr char kRecentQuestion[] = "Revert to your most recent DNS settings?";
@@ -38,7 +40,8 @@ class ChangeCheck {
                 InterfaceRecords& records,
                 WatchDialogs& dialogs,
                 WatchWindow& window,
-                CheckTimer& recentCheckTimer);
+                CheckTimer& recentCheckTimer,
+                CheckTurn& turn);
 
     // Tick of the 30-second timer. Errors of the revert and of saving the allowed list pass to the caller.
     void OnRecentCheckTick();
@@ -49,21 +52,6 @@ class ChangeCheck {
     // While the monitor switch is on, the check that the next tick would run now: against the recent list while
     // the 30-second timer runs, else against the default list. Leaves both timers as they are.
     void CheckAsTheNextTickWould();
-
-    // Marks one of the program's own DNS changes (Apply, the Ctrl reset, the restore on close) for as long as it
-    // lasts. No check runs meanwhile: the reference is renewed only when the change ends, so a check in between
-    // would take the user's own change for someone else's. Such checks do happen, since the wait for an elevated
-    // run and WMI's calls dispatch window messages, and with them the ticks and the early check.
-    class OwnChange {
-      public:
-        explicit OwnChange(ChangeCheck& check) : check_(check) { ++check_.ownChangesInProgress_; }
-        ~OwnChange() { --check_.ownChangesInProgress_; }
-        OwnChange(const OwnChange&) = delete;
-        OwnChange& operator=(const OwnChange&) = delete;
-
-      private:
-        ChangeCheck& check_;
-    };
 
   private:
     void Check(std::optional<std::string>& reference, const char* question);
@@ -81,8 +69,7 @@ class ChangeCheck {
     WatchDialogs& dialogs_;
     WatchWindow& window_;
     CheckTimer& recentCheckTimer_;
-    bool checkWaitingForUser_ = false;
-    int ownChangesInProgress_ = 0;
+    CheckTurn& turn_;
 };
 
 }  // namespace quillcrest

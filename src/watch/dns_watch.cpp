@@ -21,8 +21,17 @@ DnsWatch::DnsWatch(const Platform& platform, const std::string& exeFolder, TextE
                    records_,
                    platform.dialogs,
                    platform.window,
-                   platform.recentCheckTimer),
-      earlyCheck_(changeCheck_, platform.window, platform.changeNotification, platform.settleTimer, platform.clock) {}
+                   platform.recentCheckTimer,
+                   turn_),
+      resolutionCheck_({platform.resolution, platform.hostsFolderWatch, platform.resolutionAlert,
+                        platform.dnsBaselineSaveRoute, platform.files, platform.dialogs, platform.window},
+                       turn_,
+                       exeFolder),
+      earlyCheck_([this] { CheckAsTheNextTickWould(); },
+                  platform.window,
+                  platform.changeNotification,
+                  platform.settleTimer,
+                  platform.clock) {}
 
 void DnsWatch::Start() {
     references_ = StartWatch(platform_.query, platform_.network, records_, platform_.dialogs);
@@ -33,21 +42,41 @@ void DnsWatch::Start() {
         // The watch runs on with an empty list; the unread entries are read again before the next save.
         platform_.dialogs.ShowError(error.what());
     }
-    earlyCheck_.FollowMonitorSwitch();
+    resolutionCheck_.Start();
+    FollowMonitorSwitch();
+}
+
+// The wider check goes first wherever both run: it never raises, so a failed revert of the other cannot skip it.
+void DnsWatch::OnRecentCheckTick() {
+    resolutionCheck_.Check();
+    changeCheck_.OnRecentCheckTick();
 }
 
 void DnsWatch::OnDefaultCheckTick() {
+    // The wider check's first check is the DNS server list's: the 120-second tick before the 30-second timer runs.
+    if (platform_.window.MonitorSwitchOn() && !platform_.recentCheckTimer.Enabled())
+        resolutionCheck_.Check();
     changeCheck_.OnDefaultCheckTick();
-    earlyCheck_.FollowMonitorSwitch();
+    FollowMonitorSwitch();
 }
 
 void DnsWatch::OnMonitorBoxReleased() {
     changeCheck_.OnMonitorBoxReleased();
+    FollowMonitorSwitch();
+}
+
+void DnsWatch::FollowMonitorSwitch() {
     earlyCheck_.FollowMonitorSwitch();
+    resolutionCheck_.FollowMonitorSwitch();
+}
+
+void DnsWatch::CheckAsTheNextTickWould() {
+    resolutionCheck_.Check();
+    changeCheck_.CheckAsTheNextTickWould();
 }
 
 void DnsWatch::OnApplyClicked() {
-    const ChangeCheck::OwnChange ownChange(changeCheck_);
+    const CheckTurn::OwnChange ownChange(turn_);
     const std::optional<int> item = selection_.item();
     // A refusal ends Apply here, as an error does: the selection stays pending and "Apply" shown.
     if (item == kSelectionDefault)
@@ -63,7 +92,7 @@ void DnsWatch::OnApplyClicked() {
 
 void DnsWatch::OnCheckButtonReleased(bool ctrlHeld) {
     if (ctrlHeld) {
-        const ChangeCheck::OwnChange ownChange(changeCheck_);
+        const CheckTurn::OwnChange ownChange(turn_);
         SettleDnsChange(ResetDhcpAdapters(platform_.query, platform_.network, records_), platform_.dialogs);
         return;
     }
@@ -78,7 +107,7 @@ bool DnsWatch::OnCloseQuery() {
     if (platform_.dialogs.ShowExitDialog() != kDialogResultOk)
         return false;
     try {
-        const ChangeCheck::OwnChange ownChange(changeCheck_);
+        const CheckTurn::OwnChange ownChange(turn_);
         SettleDnsChange(RestoreRecordedServers(platform_.network, records_), platform_.dialogs);
     } catch (const std::exception& error) {
         platform_.dialogs.ShowError(error.what());

@@ -10,12 +10,18 @@
 #include "watch/allowed_list_save_route.h"
 #include "watch/change_check.h"
 #include "watch/check_timer.h"
+#include "watch/check_turn.h"
+#include "watch/dns_baseline_save_route.h"
 #include "watch/dns_change_notification.h"
 #include "watch/dns_selection.h"
 #include "watch/early_check.h"
 #include "watch/file_system.h"
+#include "watch/hosts_folder_watch.h"
 #include "watch/interface_records.h"
 #include "watch/reference_lists.h"
+#include "watch/resolution_alert.h"
+#include "watch/resolution_check.h"
+#include "watch/resolution_source.h"
 #include "watch/settle_timer.h"
 #include "watch/text_equality.h"
 #include "watch/watch_dialogs.h"
@@ -25,9 +31,11 @@
 namespace quillcrest {
 
 // Everything the main window needs to know of the DNS watch: the watch's state for the run and one method per
-// window event. The window owns one DnsWatch, hands it what the watch reaches the platform through, and calls
-// the methods from its handlers. Methods that can fail raise; the window shows the error in its general error
-// report and goes on, as for any handler.
+// window event. The watch holds two checks: the DNS server list's (ChangeCheck) and the wider one of the other
+// settings that decide where names go (ResolutionCheck). Both follow the monitor switch and run at the same
+// ticks and early checks, the wider one first; one alert at a time (CheckTurn). The window owns one DnsWatch, hands it
+// what the watch reaches the platform through, and calls the methods from its handlers. Methods that can fail raise;
+// the window shows the error in its general error report and goes on, as for any handler.
 class DnsWatch {
   public:
     // Everything the watch reaches the platform through; all of it must outlive the watch.
@@ -43,6 +51,10 @@ class DnsWatch {
         SettleTimer& settleTimer;
         const MonotonicClock& clock;
         AllowedListSaveRoute& allowedListSaveRoute;
+        ResolutionSource& resolution;
+        HostsFolderWatch& hostsFolderWatch;
+        ResolutionAlert& resolutionAlert;
+        DnsBaselineSaveRoute& dnsBaselineSaveRoute;
     };
 
     // exeFolder is the executable's folder with its trailing separator; allowedListEquality compares allowed
@@ -50,13 +62,14 @@ class DnsWatch {
     DnsWatch(const Platform& platform, const std::string& exeFolder, TextEquality allowedListEquality);
 
     // The window's creation, after the monitor check box has its state: the watch's start-up, then the
-    // selection's, then the allowed list's load; then the change notification follows the switch. Never raises: a
-    // failure that leaves the watch working with less (no preferred adapter, an unreadable allowed list) is shown
-    // through WatchDialogs::ShowError.
+    // selection's, then the allowed list's load, then the wider check's baseline; then the change notifications
+    // follow the switch. Never raises: a failure that leaves the watch working with less (no preferred adapter, an
+    // unreadable allowed list, a baseline that could not be used or saved) is shown through
+    // WatchDialogs::ShowError.
     void Start();
 
     // 30-second timer tick.
-    void OnRecentCheckTick() { changeCheck_.OnRecentCheckTick(); }
+    void OnRecentCheckTick();
     // 120-second timer tick.
     void OnDefaultCheckTick();
     // Mouse release over the monitor check box, after the start-with-Windows entry is set. A change by keyboard
@@ -89,16 +102,23 @@ class DnsWatch {
     // The default list as the lookup window compares it; "" while unknown.
     std::string defaultDnsList() const { return references_.defaultDnsList.value_or(""); }
     const AllowedList& allowedList() const { return allowedList_; }
+    const DnsBaseline& dnsBaseline() const { return resolutionCheck_.baseline(); }
     std::optional<int> selectionItem() const { return selection_.item(); }
     bool selectionPending() const { return selection_.pending(); }
 
   private:
+    void FollowMonitorSwitch();
+    // What the early check runs: the checks the next tick would run.
+    void CheckAsTheNextTickWould();
+
     Platform platform_;
     InterfaceRecords records_;
     ReferenceLists references_;
     AllowedList allowedList_;
     DnsSelection selection_;
+    CheckTurn turn_;
     ChangeCheck changeCheck_;
+    ResolutionCheck resolutionCheck_;
     EarlyCheck earlyCheck_;
 };
 

@@ -1,15 +1,16 @@
 #include "watch/early_check.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace quillcrest {
 
-EarlyCheck::EarlyCheck(ChangeCheck& changeCheck,
+EarlyCheck::EarlyCheck(std::function<void()> checkNow,
                        WatchWindow& window,
                        DnsChangeNotification& notification,
                        SettleTimer& settleTimer,
                        const MonotonicClock& clock)
-    : changeCheck_(changeCheck),
+    : checkNow_(std::move(checkNow)),
       window_(window),
       notification_(notification),
       settleTimer_(settleTimer),
@@ -45,7 +46,7 @@ void EarlyCheck::OnSettleTimerElapsed() {
     }
     // Cleared first: the check may show the alert, and signals during it start a settle of their own.
     settling_ = false;
-    changeCheck_.CheckAsTheNextTickWould();
+    checkNow_();
 }
 
 }  // namespace quillcrest

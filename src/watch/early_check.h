@@ -1,17 +1,17 @@
 #pragma once
 
 #include <chrono>
+#include <functional>
 
 #include "base/monotonic_clock.h"
-#include "watch/change_check.h"
 #include "watch/dns_change_notification.h"
 #include "watch/settle_timer.h"
 #include "watch/watch_window.h"
 
 namespace quillcrest {
 
-// Runs the change check as soon as the system says the DNS settings changed, rather than up to half a minute
-// later at the next tick. The timers keep their schedule and stay the watch's only source of truth: the system
+// Runs the checks as soon as the system says the DNS settings changed, rather than up to half a minute later at
+// the next tick. The timers keep their schedule and stay the watch's only source of truth: the system
 // notices every write, related or not, so a signal only moves the next check forward; a check that finds
 // nothing raises nothing.
 //
@@ -23,7 +23,8 @@ class EarlyCheck {
     static constexpr std::chrono::milliseconds kSettleTime{300};
     static constexpr std::chrono::milliseconds kLongestSettle{1000};
 
-    EarlyCheck(ChangeCheck& changeCheck,
+    // checkNow runs the checks the next tick would run, leaving the timers as they are.
+    EarlyCheck(std::function<void()> checkNow,
                WatchWindow& window,
                DnsChangeNotification& notification,
                SettleTimer& settleTimer,
@@ -38,7 +39,7 @@ class EarlyCheck {
     void OnSettleTimerElapsed();
 
   private:
-    ChangeCheck& changeCheck_;
+    std::function<void()> checkNow_;
     WatchWindow& window_;
     DnsChangeNotification& notification_;
     SettleTimer& settleTimer_;

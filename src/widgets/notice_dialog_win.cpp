@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <utility>
 
+#include "base/exception.h"
+#include "base/system_message_win.h"
+#include "base/utf8_text_win.h"
 #include "widgets/dpi_win.h"
 #include "widgets/scaled_controls_win.h"
 #include "widgets/ui_font_win.h"
@@ -16,8 +19,44 @@ constexpr int kTextGap = 10;
 constexpr int kButtonWidth = 84;
 constexpr int kButtonHeight = 25;
 constexpr int kButtonGap = 8;
+// Room inside the details box between its edge and its text, beside the system's own margins.
+constexpr int kDetailsPadding = 4;
+constexpr DWORD kDetailsStyle = ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL | WS_VSCROLL | WS_TABSTOP;
 constexpr DWORD kStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | WS_CLIPCHILDREN;
 constexpr DWORD kExStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
+
+// The height the wrapped lines of a UTF-16 text take at width, as an edit control breaks them.
+int WideTextHeight(HWND window, HFONT font, const std::wstring& text, int width) {
+    HDC dc = ::GetDC(window);
+    HGDIOBJ old = ::SelectObject(dc, font);
+    RECT rect = {0, 0, width, 0};
+    ::DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &rect,
+                DT_WORDBREAK | DT_EDITCONTROL | DT_CALCRECT | DT_NOPREFIX);
+    ::SelectObject(dc, old);
+    ::ReleaseDC(window, dc);
+    return rect.bottom - rect.top;
+}
+
+int LineHeight(HWND window, HFONT font) {
+    HDC dc = ::GetDC(window);
+    HGDIOBJ old = ::SelectObject(dc, font);
+    TEXTMETRICW metrics{};
+    ::GetTextMetricsW(dc, &metrics);
+    ::SelectObject(dc, old);
+    ::ReleaseDC(window, dc);
+    return metrics.tmHeight;
+}
+
+// An edit control breaks lines at CR LF only.
+std::wstring WithCrLf(const std::string& text) {
+    std::string lines;
+    for (const char c : text) {
+        if (c == '\n' && (lines.empty() || lines.back() != '\r'))
+            lines += '\r';
+        lines += c;
+    }
+    return WideFromUtf8(lines);
+}
 
 int TextHeight(HWND window, HFONT font, const std::string& text, int width) {
     HDC dc = ::GetDC(window);
@@ -59,18 +98,27 @@ const char* PictureName(LPCSTR systemPicture) {
 
 }  // namespace
 
-NoticeDialog::NoticeDialog(Design design, HWND owner) : design_(std::move(design)) {
+NoticeDialog::NoticeDialog(Design design, HWND owner) : NoticeDialog(std::move(design), owner, Options()) {}
+
+NoticeDialog::NoticeDialog(Design design, HWND owner, Options options) : design_(std::move(design)), options_(options) {
     Create(design_.className, design_.caption, kStyle, kExStyle, 0, 0, 100, 100, owner);
     HWND self = hwnd();
     picture_ = CreateControl(self, "STATIC", PictureName(design_.systemPicture), WS_VISIBLE | SS_ICON, 0,
                              {0, 0, kPictureSize, kPictureSize});
+    // Created in the order they are read: a screen reader names the details box after the text before it.
     for (std::size_t i = 0; i < design_.texts.size(); ++i) {
+        if (i == options_.details.afterTexts)
+            CreateDetails();
         texts_.push_back(CreateControl(self, "STATIC", design_.texts[i].text.c_str(),
                                        WS_VISIBLE | SS_LEFT | SS_NOPREFIX, kFirstTextId + static_cast<int>(i),
                                        {0, 0, 0, 0}));
     }
+    if (options_.details.afterTexts >= design_.texts.size())
+        CreateDetails();
     for (std::size_t i = 0; i < design_.buttons.size(); ++i) {
-        const DWORD kind = i == 0 ? BS_DEFPUSHBUTTON | WS_GROUP : BS_PUSHBUTTON;
+        DWORD kind = i == options_.defaultButton ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON;
+        if (i == 0)
+            kind |= WS_GROUP;
         buttons_.push_back(CreateControl(self, "BUTTON", design_.buttons[i].text.c_str(),
                                          WS_VISIBLE | WS_TABSTOP | kind, kFirstButtonId + static_cast<int>(i),
                                          {0, 0, 0, 0}));
@@ -78,7 +126,56 @@ NoticeDialog::NoticeDialog(Design design, HWND owner) : design_(std::move(design
     LayOut(WindowDpi(self));
 }
 
+void NoticeDialog::CreateDetails() {
+    if (options_.details.mostLines <= 0)
+        return;
+    // A UTF-16 control, so that every name in the list shows as it is, whatever the code page.
+    details_ = ::CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", L"", WS_CHILD | WS_VISIBLE | kDetailsStyle, 0, 0, 0, 0,
+                                 hwnd(), reinterpret_cast<HMENU>(static_cast<INT_PTR>(kDetailsId)),
+                                 ::GetModuleHandleA(nullptr), nullptr);
+    if (!details_)
+        throw Exception("Cannot create the control EDIT: " + SystemMessageText(::GetLastError()));
+}
+
+void NoticeDialog::SetDetails(const std::string& text) {
+    detailsText_ = WithCrLf(text);
+    if (!details_)
+        return;
+    ::SetWindowTextW(details_, detailsText_.c_str());
+    LayOut(dpi_);
+}
+
+int NoticeDialog::DefaultButtonId() const {
+    return options_.defaultButton < design_.buttons.size() ? kFirstButtonId + static_cast<int>(options_.defaultButton)
+                                                           : 0;
+}
+
+int NoticeDialog::PlaceDetails(int x, int y, int width, int dpi) {
+    SetControlFont(details_, font_.get());
+    const int lineHeight = LineHeight(details_, font_.get());
+    const int padding = ScaleToDpi(kDetailsPadding, dpi);
+    const int frame = 2 * SystemMetricForDpi(SM_CXEDGE, dpi);
+    // Lines break as the edit control breaks them: within its frame and padding.
+    const int most = options_.details.mostLines * lineHeight;
+    int textHeight = WideTextHeight(details_, font_.get(), detailsText_, width - frame - 2 * padding);
+    const bool scrolls = textHeight > most;
+    // A scroll bar takes room from the lines, so they break again at the narrower width.
+    if (scrolls)
+        textHeight = most;
+    ::ShowScrollBar(details_, SB_VERT, scrolls ? TRUE : FALSE);
+    const int height = std::max(textHeight, lineHeight) + frame + 2 * padding;
+    ::SetWindowPos(details_, nullptr, x, y, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+    // The text's rectangle goes back to the whole client area at every resize, so it is set after the move.
+    ::SendMessageW(details_, EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN, MAKELPARAM(0, 0));
+    RECT format;
+    ::GetClientRect(details_, &format);
+    ::InflateRect(&format, -padding, -padding);
+    ::SendMessageW(details_, EM_SETRECT, 0, reinterpret_cast<LPARAM>(&format));
+    return height;
+}
+
 void NoticeDialog::LayOut(int dpi) {
+    dpi_ = dpi;
     HWND self = hwnd();
     const UniqueGdiObject oldFont = font_.Rescale(dpi);
     const UniqueGdiObject oldBoldFont = boldFont_.Rescale(dpi);
@@ -95,7 +192,11 @@ void NoticeDialog::LayOut(int dpi) {
     const int textLeft = margin + pictureSize + margin;
     const int textWidth = clientWidth - textLeft - margin;
     int y = margin;
-    for (std::size_t i = 0; i < texts_.size(); ++i) {
+    for (std::size_t i = 0; i <= texts_.size(); ++i) {
+        if (i == std::min(options_.details.afterTexts, texts_.size()) && details_)
+            y += PlaceDetails(textLeft, y, textWidth, dpi) + px(kTextGap);
+        if (i == texts_.size())
+            break;
         HFONT font = design_.texts[i].bold ? boldFont_.get() : font_.get();
         SetControlFont(texts_[i], font);
         const int height = TextHeight(self, font, design_.texts[i].text, textWidth);
@@ -129,15 +230,19 @@ void NoticeDialog::OnDpiChanged(int dpi) {
 }
 
 void NoticeDialog::OnBeforeShow() {
-    if (!design_.buttons.empty())
-        ::SetFocus(::GetDlgItem(hwnd(), kFirstButtonId));
+    if (const int id = DefaultButtonId()) {
+        ::SetFocus(::GetDlgItem(hwnd(), id));
+    }
+    // Each showing starts at the top of its list.
+    if (details_)
+        ::SendMessageW(details_, EM_SETSEL, 0, 0);
 }
 
 LRESULT NoticeDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_COMMAND: {
             const int id = LOWORD(wParam);
-            const int index = id == IDOK ? 0 : id - kFirstButtonId;
+            const int index = id == IDOK ? static_cast<int>(options_.defaultButton) : id - kFirstButtonId;
             if (HIWORD(wParam) == BN_CLICKED && index >= 0 && index < static_cast<int>(design_.buttons.size())) {
                 EndModal(design_.buttons[index].result);
                 return 0;
@@ -146,6 +251,12 @@ LRESULT NoticeDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) 
         }
         case WM_CTLCOLORSTATIC: {
             HDC dc = reinterpret_cast<HDC>(wParam);
+            // A read-only edit control asks here too; the list reads best on the colour of a window.
+            if (details_ && reinterpret_cast<HWND>(lParam) == details_) {
+                ::SetTextColor(dc, ::GetSysColor(COLOR_WINDOWTEXT));
+                ::SetBkColor(dc, ::GetSysColor(COLOR_WINDOW));
+                return reinterpret_cast<LRESULT>(::GetSysColorBrush(COLOR_WINDOW));
+            }
             const auto label = std::find(texts_.begin(), texts_.end(), reinterpret_cast<HWND>(lParam));
             if (label != texts_.end())
                 ::SetTextColor(dc, design_.texts[label - texts_.begin()].colour);

@@ -3,7 +3,9 @@
 #include <string>
 #include <vector>
 
+#include "app/dns_baseline_confirmation.h"
 #include "app/dns_change_confirmation.h"
+#include "support/resolution_settings_builder.h"
 #include "support/watch_row_name.h"
 
 namespace quillcrest {
@@ -85,6 +87,28 @@ INSTANTIATE_TEST_SUITE_P(Table,
                          [](const ::testing::TestParamInfo<LineCase>& info) {
                              return fakes::RowName(info.param.name);
                          });
+
+// The elevated run's question before it replaces a stored DNS baseline: each difference on its line, then the
+// question with No as the safe answer; beyond the most a message box can show, the rest are counted.
+TEST(DnsBaselineConfirmationTest, ListsEachDifferenceAndAsksWhetherToKeepTheSettings) {
+    const ResolutionSettings stored = fakes::Machine().Hosts("127.0.0.1 localhost\r\n").settings;
+    const ResolutionSettings now = fakes::Machine().Hosts("127.0.0.1 localhost\r\n127.0.0.9 bank.example\r\n").settings;
+    EXPECT_EQ(DnsBaselineConfirmationText(CompareResolutionSettings(stored, now)),
+              "Quillcrest is about to keep the current DNS settings of this computer as the ones it compares with. "
+              "They differ from the settings it kept before:\n"
+              "\n"
+              "Hosts file \"bank.example\": was none, now 127.0.0.9\n"
+              "\n"
+              "Keep these settings? If you did not ask for it just now, choose No.");
+
+    fakes::Machine many;
+    for (std::size_t i = 0; i < kMostDifferencesInConfirmation + 3; ++i)
+        many.Rule(RegistryStore::LocalRules, "{R" + std::to_string(100 + i) + "}", "corp" + std::to_string(i),
+                  "10.0.0.53");
+    const std::string text =
+        DnsBaselineConfirmationText(CompareResolutionSettings(fakes::Machine().settings, many.settings));
+    EXPECT_NE(text.find("\n... and 3 more changes\n\nKeep these settings?"), std::string::npos) << text;
+}
 
 }  // namespace
 }  // namespace quillcrest

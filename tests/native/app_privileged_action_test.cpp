@@ -64,6 +64,8 @@ const std::vector<ParseCase>& ParseCases() {
          DnsAction(std::vector<DnsAssignment>(kMostActionAssignments, {kGuidA, {"10.0.0.1"}}))},
         {"write run value", "/write-run-value", PrivilegedAction{PrivilegedActionKind::kWriteRunValue, {}, {}}},
         {"delete run value", "/delete-run-value", PrivilegedAction{PrivilegedActionKind::kDeleteRunValue, {}, {}}},
+        {"keep the dns baseline", "/keep-dns-baseline",
+         PrivilegedAction{PrivilegedActionKind::kKeepDnsBaseline, {}, {}}},
         {"undo dns changes", "/undo-dns-changes", PrivilegedAction{PrivilegedActionKind::kUndoDnsChanges, {}, {}}},
         {"allowed list of two servers", "/allow-dns-list 10.0.0.1,10.0.0.2", AllowAction("10.0.0.1,10.0.0.2")},
         {"allowed list of one server", "/allow-dns-list 0.0.0.0", AllowAction("0.0.0.0")},
@@ -79,6 +81,14 @@ const std::vector<ParseCase>& ParseCases() {
         {"extra argument after run value", "/write-run-value C:\\evil.exe", std::nullopt},
         {"extra blank after run value", "/delete-run-value ", std::nullopt},
         {"two actions", "/write-run-value /delete-run-value", std::nullopt},
+        // The baseline's order takes no data: the elevated run reads the settings itself.
+        {"baseline with a file to keep", "/keep-dns-baseline C:\\Users\\me\\DNSBaseline.txt", std::nullopt},
+        {"baseline with a trailing blank", "/keep-dns-baseline ", std::nullopt},
+        {"baseline with settings", "/keep-dns-baseline hosts-line=127.0.0.9", std::nullopt},
+        {"baseline followed by another action", "/keep-dns-baseline /write-run-value", std::nullopt},
+        {"baseline verb in other case", "/Keep-DNS-Baseline", std::nullopt},
+        {"baseline verb joined to its argument", "/keep-dns-baseline=1", std::nullopt},
+        {"baseline verb cut short", "/keep-dns-baselin", std::nullopt},
         // The undo order takes no data: the elevated run reads what to put back from its own folder.
         {"undo with a baseline file", "/undo-dns-changes C:\\Users\\me\\DNSBaseline.txt", std::nullopt},
         {"undo with a hosts line", "/undo-dns-changes 127.0.0.9 bank.example", std::nullopt},

@@ -10,8 +10,12 @@
 #include "support/watch_fake_change_notification.h"
 #include "support/watch_fake_check_timer.h"
 #include "support/watch_fake_dialogs.h"
+#include "support/watch_fake_dns_baseline_save_route.h"
 #include "support/watch_fake_file_system.h"
+#include "support/watch_fake_hosts_folder_watch.h"
 #include "support/watch_fake_network.h"
+#include "support/watch_fake_resolution_alert.h"
+#include "support/watch_fake_resolution_source.h"
 #include "support/watch_fake_settle_timer.h"
 #include "support/watch_fake_window.h"
 #include "support/watch_registry_records.h"
@@ -21,6 +25,7 @@ namespace quillcrest::fakes {
 
 constexpr char kRigExeFolder[] = "C:\\Apps\\";
 constexpr char kRigAllowedListPath[] = "C:\\Apps\\AllowedDNS.txt";
+constexpr char kRigDnsBaselinePath[] = "C:\\Apps\\DNSBaseline.txt";
 constexpr char kRigAdapter[] = "{AAAAAAAA-0000-0000-0000-000000000001}";
 
 // A row of the IP-enabled adapters' query, as the adapter actions read it.
@@ -42,8 +47,12 @@ struct WatchRig {
     FakeMonotonicClock clock;
     FakeSettleTimer settleTimer{clock};
     FakeAllowedListSaveRoute listSaveRoute;
+    FakeResolutionSource resolution;
+    FakeHostsFolderWatch hostsFolderWatch;
+    FakeResolutionAlert resolutionAlert;
+    FakeDnsBaselineSaveRoute baselineSaveRoute;
     DnsWatch watch{{query, registry, network, files, dialogs, window, recentCheckTimer, changeNotification, settleTimer,
-                    clock, listSaveRoute},
+                    clock, listSaveRoute, resolution, hostsFolderWatch, resolutionAlert, baselineSaveRoute},
                    kRigExeFolder,
                    EqualIgnoringAsciiCase};
 

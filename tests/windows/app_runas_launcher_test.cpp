@@ -2,11 +2,9 @@
 
 #include <windows.h>
 
-#include <atomic>
 #include <fstream>
 #include <sstream>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "app/action_exit_code.h"
@@ -24,101 +22,23 @@
 #include "netconfig/wmi_query_win.h"
 #include "settings/process_facts_win.h"
 #include "settings/registry_values_win.h"
+#include "support/app_elevated_run_win.h"
 #include "support/app_fake_elevation.h"
 #include "watch/file_system_win.h"
 
 namespace quillcrest {
 namespace {
 
+using fakes::ConfirmationAnswerer;
+using fakes::TickingWindow;
+
 constexpr char kRunKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 constexpr char kRunValue[] = "VORLANKE";
-constexpr UINT_PTR kTickTimer = 1;
-constexpr UINT kTickMs = 10;
 
 // The real program beside the test binary (the build makes both in one folder).
 std::string ProgramPath() {
     return GetExeDirUtf8() + "Quillcrest.exe";
 }
-
-// A plain top-level window that counts its timer ticks and notes whether it could take input at each.
-class TickingWindow {
-  public:
-    TickingWindow() {
-        WNDCLASSA windowClass{};
-        windowClass.lpfnWndProc = &TickingWindow::Procedure;
-        windowClass.hInstance = ::GetModuleHandleA(nullptr);
-        windowClass.lpszClassName = "QcRunasOwner";
-        ::RegisterClassA(&windowClass);
-        window_ = ::CreateWindowExA(0, "QcRunasOwner", "Owner", WS_OVERLAPPED, 0, 0, 100, 100, nullptr, nullptr,
-                                    windowClass.hInstance, nullptr);
-        ::SetWindowLongPtrA(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-        ::SetTimer(window_, kTickTimer, kTickMs, nullptr);
-    }
-    ~TickingWindow() { ::DestroyWindow(window_); }
-
-    HWND hwnd() const { return window_; }
-    int ticks = 0;
-    int ticksWhileEnabled = 0;
-
-  private:
-    static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-        auto* self = reinterpret_cast<TickingWindow*>(::GetWindowLongPtrA(window, GWLP_USERDATA));
-        if (self && message == WM_TIMER) {
-            ++self->ticks;
-            if (::IsWindowEnabled(window))
-                ++self->ticksWhileEnabled;
-            return 0;
-        }
-        return ::DefWindowProcA(window, message, wParam, lParam);
-    }
-
-    HWND window_ = nullptr;
-};
-
-// Answers the elevated run's confirmation window from another thread, as the user would: waits for it, reads its
-// text the way assistive tools do (WM_GETTEXT across processes) and presses a button. Notes whether any window of
-// that caption came up at all.
-class ConfirmationAnswerer {
-  public:
-    static constexpr DWORD kPollMs = 20;
-    static constexpr int kMessageTextId = 0xFFFF;
-
-    explicit ConfirmationAnswerer(int button) : button_(button), thread_([this] { Answer(); }) {}
-    ~ConfirmationAnswerer() {
-        stop_ = true;
-        thread_.join();
-    }
-
-    // Valid once the run whose window it answers has ended.
-    bool sawWindow() const { return sawWindow_; }
-    std::string text() const { return text_; }
-
-  private:
-    void Answer() {
-        while (!stop_) {
-            HWND box = ::FindWindowA("#32770", kDnsChangeConfirmationCaption);
-            if (box && ::IsWindowVisible(box)) {
-                HWND message = ::GetDlgItem(box, kMessageTextId);
-                char buffer[2048] = {};
-                DWORD_PTR copied = 0;
-                ::SendMessageTimeoutA(message, WM_GETTEXT, sizeof(buffer), reinterpret_cast<LPARAM>(buffer),
-                                      SMTO_ABORTIFHUNG, 5000, &copied);
-                text_.assign(buffer, copied);
-                sawWindow_ = true;
-                ::PostMessageA(box, WM_COMMAND, MAKEWPARAM(button_, BN_CLICKED),
-                               reinterpret_cast<LPARAM>(::GetDlgItem(box, button_)));
-                return;
-            }
-            ::Sleep(kPollMs);
-        }
-    }
-
-    int button_;
-    std::atomic<bool> stop_{false};
-    std::atomic<bool> sawWindow_{false};
-    std::string text_;
-    std::thread thread_;
-};
 
 std::string FirstIpEnabledAdapter() {
     WmiConnection connection;
@@ -147,7 +67,7 @@ TEST_F(RunasLauncherTest, DnsActionAsksInItsWindowAndItsExitCodeNamesTheRefusing
     ASSERT_TRUE(IsBracedGuid(adapter)) << adapter;
     const std::vector<DnsAssignment> assignments = {{adapter, {"10.0.0.1", "10.0.0.2"}}};
 
-    ConfirmationAnswerer answerer(IDYES);
+    ConfirmationAnswerer answerer(kDnsChangeConfirmationCaption, IDYES);
     const std::uint32_t exitCode =
         launcher.RunElevated(FormatActionArguments({PrivilegedActionKind::kSetDnsServers, assignments, {}}));
 
@@ -170,7 +90,7 @@ TEST_F(RunasLauncherTest, NoInTheWindowChangesNothingAndReadsAsDeclined) {
     ASSERT_TRUE(IsBracedGuid(adapter)) << adapter;
     const std::vector<DnsAssignment> assignments = {{adapter, {}}};
 
-    ConfirmationAnswerer answerer(IDNO);
+    ConfirmationAnswerer answerer(kDnsChangeConfirmationCaption, IDNO);
     const std::uint32_t exitCode =
         launcher.RunElevated(FormatActionArguments({PrivilegedActionKind::kSetDnsServers, assignments, {}}));
 
@@ -188,7 +108,7 @@ TEST_F(RunasLauncherTest, AllowedListActionIsRefusedInAFolderTheUserCanChange) {
         std::ofstream existing(path, std::ios::binary);
         existing << "127.0.0.5\r\n";
     }
-    ConfirmationAnswerer answerer(IDNO);
+    ConfirmationAnswerer answerer(kDnsChangeConfirmationCaption, IDNO);
     const std::uint32_t exitCode = launcher.RunElevated("/allow-dns-list 10.0.0.1,10.0.0.2");
     std::ostringstream saved;
     saved << std::ifstream(path, std::ios::binary).rdbuf();
@@ -215,7 +135,7 @@ TEST_F(RunasLauncherTest, RunValueActionsWriteOnlyTheProgramsOwnPathAndDeleteIt)
 
 TEST_F(RunasLauncherTest, TextThatIsNotOneActionChangesNothingAndExitsWithTheRefusal) {
     ::RegDeleteKeyValueA(HKEY_LOCAL_MACHINE, kRunKey, kRunValue);
-    ConfirmationAnswerer answerer(IDYES);
+    ConfirmationAnswerer answerer(kDnsChangeConfirmationCaption, IDYES);
     for (const char* arguments : {"/write-run-value C:\\evil.exe", "/set-dns {x}=1.2.3.4", "/format-disk",
                                   "/set-dns (4D36E972-E325-11CE-BFC1-08002BE10318)=10.0.0.1"}) {
         SCOPED_TRACE(arguments);

@@ -319,20 +319,19 @@ TEST_F(ResolutionUndoTest, Ipv6ServersWithoutSetInterfaceDnsSettingsAreReportedF
                   "(TCP/IPv6)\" and choose \"Obtain DNS server address automatically\".");
 }
 
-// The run with administrator rights, as the wiring calls it: the baseline from its folder, the question, the
+// The run with administrator rights, as the wiring calls it: the baseline its file holds, the question, the
 // change, and the number that carries the outcome back to the side that made the same plan before starting it.
-TEST_F(ResolutionUndoTest, ElevatedRunPutsBackWhatTheBaselineFileInItsFolderHolds) {
+TEST_F(ResolutionUndoTest, ElevatedRunPutsBackWhatTheBaselineHolds) {
     const std::string rule = std::string(kDnscacheParameters) + "\\DnsPolicyConfig\\{QC-UNDO-RUN-" + Suffix() + "}";
     registry_.Set(rule, "Name", REG_MULTI_SZ, Utf16Bytes(L".corp.example") + std::string(2, '\0'));
     registry_.Set(rule, "GenericDNSServers", REG_SZ, Utf16Bytes(L"127.0.53.53"));
     WriteBytes(hostsPath_, kBaselineHosts);
     const std::string baselineText = SerializeDnsBaseline(reader_.ReadAll());
-    WriteBytes(folder_ + L"\\" + Wide(kDnsBaselineFileName), baselineText);
     registry_.Set(rule, "GenericDNSServers", REG_SZ, Utf16Bytes(L"127.0.66.66"));
     WriteBytes(hostsPath_, kChangedHosts);
 
     const PreparedUndo beforeStarting = PrepareUndo(ParseDnsBaseline(baselineText), reader_.ReadAll());
-    const ElevatedUndo undo = PrepareElevatedUndo(Text(folder_));
+    const ElevatedUndo undo = PrepareElevatedUndo(ParseDnsBaseline(baselineText));
 
     ASSERT_EQ(undo.prepared.status, PreparedUndo::Status::Ready);
     EXPECT_EQ(undo.prepared.confirmationText,
@@ -350,21 +349,14 @@ TEST_F(ResolutionUndoTest, ElevatedRunPutsBackWhatTheBaselineFileInItsFolderHold
 }
 
 TEST_F(ResolutionUndoTest, ElevatedRunWithoutAUsableBaselineChangesNothing) {
-    const std::wstring baselinePath = folder_ + L"\\" + Wide(kDnsBaselineFileName);
-    const ElevatedUndo none = PrepareElevatedUndo(Text(folder_));
+    const ElevatedUndo none = PrepareElevatedUndo(ParseDnsBaseline(std::nullopt));
     EXPECT_EQ(none.prepared.status, PreparedUndo::Status::NoBaseline);
     EXPECT_FALSE(none.carryOut);
 
-    WriteBytes(baselinePath, "Quillcrest DNS baseline 1\r\nnot a record\r\n");
-    const ElevatedUndo damaged = PrepareElevatedUndo(Text(folder_) + "\\");
+    const ElevatedUndo damaged = PrepareElevatedUndo(ParseDnsBaseline("Quillcrest DNS baseline 1\r\nnot a record\r\n"));
     EXPECT_EQ(damaged.prepared.status, PreparedUndo::Status::BaselineNotUsable);
     EXPECT_NE(damaged.prepared.problem.find("line 2"), std::string::npos) << damaged.prepared.problem;
     EXPECT_FALSE(damaged.carryOut);
-
-    const ElevatedUndo noFolder = PrepareElevatedUndo("");
-    EXPECT_EQ(noFolder.prepared.status, PreparedUndo::Status::BaselineNotUsable)
-        << "never a file of the working directory";
-    EXPECT_FALSE(noFolder.carryOut);
 }
 
 // What a Windows that has the function is handed: captured by a stand-in of the same type.

@@ -5,12 +5,15 @@
 #include <string>
 
 #include "base/win_handles_win.h"
+#include "support/widgets_look_inside_modal_win.h"
 #include "widgets/message_box_win.h"
 #include "widgets/modal_scope_win.h"
 #include "widgets/notice_dialog_win.h"
 
 namespace quillcrest {
 namespace {
+
+using fakes::LookInside;
 
 UniqueWindow VisibleWindow(const char* caption) {
     return UniqueWindow(::CreateWindowExA(0, "STATIC", caption, WS_OVERLAPPEDWINDOW | WS_VISIBLE, 20, 20, 240, 120,
@@ -32,23 +35,6 @@ HWND VisibleMessageBoxOfThisThread() {
         },
         reinterpret_cast<LPARAM>(&found));
     return found;
-}
-
-// Runs `look` once from inside the modal loop that opens next, as soon as `ready` finds it on screen.
-std::function<bool()> g_ready;
-std::function<void()> g_look;
-
-void CALLBACK LookWhenReady(HWND, UINT, UINT_PTR timer, DWORD) {
-    if (!g_ready())
-        return;
-    ::KillTimer(nullptr, timer);
-    g_look();
-}
-
-void LookInside(std::function<bool()> ready, std::function<void()> look) {
-    g_ready = std::move(ready);
-    g_look = std::move(look);
-    ::SetTimer(nullptr, 0, 20, &LookWhenReady);
 }
 
 // The "Confirm" question of a revert: while it is up the main window takes no click (Apply, Check, Close), and

@@ -1,0 +1,58 @@
+#include "watch/resolution_check.h"
+
+#include <exception>
+#include <vector>
+
+#include "resolution/resolution_comparison.h"
+
+namespace quillcrest {
+
+ResolutionCheck::ResolutionCheck(const Platform& platform, CheckTurn& turn, const std::string& folder)
+    : platform_(platform), turn_(turn), baseline_(platform.files, folder, platform.baselineSaveRoute) {}
+
+void ResolutionCheck::Start() {
+    const ResolutionSettings current = platform_.source.ReadAll();
+    hostsFolder_ = HostsFolder(current.hosts);
+    const std::optional<std::string> problem = baseline_.Load(current);
+    if (problem)
+        platform_.dialogs.ShowError(*problem);
+}
+
+void ResolutionCheck::Check() {
+    if (!platform_.window.MonitorSwitchOn() || !turn_.Free())
+        return;
+    const CheckTurn::UserWait waiting(turn_);
+
+    const ResolutionSettings current = platform_.source.ReadAll();
+    hostsFolder_ = HostsFolder(current.hosts);
+    FollowMonitorSwitch();
+    const std::vector<ResolutionDifference> differences = CompareResolutionSettings(baseline_.settings(), current);
+    if (differences.empty())
+        return;
+    const std::string listed = JoinedLines(DifferenceLines(differences, kMostDifferencesInAlert));
+    if (platform_.alert.Show(listed) != ResolutionAlertAnswer::Keep)
+        return;
+    try {
+        baseline_.Keep(current);
+    } catch (const std::exception& error) {
+        // A declined consent prompt or a folder the user may not write: the user hears why, once.
+        platform_.dialogs.ShowError(error.what());
+    }
+}
+
+void ResolutionCheck::FollowMonitorSwitch() {
+    const std::string wanted = platform_.window.MonitorSwitchOn() ? hostsFolder_ : std::string();
+    if (wanted.empty()) {
+        if (watchedFolder_) {
+            platform_.hostsFolderWatch.Stop();
+            watchedFolder_.reset();
+        }
+        return;
+    }
+    if (watchedFolder_ == wanted)
+        return;
+    platform_.hostsFolderWatch.Watch(wanted);
+    watchedFolder_ = wanted;
+}
+
+}  // namespace quillcrest
