@@ -8,6 +8,9 @@
 
 namespace quillcrest {
 
+// The caption of the window that shows the outcome of an "Undo".
+inline constexpr char kUndoReportCaption[] = "Quillcrest: Undo";
+
 // The outcome of an "Undo" for a person: what was put back (or "Nothing was put back."), then every setting that
 // was not, each with its reason and, where the user can act, what to do; the differences the plan left alone are
 // among them. Nothing is named as put back that was not. Then, when some items were done and others refused,
