@@ -738,6 +738,8 @@ source "$QC_ROOT/tests/e2e/dns_change_cases.sh"
 source "$QC_ROOT/tests/e2e/display_scale_cases.sh"
 # DLLs planted beside the program.
 source "$QC_ROOT/tests/e2e/planted_dll_cases.sh"
+# "Undo" in the wider check's alert.
+source "$QC_ROOT/tests/e2e/undo_cases.sh"
 
 ALL_CASES=(
     main_window_shows_centred_with_its_controls second_copy_exits_at_once_without_a_window
@@ -768,6 +770,8 @@ ALL_CASES=(
     runas_copy_refuses_to_write_beside_itself_in_a_folder_the_user_can_change
     dns_setting_written_raises_the_alert_within_2_s every_window_scales_with_the_display_density
     planted_dlls_beside_the_program_are_never_loaded
+    undo_deletes_a_rule_written_while_the_program_runs undo_writes_the_hosts_file_back_byte_for_byte
+    runas_undo_copy_refuses_in_a_folder_the_user_can_change
 )
 # Cases named on the command line or in QC_E2E_ONLY run alone, while working on a few of them; a name that is
 # no case counts as a failure, so a typing error cannot pass for a clean run.

@@ -38,6 +38,12 @@ UndoOutcome HostsFileInUse(const UndoPlan& plan) {
     return outcome;
 }
 
+// The exit code of the elevated run that carried out every item of plan.
+std::uint32_t AllDoneExit(const UndoPlan& plan) {
+    return ActionExitForUndoOutcome(
+        UndoOutcomeCode(plan, UndoOutcome{std::vector<UndoItemOutcome>(plan.items.size())}));
+}
+
 // "Undo" on the alert as the program's rights and folder decide: what this process asked and changed, the runs it
 // started, and the report it gives.
 struct RouteRow {
@@ -78,6 +84,9 @@ std::vector<RouteRow> RouteRows() {
         return UndoReportText(plan, HostsFileInUse(plan));
     };
     const std::vector<std::string> undoRun = {"/undo-dns-changes"};
+    const auto nothingDiffers = [](const UndoPlan&) -> std::optional<std::string> {
+        return "Nothing was put back: the DNS settings no longer differ from the baseline.";
+    };
     return {
         {"Elevated_asks_and_puts_back_itself",
          true,
@@ -111,9 +120,7 @@ std::vector<RouteRow> RouteRows() {
          false,
          {},
          {},
-         [](const UndoPlan&) -> std::optional<std::string> {
-             return "Nothing was put back: the DNS settings no longer differ from the baseline.";
-         }},
+         nothingDiffers},
         {"Unelevated_unprotected_starts_nothing",
          false,
          false,
@@ -142,10 +149,7 @@ std::vector<RouteRow> RouteRows() {
          true,
          true,
          true,
-         [](const UndoPlan& plan) {
-             return ActionExitForUndoOutcome(
-                 UndoOutcomeCode(plan, UndoOutcome{std::vector<UndoItemOutcome>(plan.items.size())}));
-         },
+         AllDoneExit,
          false,
          {},
          undoRun,
@@ -160,8 +164,7 @@ std::vector<RouteRow> RouteRows() {
          [](const UndoPlan& plan) {
              UndoPlan other = plan;
              other.items.pop_back();
-             return ActionExitForUndoOutcome(
-                 UndoOutcomeCode(other, UndoOutcome{std::vector<UndoItemOutcome>(other.items.size())}));
+             return AllDoneExit(other);
          },
          false,
          {},
@@ -177,9 +180,7 @@ std::vector<RouteRow> RouteRows() {
          false,
          {},
          undoRun,
-         [](const UndoPlan&) -> std::optional<std::string> {
-             return "Nothing was put back: the DNS settings no longer differ from the baseline.";
-         }},
+         nothingDiffers},
         {"No_stored_baseline_starts_nothing",
          false,
          true,
