@@ -44,6 +44,8 @@ SetCompressor /SOLID lzma
 !define ALLOWED_LIST "AllowedDNS.txt"
 ; The program replaces the allowed list through a temporary file of this name beside it.
 !define ALLOWED_LIST_TEMP "AllowedDNS.txt.new"
+; The settings the program's wider check compares with, beside the allowed list.
+!define DNS_BASELINE "DNSBaseline.txt"
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\${PRODUCT}"
 ; The program's own start-with-Windows value: machine-wide, because that is where the program reads and writes it.
 !define RUN_KEY "Software\Microsoft\Windows\CurrentVersion\Run"
@@ -441,6 +443,16 @@ Section "${PRODUCT}" SecProgram
 
   ; Only once this installation is complete: a failed one leaves the earlier one as it was.
   Call CarryOverPerUserInstallation
+
+  ; The DNS settings as they are now become the wider check's baseline, taken by the program's own elevated run,
+  ; which reads them itself: the program started without administrator rights cannot write in this folder. A
+  ; baseline of an earlier installation stays as it is.
+  ${IfNot} ${FileExists} "$INSTDIR\${DNS_BASELINE}"
+    ExecWait '"$INSTDIR\${PROGRAM_EXE}" /keep-dns-baseline' $0
+    ${If} $0 != 0
+      DetailPrint "DNS baseline not taken (exit code $0)."
+    ${EndIf}
+  ${EndIf}
 SectionEnd
 
 Section /o "Start with Windows" SecStartWithWindows
@@ -508,6 +520,7 @@ Section "Uninstall"
   Delete "$INSTDIR\${PROGRAM_EXE}"
   Delete "$INSTDIR\${README_TXT}"
   Delete "$INSTDIR\${ALLOWED_LIST_TEMP}"
+  Delete "$INSTDIR\${DNS_BASELINE}.new"
   Delete "$INSTDIR\${UNINSTALLER_EXE}"
   Delete "$SMPROGRAMS\${SHORTCUT}"
   DeleteRegKey HKLM "${UNINSTALL_KEY}"
@@ -527,6 +540,8 @@ Section "Uninstall"
       IntOp $4 $4 + 1
     ${Loop}
     Delete "$INSTDIR\${ALLOWED_LIST}"
+    Delete "$INSTDIR\${DNS_BASELINE}"
+    Delete "$INSTDIR\${DNS_BASELINE}.damaged"
   keep_records:
 
   RMDir "$INSTDIR"

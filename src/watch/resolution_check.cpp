@@ -1,6 +1,7 @@
 #include "watch/resolution_check.h"
 
 #include <exception>
+#include <utility>
 #include <vector>
 
 #include "resolution/resolution_comparison.h"
@@ -16,6 +17,7 @@ void ResolutionCheck::Start() {
     const std::optional<std::string> problem = baseline_.Load(current);
     if (problem)
         platform_.dialogs.ShowError(*problem);
+    TellUnreadablePlaces(current);
 }
 
 void ResolutionCheck::Check() {
@@ -26,6 +28,7 @@ void ResolutionCheck::Check() {
     const ResolutionSettings current = platform_.source.ReadAll();
     hostsFolder_ = HostsFolder(current.hosts);
     FollowMonitorSwitch();
+    TellUnreadablePlaces(current);
     const std::vector<ResolutionDifference> differences = CompareResolutionSettings(baseline_.settings(), current);
     if (differences.empty())
         return;
@@ -54,6 +57,20 @@ void ResolutionCheck::Undo() {
     // No report: the user answered "No" to the question, and nothing was changed.
     if (report)
         platform_.alert.ShowUndoReport(*report);
+}
+
+void ResolutionCheck::TellUnreadablePlaces(const ResolutionSettings& current) {
+    std::vector<std::string> places = UnreadablePlaces(current);
+    if (places == toldUnreadable_)
+        return;
+    toldUnreadable_ = std::move(places);
+    if (toldUnreadable_.empty())
+        return;
+    std::string told =
+        "Quillcrest could not read these DNS settings, so it cannot tell whether they change: " + toldUnreadable_[0];
+    for (std::size_t i = 1; i < toldUnreadable_.size(); ++i)
+        told += "; " + toldUnreadable_[i];
+    platform_.dialogs.ShowError(told + ".");
 }
 
 void ResolutionCheck::FollowMonitorSwitch() {

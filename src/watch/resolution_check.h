@@ -2,6 +2,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "watch/check_turn.h"
 #include "watch/dns_baseline.h"
@@ -46,12 +47,14 @@ class ResolutionCheck {
 
     // At the window's creation, whatever the switch says: reads the settings and takes the baseline
     // (DnsBaseline::Load), telling the user once through WatchDialogs::ShowError when it could not be used or saved.
+    // Places that exist but cannot be read are told through WatchDialogs::ShowError too: once, and again only when
+    // the set of them changes after a read that could read them all or others.
     void Start();
-    // While the switch is on and it is this check's turn: reads the settings and alerts on any difference with
-    // the baseline. A "Keep" that could not be saved is shown through WatchDialogs::ShowError; the settings count as
-    // the baseline for this run all the same. "Undo" shows the route's report, or, when it raised (a declined
-    // consent prompt, a run that failed), the reason through WatchDialogs::ShowError. Never raises for a failure
-    // of the platform.
+    // While the switch is on and it is this check's turn: reads the settings, tells places it could not read (as
+    // Start does) and alerts on any difference with the baseline. A "Keep" that could not be saved is shown through
+    // WatchDialogs::ShowError; the settings count as the baseline for this run all the same. "Undo" shows the
+    // route's report, or, when it raised (a declined consent prompt, a run that failed), the reason through
+    // WatchDialogs::ShowError. Never raises for a failure of the platform.
     void Check();
     // Has the hosts file's folder watched exactly while the switch is on. Runs wherever the watch learns the
     // switch's state; a check that finds the file in another folder follows it by itself.
@@ -61,6 +64,8 @@ class ResolutionCheck {
 
   private:
     void Undo();
+    // A place that cannot be read is never a difference, so the user hears of it this way or not at all.
+    void TellUnreadablePlaces(const ResolutionSettings& current);
 
     Platform platform_;
     CheckTurn& turn_;
@@ -69,6 +74,8 @@ class ResolutionCheck {
     std::string hostsFolder_;
     // The folder being watched, nullopt when none is.
     std::optional<std::string> watchedFolder_;
+    // The unreadable places last told; empty after a read that could read everything.
+    std::vector<std::string> toldUnreadable_;
 };
 
 }  // namespace quillcrest

@@ -515,6 +515,36 @@ TEST(WatchResolutionCheckTest, TheServerListsCheckWaitsWhileTheWiderAlertIsUp) {
 
 // --- the hosts file's folder ----------------------------------------------------------------------------------
 
+// A place that cannot be read is no difference, so it is told: once at start, not again while the same places stay
+// unreadable, and again when they become unreadable anew after a read that could read them.
+TEST(WatchResolutionCheckTest, UnreadablePlacesAreToldOnceAndAgainOnlyWhenTheyChange) {
+    ResolutionRig rig;
+    rig.resolution.settings = Machine().Adapter("{A}", "Ethernet", {"fd00::53"}).HostsUnreadable().settings;
+    rig.resolution.settings.hosts.path = "C:\\Windows\\System32\\drivers\\etc\\hosts";
+    rig.Start();
+    ASSERT_EQ(rig.dialogs.errors.size(), 1u);
+    EXPECT_EQ(rig.dialogs.errors[0],
+              "Quillcrest could not read these DNS settings, so it cannot tell whether they change: hosts file "
+              "C:\\Windows\\System32\\drivers\\etc\\hosts.");
+
+    rig.watch.OnRecentCheckTick();
+    EXPECT_EQ(rig.dialogs.errors.size(), 1u) << "the same place again";
+    EXPECT_TRUE(rig.resolutionAlert.shown.empty()) << "an unreadable file is no difference";
+
+    rig.resolution.settings = Earlier();
+    rig.watch.OnRecentCheckTick();
+    EXPECT_EQ(rig.dialogs.errors.size(), 1u) << "readable again";
+
+    rig.resolution.settings = Machine()
+                                  .Adapter("{A}", "Ethernet", {"fd00::53"})
+                                  .Hosts("127.0.0.1 localhost\r\n")
+                                  .UnreadableStore(RegistryStore::PolicyRules)
+                                  .settings;
+    rig.watch.OnRecentCheckTick();
+    ASSERT_EQ(rig.dialogs.errors.size(), 2u) << "unreadable anew";
+    EXPECT_NE(rig.dialogs.errors[1].find("DnsPolicyConfig"), std::string::npos) << rig.dialogs.errors[1];
+}
+
 TEST(WatchResolutionCheckTest, HostsFolderIsWatchedWhileTheSwitchIsOnAndFollowedToAnotherFolder) {
     ResolutionRig rig;
     rig.resolution.settings = Earlier();
