@@ -50,6 +50,18 @@ DWORD ReadSecurity(const std::wstring& path, std::vector<BYTE>& descriptor) {
     return ERROR_INSUFFICIENT_BUFFER;
 }
 
+// Whether the file at path has exactly descriptor's owner and DACL already: then none is given to it. Wine
+// writes a DACL it is given onto the file's Unix mode (the owner's full access becomes an executable file) even
+// where it reads back the same.
+bool SameSecurity(const std::wstring& path, const std::vector<BYTE>& descriptor) {
+    std::vector<BYTE> own;
+    if (ReadSecurity(path, own) != ERROR_SUCCESS)
+        return false;
+    const DWORD length = ::GetSecurityDescriptorLength(const_cast<BYTE*>(descriptor.data()));
+    return ::GetSecurityDescriptorLength(own.data()) == length &&
+           std::equal(descriptor.begin(), descriptor.begin() + length, own.begin());
+}
+
 // Enables a privilege of the process's token while it lives, and gives it back its earlier state.
 class EnabledPrivilege {
   public:
@@ -166,7 +178,7 @@ UndoItemOutcome ReplaceFileKeepingSecurity(const std::string& path, const std::s
         return UndoOutcomeOfError(error);
     if (const DWORD error = temporary.Write(bytes))
         return UndoOutcomeOfError(error);
-    if (exists) {
+    if (exists && !SameSecurity(temporary.path(), security)) {
         if (const DWORD error = GiveSecurity(temporary.handle(), security))
             return {UndoRefusal::SecurityNotKept, error};
     }
