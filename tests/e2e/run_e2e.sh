@@ -154,7 +154,7 @@ reset_settings() {
     reg delete "$RUN_KEY" /v VORLANKE /f
     reg delete "$APP_DEFAULTS" /f
     reg delete "$RECORDS_KEY" /f
-    rm -f "$APPDIR/AllowedDNS.txt"
+    rm -f "$APPDIR/AllowedDNS.txt" "$APPDIR"/DNSBaseline.txt*
     forget_installations
     true
 }
@@ -738,6 +738,8 @@ source "$QC_ROOT/tests/e2e/dns_change_cases.sh"
 source "$QC_ROOT/tests/e2e/display_scale_cases.sh"
 # DLLs planted beside the program.
 source "$QC_ROOT/tests/e2e/planted_dll_cases.sh"
+# The wider check: rules, the hosts file and IPv6 servers.
+source "$QC_ROOT/tests/e2e/wider_watch_cases.sh"
 # "Undo" in the wider check's alert.
 source "$QC_ROOT/tests/e2e/undo_cases.sh"
 
@@ -770,6 +772,9 @@ ALL_CASES=(
     runas_copy_refuses_to_write_beside_itself_in_a_folder_the_user_can_change
     dns_setting_written_raises_the_alert_within_2_s every_window_scales_with_the_display_density
     planted_dlls_beside_the_program_are_never_loaded
+    wider_check_names_a_written_rule_within_2_s_and_keep_holds_over_a_restart
+    wider_check_names_a_host_added_to_the_hosts_file_within_2_s
+    wider_check_alerts_at_the_first_check_on_an_ipv6_server_added_to_the_resolver_file
     undo_deletes_a_rule_written_while_the_program_runs undo_writes_the_hosts_file_back_byte_for_byte
     runas_undo_copy_refuses_in_a_folder_the_user_can_change
 )
