@@ -17,7 +17,8 @@ crop() {  # name geometry
 crop tray-menu 200x80+0+0
 crop close-menu 452x350+286+223
 for name in main-window tray-icon popup alert confirm exit-dialog lookup-report lookup-ok lookup-warning \
-    message-window information-window refusal-report dns-change-confirmation wider-alert; do
+    message-window information-window refusal-report dns-change-confirmation wider-alert undo-rule-question \
+    undo-rule-report; do
     if [ -f "$shots/$name.png" ]; then
         cp "$shots/$name.png" "$root/docs/$name.png"
     else

@@ -4,6 +4,7 @@
 #include "app/privileged_action.h"
 #include "base/exception.h"
 #include "netconfig/adapter_method_return.h"
+#include "resolution/undo_outcome_code.h"
 
 namespace quillcrest {
 namespace {
@@ -20,6 +21,10 @@ constexpr std::uint32_t kKindOtherReturnValue = 101;
 constexpr std::uint32_t kKindError = 110;
 constexpr std::uint32_t kKindRefusedCommandLine = 111;
 constexpr std::uint32_t kKindDeclinedInWindow = 112;
+constexpr std::uint32_t kKindUndone = 113;
+constexpr std::uint32_t kKindNothingToUndo = 114;
+constexpr std::uint32_t kKindNoBaselineToUndo = 115;
+constexpr std::uint32_t kKindBaselineNotUsable = 116;
 constexpr std::uint32_t kKindMethodMissing = 125;
 constexpr std::uint32_t kKindMixedRefusals = 126;
 constexpr std::uint32_t kKindMethodCallFailed = 127;
@@ -32,6 +37,18 @@ constexpr std::uint32_t kSeverityBit = 0x80000000;
 constexpr std::uint32_t kGenericFailure = 0x80004005;  // E_FAIL
 
 static_assert(kMostActionAssignments <= kKindShift, "each assignment needs its bit");
+static_assert(kUndoOutcomeCodeBits <= kKindShift, "an undo outcome fits the detail bits");
+
+// The statuses of an "Undo" that carried out nothing, by their kinds.
+struct UndoNotReadyKind {
+    PreparedUndo::Status status;
+    std::uint32_t kind;
+};
+constexpr UndoNotReadyKind kUndoNotReadyKinds[] = {
+    {PreparedUndo::Status::NothingToPutBack, kKindNothingToUndo},
+    {PreparedUndo::Status::NoBaseline, kKindNoBaselineToUndo},
+    {PreparedUndo::Status::BaselineNotUsable, kKindBaselineNotUsable},
+};
 
 std::uint32_t Compose(std::uint32_t kind, std::uint32_t detail) {
     return (kind << kKindShift) | (detail & kDetailMask);
@@ -111,6 +128,21 @@ std::uint32_t ActionExitForError(std::uint32_t errorCode) {
     return ActionExitForError(kGenericFailure);
 }
 
+std::uint32_t ActionExitForUndoOutcome(std::uint32_t undoOutcomeCode) {
+    if ((undoOutcomeCode >> kUndoOutcomeCodeBits) != 0)
+        return ActionExitForError(kGenericFailure);
+    return Compose(kKindUndone, undoOutcomeCode);
+}
+
+std::uint32_t ActionExitForUndoNotReady(PreparedUndo::Status status) {
+    for (const UndoNotReadyKind& entry : kUndoNotReadyKinds) {
+        if (entry.status == status)
+            return Compose(entry.kind, 0);
+    }
+    // Ready is no reason: a caller that says so has a fault.
+    return ActionExitForError(kGenericFailure);
+}
+
 ActionExit ReadActionExit(std::uint32_t exitCode, const std::vector<DnsAssignment>& assignments) {
     ActionExit exit;
     if ((exitCode & kSeverityBit) != 0)
@@ -130,6 +162,20 @@ ActionExit ReadActionExit(std::uint32_t exitCode, const std::vector<DnsAssignmen
                              ? detail
                              : kSeverityBit | (((detail >> 16) & kFacilityMask) << 16) | (detail & kCodeMask);
         return exit;
+    }
+    if (kind == kKindUndone) {
+        exit.kind = ActionExit::Kind::kUndone;
+        exit.undoOutcomeCode = detail;
+        return exit;
+    }
+    for (const UndoNotReadyKind& entry : kUndoNotReadyKinds) {
+        if (kind == entry.kind) {
+            if (detail == 0) {
+                exit.kind = ActionExit::Kind::kUndoNotReady;
+                exit.undoStatus = entry.status;
+            }
+            return exit;
+        }
     }
     if (kind == kKindRefusedCommandLine || kind == kKindDeclinedInWindow) {
         if (detail == 0)
@@ -154,6 +200,8 @@ void RaiseUnlessAnswered(const ActionExit& exit, std::uint32_t exitCode, const S
     switch (exit.kind) {
         case ActionExit::Kind::kDone:
         case ActionExit::Kind::kRefusals:
+        case ActionExit::Kind::kUndone:
+        case ActionExit::Kind::kUndoNotReady:
             return;
         case ActionExit::Kind::kError:
             throw Exception(ActionErrorText(exit.errorCode, systemMessage));

@@ -19,7 +19,10 @@
 #include "netconfig/com_error.h"
 #include "netconfig/connection_names_win.h"
 #include "resolution/dns_baseline_file.h"
+#include "resolution/elevated_undo_win.h"
 #include "resolution/system_resolution_reader_win.h"
+#include "resolution/undo_confirmation.h"
+#include "resolution/undo_outcome_code.h"
 #include "settings/process_facts_win.h"
 #include "watch/allowed_list.h"
 #include "watch/dns_baseline_storage.h"
@@ -60,6 +63,21 @@ void AllowDnsList(const std::string& dnsList) {
     allowedList.AddDNSToGoodList(dnsList);
 }
 
+// The DNS settings go back to the baseline stored beside this executable, and only to that one: the command line
+// names nothing, and the folder must be one only administrators can change, or a baseline planted there by a
+// program of the user would be written with full rights. The plan is shown and carried out only on "Yes"; its
+// outcome, item by item, is the exit code.
+std::uint32_t UndoDnsChanges() {
+    WinFileSystem files;
+    // Read as the unelevated program reads it before starting this run, so that both make the same plan.
+    ElevatedUndo undo = PrepareElevatedUndo(ReadStoredDnsBaseline(files, DnsBaselinePath(OwnProtectedFolder())));
+    if (undo.prepared.status != PreparedUndo::Status::Ready)
+        return ActionExitForUndoNotReady(undo.prepared.status);
+    if (!AskInUnicodeConfirmationBox(undo.prepared.confirmationText, kUndoConfirmationCaption))
+        return ActionExitForDeclinedInWindow();
+    return ActionExitForUndoOutcome(UndoOutcomeCode(undo.prepared.plan, undo.carryOut()));
+}
+
 // The settings as this run reads them become the baseline beside this executable; the caller hands over nothing.
 // Where they differ from a stored baseline, the differences are shown in a window programs of the user cannot
 // answer, and kept only on "Yes".
@@ -87,6 +105,8 @@ std::uint32_t Carry(const PrivilegedAction& action) {
         case PrivilegedActionKind::kAllowDnsList:
             AllowDnsList(action.dnsList);
             return kActionExitDone;
+        case PrivilegedActionKind::kUndoDnsChanges:
+            return UndoDnsChanges();
         case PrivilegedActionKind::kKeepDnsBaseline:
             return KeepDnsBaseline();
         case PrivilegedActionKind::kSetDnsServers:

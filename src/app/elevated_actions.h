@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/action_exit_code.h"
 #include "app/action_launcher.h"
 #include "app/privileged_action.h"
 #include "app/program_protection.h"
@@ -27,6 +28,9 @@ class ElevatedActions {
     // when it is not protected. Raises EElevationDeclined when the user declined, and an Exception for a run that
     // failed or ended in a way no finished run ends.
     DnsChangeOutcome Run(const PrivilegedAction& action);
+    // The same for an action whose answer is more than a DNS change's outcome ("Undo"): the run's exit code read
+    // back, which is one the run answers with (raises as Run does for any other).
+    ActionExit RunForAnswer(const PrivilegedAction& action);
 
   private:
     ProcessElevation& elevation_;

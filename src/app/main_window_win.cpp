@@ -17,7 +17,10 @@
 #include "base/utf8_text_win.h"
 #include "netconfig/dns_settings_keys_win.h"
 #include "resolution/resolution_watched_keys_win.h"
+#include "resolution/system_resolution_reader_win.h"
+#include "resolution/undo_confirmation.h"
 #include "settings/process_facts_win.h"
+#include "watch/dns_baseline_storage.h"
 #include "watch/locale_text_equality_win.h"
 #include "widgets/application_window_win.h"
 #include "widgets/dpi_win.h"
@@ -101,6 +104,14 @@ MainWindow::MainWindow(Application& application, GateChecks gateChecks)
       bannerFont_(layout::kBannerTitleFontHeight, FW_BOLD),
       controls_(layout::kClient),
       protection_(WideFromUtf8(GetExePathUtf8())),
+      dnsUndo_({elevated_, undoActions_,
+                // A reader of its own, as the elevated run has: both plans are made of the same reading.
+                [] { return SystemResolutionReader().ReadAll(); },
+                [this] { return ReadStoredDnsBaseline(files_, watch_->dnsBaseline().path()); },
+                [](const std::string& question) {
+                    return ShowModalUnicodeMessageBox(question, kUndoConfirmationCaption,
+                                                      MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) == IDYES;
+                }}),
       resolution_([this] { ::PostMessageA(hwnd(), kDnsSettingsChangedMessage, 0, 0); }),
       dnsSettingsNotification_(WatchedDnsKeys(),
                                [this] { return ::PostMessageA(hwnd(), kDnsSettingsChangedMessage, 0, 0) != FALSE; }) {
@@ -122,7 +133,7 @@ MainWindow::MainWindow(Application& application, GateChecks gateChecks)
     popup_ = std::make_unique<PopupNotification>(ActiveNoticeDesign());
     watch_ = std::make_unique<DnsWatch>(
         DnsWatch::Platform{wmiQuery_, registry_, elevatingNetwork_, files_, *this, *this, *this, *this, *this, clock_,
-                           allowedListSave_, resolution_, resolution_, *this, dnsBaselineSave_},
+                           allowedListSave_, resolution_, resolution_, *this, dnsBaselineSave_, dnsUndo_},
         GetExeDirUtf8(), EqualIgnoringCaseByUserLocale);
     ::SetTimer(hwnd(), kDefaultCheckTimerId, kDefaultCheckIntervalMs, nullptr);
     RunHandler([this] { OnCreate(); });
@@ -387,6 +398,11 @@ int MainWindow::ShowAlert() {
 
 ResolutionAlertAnswer MainWindow::Show(const std::string& differences) {
     return partners_.resolutionAlert ? partners_.resolutionAlert->Show(differences) : ResolutionAlertAnswer::Close;
+}
+
+void MainWindow::ShowUndoReport(const std::string& report) {
+    if (partners_.resolutionAlert)
+        partners_.resolutionAlert->ShowUndoReport(report);
 }
 
 bool MainWindow::Confirm(const std::string& question) {

@@ -8,6 +8,7 @@
 
 #include "app/elevating_allowed_list_save.h"
 #include "app/elevating_dns_baseline_save.h"
+#include "app/elevating_dns_undo.h"
 #include "app/elevating_watch_network.h"
 #include "app/main_window_layout.h"
 #include "app/process_elevation_win.h"
@@ -23,6 +24,7 @@
 #include "netconfig/connection_names_win.h"
 #include "netconfig/wmi_connection_win.h"
 #include "netconfig/wmi_query_win.h"
+#include "resolution/undo_actions_win.h"
 #include "settings/registry_api_win.h"
 #include "settings/registry_change_notification_win.h"
 #include "watch/check_timer.h"
@@ -160,6 +162,7 @@ class MainWindow : public Window,
     void OnSettleTimerTick();
     // ResolutionAlert: the wider check's alert, a partner window
     ResolutionAlertAnswer Show(const std::string& differences) override;
+    void ShowUndoReport(const std::string& report) override;
 
     Application& application_;
     GateChecks gateChecks_;
@@ -202,6 +205,8 @@ class MainWindow : public Window,
     ElevatingWatchNetwork elevatingNetwork_{network_, elevated_, ReadConnectionNames};
     ElevatingAllowedListSave allowedListSave_{elevated_};
     ElevatingDnsBaselineSave dnsBaselineSave_{elevated_};
+    Win32UndoActions undoActions_;
+    ElevatingDnsUndo dnsUndo_;
     SystemRunValueStore runValue_;
     RunValueSwitch runValueSwitch_{runValue_, elevated_};
     WinFileSystem files_;

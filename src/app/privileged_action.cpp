@@ -10,6 +10,7 @@ constexpr char kSetDnsAction[] = "/set-dns";
 constexpr char kWriteRunValueAction[] = "/write-run-value";
 constexpr char kDeleteRunValueAction[] = "/delete-run-value";
 constexpr char kAllowDnsListAction[] = "/allow-dns-list";
+constexpr char kUndoDnsChangesAction[] = "/undo-dns-changes";
 constexpr char kKeepDnsBaselineAction[] = "/keep-dns-baseline";
 constexpr char kTokenSeparator = ' ';
 constexpr char kIdSeparator = '=';
@@ -137,6 +138,8 @@ std::string FormatActionArguments(const PrivilegedAction& action) {
             return kWriteRunValueAction;
         case PrivilegedActionKind::kDeleteRunValue:
             return kDeleteRunValueAction;
+        case PrivilegedActionKind::kUndoDnsChanges:
+            return kUndoDnsChangesAction;
         case PrivilegedActionKind::kKeepDnsBaseline:
             return kKeepDnsBaselineAction;
         case PrivilegedActionKind::kAllowDnsList:
@@ -167,7 +170,8 @@ std::optional<PrivilegedAction> ParseActionArguments(std::string_view arguments)
     // The orders that take nothing after their name.
     for (const auto& [verb, kind] : {std::pair{kWriteRunValueAction, PrivilegedActionKind::kWriteRunValue},
                                      std::pair{kDeleteRunValueAction, PrivilegedActionKind::kDeleteRunValue},
-                                     std::pair{kKeepDnsBaselineAction, PrivilegedActionKind::kKeepDnsBaseline}}) {
+                                     std::pair{kKeepDnsBaselineAction, PrivilegedActionKind::kKeepDnsBaseline},
+                                     std::pair{kUndoDnsChangesAction, PrivilegedActionKind::kUndoDnsChanges}}) {
         if (name == verb)
             return tokens.size() == 1 ? std::optional(PrivilegedAction{kind, {}, {}}) : std::nullopt;
     }

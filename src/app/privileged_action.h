@@ -23,10 +23,20 @@ namespace quillcrest {
 //   /allow-dns-list                                executable (alone: the empty list, a machine without servers)
 //   /keep-dns-baseline                             the DNS settings as that run reads them become the baseline
 //                                                  beside the executable (it takes no data from the caller)
+//   /undo-dns-changes                              the DNS settings go back to the baseline beside the executable
+//                                                  (it takes no data from the caller: what it puts back is only ever
+//                                                  read from that file)
 //
 // Tokens are separated by exactly one blank; no quotes, no other separators, no further arguments, and no byte
 // outside printable ASCII anywhere.
-enum class PrivilegedActionKind { kSetDnsServers, kWriteRunValue, kDeleteRunValue, kAllowDnsList, kKeepDnsBaseline };
+enum class PrivilegedActionKind {
+    kSetDnsServers,
+    kWriteRunValue,
+    kDeleteRunValue,
+    kAllowDnsList,
+    kKeepDnsBaseline,
+    kUndoDnsChanges
+};
 
 struct PrivilegedAction {
     PrivilegedActionKind kind = PrivilegedActionKind::kSetDnsServers;

@@ -3,7 +3,7 @@
 #include <windows.h>
 
 #include "base/win_handles_win.h"
-#include "resolution/unicode_text.h"
+#include "resolution/wide_text_win.h"
 
 namespace quillcrest {
 namespace {
@@ -13,17 +13,6 @@ constexpr DWORD kReadPieceSize = 256 * 1024;
 // in between) is given up after this many attempts.
 constexpr int kExpandAttempts = 4;
 
-std::optional<std::wstring> WideOf(const std::string& text) {
-    const std::optional<std::u16string> units = Utf16FromWtf8(text);
-    if (!units || units->find(u'\0') != std::u16string::npos)
-        return std::nullopt;
-    return std::wstring(units->begin(), units->end());
-}
-
-std::string TextOf(const wchar_t* text, std::size_t length) {
-    return Wtf8FromUtf16(std::u16string_view(reinterpret_cast<const char16_t*>(text), length));
-}
-
 FileReadState StateOfError(DWORD error) {
     return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? FileReadState::Missing
                                                                           : FileReadState::Unreadable;
@@ -32,7 +21,7 @@ FileReadState StateOfError(DWORD error) {
 }  // namespace
 
 std::optional<std::string> Win32HostsFileAccess::ExpandEnvironment(const std::string& text) {
-    const std::optional<std::wstring> wide = WideOf(text);
+    const std::optional<std::wstring> wide = WideFromWtf8(text);
     if (!wide)
         return std::nullopt;
     std::wstring expanded(wide->size() + 1, L'\0');
@@ -42,7 +31,7 @@ std::optional<std::string> Win32HostsFileAccess::ExpandEnvironment(const std::st
         if (needed == 0)
             return std::nullopt;
         if (needed <= expanded.size())
-            return TextOf(expanded.c_str(), needed - 1);
+            return Wtf8FromWide(expanded.c_str(), needed - 1);
         expanded.assign(needed, L'\0');
     }
     return std::nullopt;
@@ -50,7 +39,7 @@ std::optional<std::string> Win32HostsFileAccess::ExpandEnvironment(const std::st
 
 FileFacts Win32HostsFileAccess::Facts(const std::string& path) {
     FileFacts facts;
-    const std::optional<std::wstring> wide = WideOf(path);
+    const std::optional<std::wstring> wide = WideFromWtf8(path);
     WIN32_FILE_ATTRIBUTE_DATA data;
     if (!wide) {
         facts.state = FileReadState::Unreadable;
@@ -70,7 +59,7 @@ FileFacts Win32HostsFileAccess::Facts(const std::string& path) {
 
 FileReadState Win32HostsFileAccess::ReadPieces(const std::string& path,
                                                const std::function<void(std::string_view)>& consume) {
-    const std::optional<std::wstring> wide = WideOf(path);
+    const std::optional<std::wstring> wide = WideFromWtf8(path);
     if (!wide)
         return FileReadState::Unreadable;
     UniqueFile file(::CreateFileW(wide->c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,

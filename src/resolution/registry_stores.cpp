@@ -5,6 +5,7 @@
 namespace quillcrest {
 namespace {
 
+constexpr char kNameSeparator = '|';
 constexpr char kServicesKey[] = "SYSTEM\\CurrentControlSet\\Services";
 constexpr char kPoliciesKey[] = "SOFTWARE\\Policies";
 
@@ -68,6 +69,45 @@ std::string StoreItemKeyPath(RegistryStore store, const std::string& relativePat
     if (!relativePath.empty())
         path += "\\" + relativePath;
     return path;
+}
+
+std::vector<std::string> LevelNames(const char* level) {
+    std::vector<std::string> names;
+    std::string name;
+    for (const char* c = level;; ++c) {
+        if (*c == kNameSeparator || *c == '\0') {
+            names.push_back(name);
+            name.clear();
+            if (*c == '\0')
+                return names;
+        } else {
+            name += *c;
+        }
+    }
+}
+
+bool IsStoreItemPath(RegistryStore store, const std::string& relativePath) {
+    const std::vector<const char*>& levels = Definition(store).itemLevels;
+    if (levels.empty())
+        return relativePath.empty();
+    std::size_t start = 0;
+    for (std::size_t level = 0; level < levels.size(); ++level) {
+        const std::size_t end = level + 1 == levels.size() ? relativePath.size() : relativePath.find('\\', start);
+        if (end == std::string::npos || end == start)
+            return false;
+        const std::string part = relativePath.substr(start, end - start);
+        if (part.find('\\') != std::string::npos)
+            return false;
+        if (std::string(levels[level]) != kEverySubkeyLevel) {
+            bool named = false;
+            for (const std::string& name : LevelNames(levels[level]))
+                named = named || EqualIgnoringAsciiCase(part, name);
+            if (!named)
+                return false;
+        }
+        start = end + 1;
+    }
+    return true;
 }
 
 std::vector<std::vector<std::string>> ResolutionKeysToWatch() {

@@ -29,6 +29,9 @@ enum class RegistryStore : std::size_t {
 
 constexpr std::size_t kRegistryStoreCount = 7;
 
+// The item level that takes every subkey.
+constexpr char kEverySubkeyLevel[] = "*";
+
 struct RegistryStoreDefinition {
     RegistryStore store;
     // The store's name in the baseline file.
@@ -48,6 +51,14 @@ const RegistryStoreDefinition& Definition(RegistryStore store);
 
 // The full key path of an item of store (relative path "" is the store's key).
 std::string StoreItemKeyPath(RegistryStore store, const std::string& relativePath);
+
+// The names a fixed level of itemLevels allows ("Doh|Doh6" gives "Doh" and "Doh6").
+std::vector<std::string> LevelNames(const char* level);
+
+// Whether relativePath names an item key of store: "" for a store whose key is its one item, otherwise as many
+// non-empty parts as the store has item levels, each part of a fixed level one of its names (ASCII case aside).
+// Whatever changes the registry checks this first, so that no text can name a key beside or above an item.
+bool IsStoreItemPath(RegistryStore store, const std::string& relativePath);
 
 // The keys to watch for a change of any store, each with its parents down to one that always exists, nearest
 // first: a key that does not exist yet is watched through the nearest parent that does. A store beneath

@@ -5,7 +5,7 @@
 #include <optional>
 
 #include "base/win_handles_win.h"
-#include "resolution/unicode_text.h"
+#include "resolution/wide_text_win.h"
 
 namespace quillcrest {
 namespace {
@@ -18,17 +18,6 @@ constexpr DWORD kFirstDataBufferSize = 4096;
 // A value that grows between the call that sized the buffer and the call that reads it is asked for again at
 // most this often before its key counts as unreadable.
 constexpr int kReadAttempts = 4;
-
-std::string NameOf(const wchar_t* name, DWORD length) {
-    return Wtf8FromUtf16(std::u16string_view(reinterpret_cast<const char16_t*>(name), length));
-}
-
-std::optional<std::wstring> WideOf(const std::string& text) {
-    const std::optional<std::u16string> units = Utf16FromWtf8(text);
-    if (!units)
-        return std::nullopt;
-    return std::wstring(units->begin(), units->end());
-}
 
 bool IsMissing(LONG status) {
     return status == ERROR_FILE_NOT_FOUND || status == ERROR_PATH_NOT_FOUND || status == ERROR_KEY_DELETED;
@@ -45,7 +34,7 @@ RegistryKeyContents Win32RegistryTree::ReadKey(const std::string& path, const Re
         contents.state = IsMissing(status) ? ReadState::Absent : ReadState::Unreadable;
         return contents;
     };
-    const std::optional<std::wstring> widePath = WideOf(path);
+    const std::optional<std::wstring> widePath = WideFromWtf8(path);
     if (!widePath)
         return fail(ERROR_INVALID_NAME);
     UniqueKey key;
@@ -62,7 +51,7 @@ RegistryKeyContents Win32RegistryTree::ReadKey(const std::string& path, const Re
                 break;
             if (status != ERROR_SUCCESS)
                 return fail(status);
-            contents.subkeys.push_back(NameOf(nameBuffer_.data(), length));
+            contents.subkeys.push_back(Wtf8FromWide(nameBuffer_.data(), length));
         }
     }
 
@@ -111,12 +100,12 @@ RegistryKeyContents Win32RegistryTree::ReadKey(const std::string& path, const Re
                 break;
             if (status != ERROR_SUCCESS)
                 return fail(status);
-            value.name = NameOf(nameBuffer_.data(), nameLength);
+            value.name = Wtf8FromWide(nameBuffer_.data(), nameLength);
             contents.values.push_back(std::move(value));
         }
     } else {
         for (const std::string& name : query.valueNames) {
-            const std::optional<std::wstring> wideName = WideOf(name);
+            const std::optional<std::wstring> wideName = WideFromWtf8(name);
             if (!wideName)
                 return fail(ERROR_INVALID_NAME);
             RegistryValue value;

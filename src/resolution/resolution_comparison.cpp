@@ -576,16 +576,21 @@ const char* ServerOriginText(ServerOrigin origin) {
     return "";
 }
 
-std::string DescribeDifference(const ResolutionDifference& difference) {
-    std::string line = DifferenceKindText(difference.kind);
-    if (!difference.subject.empty())
-        line += " \"" + difference.subject + "\"";
-    if (!difference.places.empty()) {
-        std::string places;
-        for (const std::string& place : difference.places)
-            places += (places.empty() ? "\"" : ", \"") + place + "\"";
-        line += " (" + places + ")";
+std::string SettingName(DifferenceKind kind, const std::string& subject, const std::vector<std::string>& places) {
+    std::string name = DifferenceKindText(kind);
+    if (!subject.empty())
+        name += " \"" + subject + "\"";
+    if (!places.empty()) {
+        std::string joined;
+        for (const std::string& place : places)
+            joined += (joined.empty() ? "\"" : ", \"") + place + "\"";
+        name += " (" + joined + ")";
     }
+    return name;
+}
+
+std::string DescribeDifference(const ResolutionDifference& difference) {
+    std::string line = SettingName(difference.kind, difference.subject, difference.places);
     line += ": was " + difference.before + ", now " + difference.after;
     if (difference.origin != ServerOrigin::NotServers)
         line += std::string("; ") + ServerOriginText(difference.origin);

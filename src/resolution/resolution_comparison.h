@@ -108,6 +108,9 @@ std::vector<std::string> UnreadablePlaces(const ResolutionSettings& settings);
 const char* DifferenceKindText(DifferenceKind kind);
 // "set on this PC", "handed out by the network (DHCPv6 or a router advertisement)"; empty for NotServers.
 const char* ServerOriginText(ServerOrigin origin);
+// A setting as a person names it: its kind, its subject in quotes and its places in quotes and parentheses, for
+// example `name resolution rule ".corp.example" ("policy rules")`.
+std::string SettingName(DifferenceKind kind, const std::string& subject, const std::vector<std::string>& places);
 // One line for a person, for example:
 //   IPv6 DNS servers of "Ethernet", "Wi-Fi": was fd00::53, now fd00::66 (handed out by the network (DHCPv6 or a
 //   router advertisement))

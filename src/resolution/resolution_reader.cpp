@@ -8,27 +8,10 @@
 namespace quillcrest {
 namespace {
 
-constexpr char kAnySubkey[] = "*";
-constexpr char kNameSeparator = '|';
 constexpr char kDatabasePathValue[] = "DataBasePath";
 
 std::string Child(const std::string& path, const std::string& name) {
     return path.empty() ? name : path + "\\" + name;
-}
-
-std::vector<std::string> AlternativeNames(const char* level) {
-    std::vector<std::string> names;
-    std::string name;
-    for (const char* c = level;; ++c) {
-        if (*c == kNameSeparator || *c == '\0') {
-            names.push_back(name);
-            name.clear();
-            if (*c == '\0')
-                return names;
-        } else {
-            name += *c;
-        }
-    }
 }
 
 RegistryKeyQuery ItemQuery(const RegistryStoreDefinition& definition) {
@@ -39,7 +22,40 @@ RegistryKeyQuery ItemQuery(const RegistryStoreDefinition& definition) {
     return query;
 }
 
+// A store whose key is its one item.
+RegistryStoreSnapshot ReadKeyStore(RegistryTree& registry, const RegistryStoreDefinition& definition) {
+    RegistryStoreSnapshot snapshot;
+    RegistryKeyContents root = registry.ReadKey(definition.keyPath, ItemQuery(definition));
+    snapshot.state = root.state;
+    if (root.state == ReadState::Read && !root.values.empty())
+        snapshot.keys.push_back(RegistryKeyRecord{"", ReadState::Read, std::move(root.values)});
+    return snapshot;
+}
+
 }  // namespace
+
+std::optional<std::string> HostsFilePathNow(RegistryTree& registry, HostsFileAccess& files) {
+    return HostsFilePathOf(ReadKeyStore(registry, Definition(RegistryStore::TcpipParameters)), files);
+}
+
+std::optional<std::string> HostsFilePathOf(const RegistryStoreSnapshot& tcpipParameters, HostsFileAccess& files) {
+    if (tcpipParameters.state == ReadState::Unreadable)
+        return std::nullopt;
+    std::string folder = kDefaultHostsFolder;
+    if (const RegistryKeyRecord* key = FindKey(tcpipParameters, "")) {
+        if (const RegistryValue* value = FindValue(*key, kDatabasePathValue)) {
+            if (const std::optional<std::string> text = TextValue(*value))
+                folder = *text;
+        }
+    }
+    std::optional<std::string> path = files.ExpandEnvironment(folder);
+    if (!path)
+        return std::nullopt;
+    if (!path->empty() && path->back() != '\\')
+        *path += '\\';
+    *path += kHostsFileName;
+    return path;
+}
 
 ResolutionReader::ResolutionReader(Platform platform) : platform_(platform) {}
 
@@ -55,13 +71,8 @@ ResolutionSettings ResolutionReader::ReadAll() {
 RegistryStoreSnapshot ResolutionReader::ReadStore(const RegistryStoreDefinition& definition) {
     RegistryStoreSnapshot snapshot;
     const std::string rootPath = definition.keyPath;
-    if (definition.itemLevels.empty()) {
-        RegistryKeyContents root = platform_.registry.ReadKey(rootPath, ItemQuery(definition));
-        snapshot.state = root.state;
-        if (root.state == ReadState::Read && !root.values.empty())
-            snapshot.keys.push_back(RegistryKeyRecord{"", ReadState::Read, std::move(root.values)});
-        return snapshot;
-    }
+    if (definition.itemLevels.empty())
+        return ReadKeyStore(platform_.registry, definition);
     RegistryKeyQuery listing;
     listing.subkeys = true;
     const RegistryKeyContents root = platform_.registry.ReadKey(rootPath, listing);
@@ -80,13 +91,13 @@ void ResolutionReader::ReadItems(const RegistryStoreDefinition& definition,
                                  RegistryStoreSnapshot& snapshot) {
     const std::string path = Child(definition.keyPath, relativePath);
     const bool isItem = level == definition.itemLevels.size();
-    const bool listsEverySubkey = !isItem && std::string(definition.itemLevels[level]) == kAnySubkey;
+    const bool listsEverySubkey = !isItem && std::string(definition.itemLevels[level]) == kEverySubkeyLevel;
     RegistryKeyQuery query = isItem ? ItemQuery(definition) : RegistryKeyQuery();
     query.subkeys = listsEverySubkey;
     // Keys between the store's key and its items are only opened when their subkeys are listed: a fixed name
     // below them is opened straight away, which also tells whether they exist.
     if (!isItem && !listsEverySubkey) {
-        for (const std::string& name : AlternativeNames(definition.itemLevels[level]))
+        for (const std::string& name : LevelNames(definition.itemLevels[level]))
             ReadItems(definition, Child(relativePath, name), level + 1, snapshot);
         return;
     }
@@ -109,22 +120,10 @@ void ResolutionReader::ReadItems(const RegistryStoreDefinition& definition,
 HostsFileSnapshot ResolutionReader::ReadHostsFile(const RegistryStoreSnapshot& tcpipParameters) {
     HostsFileSnapshot hosts;
     hosts.state = HostsFileState::Unreadable;
-    if (tcpipParameters.state == ReadState::Unreadable)
+    std::optional<std::string> path = HostsFilePathOf(tcpipParameters, platform_.files);
+    if (!path)
         return hosts;
-    std::string folder = kDefaultHostsFolder;
-    if (const RegistryKeyRecord* key = FindKey(tcpipParameters, "")) {
-        if (const RegistryValue* value = FindValue(*key, kDatabasePathValue)) {
-            if (const std::optional<std::string> text = TextValue(*value))
-                folder = *text;
-        }
-    }
-    const std::optional<std::string> expanded = platform_.files.ExpandEnvironment(folder);
-    if (!expanded)
-        return hosts;
-    hosts.path = *expanded;
-    if (!hosts.path.empty() && hosts.path.back() != '\\')
-        hosts.path += '\\';
-    hosts.path += kHostsFileName;
+    hosts.path = std::move(*path);
 
     const FileFacts facts = platform_.files.Facts(hosts.path);
     if (facts.state != FileReadState::Present) {

@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "resolution/adapter_dns_source.h"
@@ -14,6 +15,12 @@ namespace quillcrest {
 // The folder of the hosts file when "DataBasePath" is missing or is no text.
 constexpr char kDefaultHostsFolder[] = "%SystemRoot%\\System32\\drivers\\etc";
 constexpr char kHostsFileName[] = "hosts";
+
+// The hosts file's full path as Windows takes it from the "Tcpip\Parameters" store (see ResolutionReader);
+// nullopt when it cannot be told: the key could not be read, or its environment strings not expanded.
+std::optional<std::string> HostsFilePathOf(const RegistryStoreSnapshot& tcpipParameters, HostsFileAccess& files);
+// The same, reading the store's key from the registry now.
+std::optional<std::string> HostsFilePathNow(RegistryTree& registry, HostsFileAccess& files);
 
 // Reads every source of the model: the adapters, each registry store (registry_stores.h) and the hosts file.
 // Nothing it meets makes the whole read fail: a missing key is Absent, a key that exists but cannot be read is

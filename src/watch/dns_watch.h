@@ -14,6 +14,7 @@
 #include "watch/dns_baseline_save_route.h"
 #include "watch/dns_change_notification.h"
 #include "watch/dns_selection.h"
+#include "watch/dns_undo_route.h"
 #include "watch/early_check.h"
 #include "watch/file_system.h"
 #include "watch/hosts_folder_watch.h"
@@ -55,6 +56,7 @@ class DnsWatch {
         HostsFolderWatch& hostsFolderWatch;
         ResolutionAlert& resolutionAlert;
         DnsBaselineSaveRoute& dnsBaselineSaveRoute;
+        DnsUndoRoute& dnsUndoRoute;
     };
 
     // exeFolder is the executable's folder with its trailing separator; allowedListEquality compares allowed

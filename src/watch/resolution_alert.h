@@ -12,7 +12,10 @@ namespace quillcrest {
 enum class ResolutionAlertAnswer {
     // "Keep": the current settings become the baseline.
     Keep,
-    // The baseline stays as it is, so the alert comes back at the next check. Also the close box and Escape.
+    // "Undo": the baseline is put back (DnsUndoRoute), as far as it can be.
+    Undo,
+    // The close box and Escape: the baseline stays as it is and nothing is changed, so the alert comes back at the
+    // next check.
     Close,
 };
 
@@ -30,9 +33,9 @@ inline constexpr ResolutionAlertButton kKeepAlertButton = {
     "Quillcrest then compares with these settings from now on."};
 // The second button, the one place that says what it is called and what it does.
 inline constexpr ResolutionAlertButton kSecondAlertButton = {
-    "Close", ResolutionAlertAnswer::Close,
-    "If not, click Close: nothing is changed, Quillcrest keeps comparing with the settings it had, and this alert "
-    "comes back at the next check."};
+    "Undo", ResolutionAlertAnswer::Undo,
+    "If not, click Undo: Quillcrest shows what it will put back as it was and asks first (this needs administrator "
+    "rights). Closing this window changes nothing, and the alert comes back at the next check."};
 
 // The alert itself: one window that lists the differences, with the two buttons above. One at a time; it returns
 // when the user has answered, and timer ticks keep arriving while it waits.
@@ -42,6 +45,8 @@ class ResolutionAlert {
 
     // differences: one difference a line, as DifferenceLines gives them, joined by "\n"; UTF-8.
     virtual ResolutionAlertAnswer Show(const std::string& differences) = 0;
+    // The outcome report of "Undo" (UTF-8), in a window of its own that returns when the user has read it.
+    virtual void ShowUndoReport(const std::string& report) = 0;
 };
 
 // The alert lists at most this many differences; the rest are counted on one more line.

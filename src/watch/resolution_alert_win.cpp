@@ -1,5 +1,7 @@
 #include "watch/resolution_alert_win.h"
 
+#include "resolution/undo_report.h"
+#include "widgets/message_box_win.h"
 #include "widgets/modal_window_win.h"
 
 namespace quillcrest {
@@ -55,6 +57,10 @@ ResolutionAlertWindow::ResolutionAlertWindow(HWND owner)
 ResolutionAlertAnswer ResolutionAlertWindow::Show(const std::string& differences) {
     dialog_.SetDetails(differences);
     return ResolutionAlertAnswerOf(dialog_.ShowModal());
+}
+
+void ResolutionAlertWindow::ShowUndoReport(const std::string& report) {
+    ShowModalUnicodeMessageBox(report, kUndoReportCaption, MB_OK | MB_ICONINFORMATION);
 }
 
 }  // namespace quillcrest

@@ -20,6 +20,8 @@ class ResolutionAlertWindow : public ResolutionAlert {
     explicit ResolutionAlertWindow(HWND owner);
 
     ResolutionAlertAnswer Show(const std::string& differences) override;
+    // A message box modal for the whole program, captioned kUndoReportCaption, with the information icon.
+    void ShowUndoReport(const std::string& report) override;
 
     HWND hwnd() const { return dialog_.hwnd(); }
 

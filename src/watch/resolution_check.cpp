@@ -33,7 +33,10 @@ void ResolutionCheck::Check() {
     if (differences.empty())
         return;
     const std::string listed = JoinedLines(DifferenceLines(differences, kMostDifferencesInAlert));
-    if (platform_.alert.Show(listed) != ResolutionAlertAnswer::Keep)
+    const ResolutionAlertAnswer answer = platform_.alert.Show(listed);
+    if (answer == ResolutionAlertAnswer::Undo)
+        return Undo();
+    if (answer != ResolutionAlertAnswer::Keep)
         return;
     try {
         baseline_.Keep(current);
@@ -41,6 +44,19 @@ void ResolutionCheck::Check() {
         // A declined consent prompt or a folder the user may not write: the user hears why, once.
         platform_.dialogs.ShowError(error.what());
     }
+}
+
+void ResolutionCheck::Undo() {
+    std::optional<std::string> report;
+    try {
+        report = platform_.undoRoute.Undo(baseline_.settings());
+    } catch (const std::exception& error) {
+        platform_.dialogs.ShowError(error.what());
+        return;
+    }
+    // No report: the user answered "No" to the question, and nothing was changed.
+    if (report)
+        platform_.alert.ShowUndoReport(*report);
 }
 
 void ResolutionCheck::TellUnreadablePlaces(const ResolutionSettings& current) {

@@ -7,6 +7,7 @@
 #include "watch/check_turn.h"
 #include "watch/dns_baseline.h"
 #include "watch/dns_baseline_save_route.h"
+#include "watch/dns_undo_route.h"
 #include "watch/file_system.h"
 #include "watch/hosts_folder_watch.h"
 #include "watch/resolution_alert.h"
@@ -20,8 +21,8 @@ namespace quillcrest {
 // sent to another DNS server: the adapters' IPv6 servers, new adapters with servers of their own, name resolution
 // rules, policy servers, encrypted-DNS settings and the hosts file (resolution/resolution_settings.h). It compares
 // them with a baseline (DnsBaseline) and, when they differ, shows one alert that lists each difference: "Keep"
-// makes the current settings the baseline; the second button leaves it as it is, so the alert comes back at the
-// next check.
+// makes the current settings the baseline; "Undo" has the baseline put back (DnsUndoRoute) and shows its outcome
+// report, the baseline staying as it is; closing the alert changes nothing, so it comes back at the next check.
 //
 // It runs where ChangeCheck runs, while the monitor switch is on: at the ticks of the timers and at the early
 // check; and only in its turn (CheckTurn), so its alert and the DNS server list's never stack. While the switch is
@@ -35,6 +36,7 @@ class ResolutionCheck {
         HostsFolderWatch& hostsFolderWatch;
         ResolutionAlert& alert;
         DnsBaselineSaveRoute& baselineSaveRoute;
+        DnsUndoRoute& undoRoute;
         FileSystem& files;
         WatchDialogs& dialogs;
         WatchWindow& window;
@@ -50,8 +52,9 @@ class ResolutionCheck {
     void Start();
     // While the switch is on and it is this check's turn: reads the settings, tells places it could not read (as
     // Start does) and alerts on any difference with the baseline. A "Keep" that could not be saved is shown through
-    // WatchDialogs::ShowError; the settings count as the baseline for this run all the same. Never raises for a failure
-    // of the platform.
+    // WatchDialogs::ShowError; the settings count as the baseline for this run all the same. "Undo" shows the
+    // route's report, or, when it raised (a declined consent prompt, a run that failed), the reason through
+    // WatchDialogs::ShowError. Never raises for a failure of the platform.
     void Check();
     // Has the hosts file's folder watched exactly while the switch is on. Runs wherever the watch learns the
     // switch's state; a check that finds the file in another folder follows it by itself.
@@ -60,6 +63,7 @@ class ResolutionCheck {
     const DnsBaseline& baseline() const { return baseline_; }
 
   private:
+    void Undo();
     // A place that cannot be read is never a difference, so the user hears of it this way or not at all.
     void TellUnreadablePlaces(const ResolutionSettings& current);
 

@@ -1,7 +1,9 @@
 #include "widgets/message_box_win.h"
 
+#include <functional>
 #include <optional>
 
+#include "base/utf8_text_win.h"
 #include "base/win_handles_win.h"
 #include "widgets/application_window_win.h"
 #include "widgets/modal_scope_win.h"
@@ -28,9 +30,8 @@ HWND BoxOwner() {
     return active ? active : ApplicationWindow();
 }
 
-}  // namespace
-
-int ShowModalMessageBox(const std::string& text, const char* caption, UINT style) {
+// Shows the box that show opens for its owner, modal for the whole program.
+int ShowModalBox(const std::function<int(HWND owner)>& show) {
     HWND owner = BoxOwner();
     // The box disables its owner itself and enables it again before it goes, so that the owner is activated again.
     const TaskWindowsDisabled disabled(owner);
@@ -38,9 +39,21 @@ int ShowModalMessageBox(const std::string& text, const char* caption, UINT style
     std::optional<ModalScope>* const outerBox = g_openingBox;
     g_openingBox = &scope;
     const UniqueHook hook(::SetWindowsHookExA(WH_CBT, &NoteBoxWindow, nullptr, ::GetCurrentThreadId()));
-    const int pressed = ::MessageBoxA(owner, text.c_str(), caption, style);
+    const int pressed = show(owner);
     g_openingBox = outerBox;
     return pressed;
+}
+
+}  // namespace
+
+int ShowModalMessageBox(const std::string& text, const char* caption, UINT style) {
+    return ShowModalBox([&](HWND owner) { return ::MessageBoxA(owner, text.c_str(), caption, style); });
+}
+
+int ShowModalUnicodeMessageBox(const std::string& text, const std::string& caption, UINT style) {
+    const std::wstring wideText = WideFromUtf8(text);
+    const std::wstring wideCaption = WideFromUtf8(caption);
+    return ShowModalBox([&](HWND owner) { return ::MessageBoxW(owner, wideText.c_str(), wideCaption.c_str(), style); });
 }
 
 }  // namespace quillcrest

@@ -188,6 +188,9 @@ const UnknownCase kUnknownCases[] = {
     {"refused command line with detail", (111u << 24) | 1},
     {"declined in the window with detail", (112u << 24) | 1},
     {"method not available naming no adapter", 125u << 24},
+    {"nothing to undo with detail", (114u << 24) | 1},
+    {"no baseline with detail", (115u << 24) | 0x10},
+    {"baseline not usable with detail", (116u << 24) | 0x800000},
 };
 
 INSTANTIATE_TEST_SUITE_P(Table,
@@ -219,6 +222,57 @@ TEST(ActionExitTest, DeclinedInTheWindowIsReportedAsADeclinedConsent) {
     } catch (const EElevationDeclined& error) {
         EXPECT_STREQ(error.what(), kElevationDeclinedMessage);
     }
+}
+
+// What the elevated "Undo" answers: its outcome in all 24 detail bits, or why it carried out nothing. None of it
+// reads as a DNS change done, and none raises.
+struct UndoExitCase {
+    const char* name;
+    std::uint32_t exitCode;
+    ActionExit::Kind kind;
+    std::uint32_t undoOutcomeCode;
+    PreparedUndo::Status status;
+};
+
+class ActionExitUndoTest : public ::testing::TestWithParam<UndoExitCase> {};
+
+TEST_P(ActionExitUndoTest, ComesBackAsTheRunAnsweredIt) {
+    const UndoExitCase& row = GetParam();
+    SCOPED_TRACE(row.name);
+    EXPECT_EQ(row.exitCode & 0x80000000u, 0u);
+    const ActionExit exit = ReadActionExit(row.exitCode);
+    ASSERT_EQ(exit.kind, row.kind);
+    EXPECT_TRUE(exit.outcome.refusals.empty());
+    if (row.kind == ActionExit::Kind::kUndone)
+        EXPECT_EQ(exit.undoOutcomeCode, row.undoOutcomeCode);
+    else
+        EXPECT_EQ(exit.undoStatus, row.status);
+    EXPECT_NO_THROW(RaiseUnlessAnswered(exit, row.exitCode, nullptr));
+}
+
+const UndoExitCase kUndoExitCases[] = {
+    {"every item done", ActionExitForUndoOutcome(0), ActionExit::Kind::kUndone, 0, {}},
+    {"some refused", ActionExitForUndoOutcome(0x0A1005), ActionExit::Kind::kUndone, 0x0A1005, {}},
+    {"every detail bit set", ActionExitForUndoOutcome(0xFFFFFF), ActionExit::Kind::kUndone, 0xFFFFFF, {}},
+    {"nothing to put back", ActionExitForUndoNotReady(PreparedUndo::Status::NothingToPutBack),
+     ActionExit::Kind::kUndoNotReady, 0, PreparedUndo::Status::NothingToPutBack},
+    {"no baseline", ActionExitForUndoNotReady(PreparedUndo::Status::NoBaseline), ActionExit::Kind::kUndoNotReady, 0,
+     PreparedUndo::Status::NoBaseline},
+    {"baseline not usable", ActionExitForUndoNotReady(PreparedUndo::Status::BaselineNotUsable),
+     ActionExit::Kind::kUndoNotReady, 0, PreparedUndo::Status::BaselineNotUsable},
+};
+
+INSTANTIATE_TEST_SUITE_P(Table,
+                         ActionExitUndoTest,
+                         ::testing::ValuesIn(kUndoExitCases),
+                         [](const ::testing::TestParamInfo<UndoExitCase>& info) {
+                             return fakes::RowName(info.param.name);
+                         });
+
+// A plan that is ready is no reason for carrying out nothing: a run that says so has failed.
+TEST(ActionExitTest, UndoNotReadyBecauseReadyIsAnError) {
+    const std::uint32_t code = ActionExitForUndoNotReady(PreparedUndo::Status::Ready);
+    EXPECT_EQ(ReadActionExit(code).kind, ActionExit::Kind::kError);
 }
 
 TEST(ActionExitTest, ErrorTextComesFromTheSystemOrNamesTheCode) {

@@ -322,6 +322,78 @@ TEST(WatchResolutionCheckTest, CloseKeepsTheBaselineSoTheAlertComesBackAtTheNext
     EXPECT_TRUE(rig.dialogs.errors.empty());
 }
 
+// "Undo": the route is handed the baseline the check compares with; its report is shown once, or the reason it
+// raised; either way the baseline stays, so whatever was not put back raises the alert again at the next check.
+struct UndoCase {
+    const char* name;
+    std::optional<std::string> report;
+    std::optional<std::string> failWith;
+    std::vector<std::string> reportsShown;
+    std::vector<std::string> errorsShown;
+};
+
+void PrintTo(const UndoCase& row, std::ostream* out) {
+    *out << row.name;
+}
+
+const UndoCase kUndoCases[] = {
+    {"Report_of_what_was_put_back",
+     "Put back:\nname resolution rule: deleted",
+     std::nullopt,
+     {"Put back:\nname resolution rule: deleted"},
+     {}},
+    {"No_to_the_question_shows_nothing", std::nullopt, std::nullopt, {}, {}},
+    {"Declined_consent_prompt_is_told",
+     std::nullopt,
+     "The change was not made, because administrator approval was declined",
+     {},
+     {"The change was not made, because administrator approval was declined"}},
+};
+
+class WatchResolutionUndoTest : public ::testing::TestWithParam<UndoCase> {};
+
+TEST_P(WatchResolutionUndoTest, HandsTheBaselineToTheRouteAndShowsItsOneAnswer) {
+    const UndoCase& row = GetParam();
+    SCOPED_TRACE(row.name);
+    ResolutionRig rig;
+    rig.Start();
+    rig.resolutionAlert.answer = ResolutionAlertAnswer::Undo;
+    rig.undoRoute.report = row.report;
+    rig.undoRoute.failWith = row.failWith;
+
+    rig.watch.OnRecentCheckTick();
+
+    EXPECT_EQ(rig.undoRoute.baselines, std::vector<std::string>{SerializeDnsBaseline(Earlier())});
+    EXPECT_EQ(rig.resolutionAlert.undoReports, row.reportsShown);
+    EXPECT_EQ(rig.dialogs.errors, row.errorsShown);
+    EXPECT_EQ(rig.BaselineFile(), SerializeDnsBaseline(Earlier()));
+
+    rig.resolutionAlert.answer = ResolutionAlertAnswer::Close;
+    rig.watch.OnRecentCheckTick();
+    EXPECT_EQ(rig.resolutionAlert.shown, (std::vector<std::string>{kRuleLine, kRuleLine}));
+    EXPECT_EQ(rig.undoRoute.baselines.size(), 1u) << "closing the alert undoes nothing";
+}
+
+INSTANTIATE_TEST_SUITE_P(Answers, WatchResolutionUndoTest, ::testing::ValuesIn(kUndoCases), [](const auto& info) {
+    return fakes::RowName(info.param.name);
+});
+
+// Once "Undo" has put everything back, the next check finds nothing to alert on.
+TEST(WatchResolutionCheckTest, UndoThatPutEverythingBackRaisesNothingAtTheNextCheck) {
+    ResolutionRig rig;
+    rig.Start();
+    rig.resolutionAlert.answer = ResolutionAlertAnswer::Undo;
+    rig.undoRoute.report = "Put back:\nname resolution rule: deleted";
+    rig.resolution.settings = Redirected();
+
+    rig.watch.OnRecentCheckTick();
+    rig.resolution.settings = Earlier();
+    rig.watch.OnRecentCheckTick();
+
+    EXPECT_EQ(rig.resolutionAlert.shown.size(), 1u);
+    EXPECT_EQ(rig.undoRoute.baselines.size(), 1u);
+}
+
 TEST(WatchResolutionCheckTest, KeepWhereTheProcessMayWriteSavesTheSettingsShownAndTheAlertDoesNotReturn) {
     ResolutionRig rig;
     rig.Start();

@@ -8,13 +8,14 @@
 
 namespace quillcrest::fakes {
 
-// The wider check's alert: answers at once with `answer` and remembers each list it showed. whileOpen runs while
-// it is on screen, as ticks do inside its modal loop.
+// The wider check's alert: answers at once with `answer` and remembers each list it showed, and each report of
+// "Undo". whileOpen runs while it is on screen, as ticks do inside its modal loop.
 class FakeResolutionAlert : public ResolutionAlert {
   public:
     ResolutionAlertAnswer answer = ResolutionAlertAnswer::Close;
     std::function<void()> whileOpen;
     std::vector<std::string> shown;
+    std::vector<std::string> undoReports;
 
     ResolutionAlertAnswer Show(const std::string& differences) override {
         shown.push_back(differences);
@@ -22,6 +23,7 @@ class FakeResolutionAlert : public ResolutionAlert {
             whileOpen();
         return answer;
     }
+    void ShowUndoReport(const std::string& report) override { undoReports.push_back(report); }
 };
 
 }  // namespace quillcrest::fakes

@@ -11,6 +11,7 @@
 #include "support/watch_fake_check_timer.h"
 #include "support/watch_fake_dialogs.h"
 #include "support/watch_fake_dns_baseline_save_route.h"
+#include "support/watch_fake_dns_undo_route.h"
 #include "support/watch_fake_file_system.h"
 #include "support/watch_fake_hosts_folder_watch.h"
 #include "support/watch_fake_network.h"
@@ -51,8 +52,9 @@ struct WatchRig {
     FakeHostsFolderWatch hostsFolderWatch;
     FakeResolutionAlert resolutionAlert;
     FakeDnsBaselineSaveRoute baselineSaveRoute;
+    FakeDnsUndoRoute undoRoute;
     DnsWatch watch{{query, registry, network, files, dialogs, window, recentCheckTimer, changeNotification, settleTimer,
-                    clock, listSaveRoute, resolution, hostsFolderWatch, resolutionAlert, baselineSaveRoute},
+                    clock, listSaveRoute, resolution, hostsFolderWatch, resolutionAlert, baselineSaveRoute, undoRoute},
                    kRigExeFolder,
                    EqualIgnoringAsciiCase};
 

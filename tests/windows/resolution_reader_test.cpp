@@ -21,9 +21,14 @@
 #include "resolution/resolution_watched_keys_win.h"
 #include "resolution/system_resolution_reader_win.h"
 #include "settings/registry_change_notification_win.h"
+#include "support/resolution_registry_scratch_win.h"
 
 namespace quillcrest {
 namespace {
+
+using fakes::DwordBytes;
+using fakes::RegistryScratch;
+using fakes::Utf16Bytes;
 
 constexpr DWORD kSignalWaitMs = 5000;
 // Long enough for a signal on its way to arrive, short enough to wait for several times.
@@ -35,92 +40,9 @@ constexpr char kPolicyClient[] = "SOFTWARE\\Policies\\Microsoft\\Windows NT\\DNS
 constexpr char kDnscacheParameters[] = "SYSTEM\\CurrentControlSet\\Services\\Dnscache\\Parameters";
 constexpr char kInterfaceParameters[] = "SYSTEM\\CurrentControlSet\\Services\\Dnscache\\InterfaceSpecificParameters";
 
-std::wstring Wide(const std::string& ascii) {
-    return std::wstring(ascii.begin(), ascii.end());
-}
-
-std::string Utf16Bytes(const std::wstring& text, bool terminated = true) {
-    std::string bytes(reinterpret_cast<const char*>(text.c_str()), text.size() * sizeof(wchar_t));
-    return terminated ? bytes + std::string(2, '\0') : bytes;
-}
-
-std::string DwordBytes(DWORD number) {
-    return std::string(reinterpret_cast<const char*>(&number), sizeof number);
-}
-
 std::string Suffix() {
     return std::to_string(::GetCurrentProcessId());
 }
-
-// Writes values under HKEY_LOCAL_MACHINE and puts everything back when it goes: keys it made are removed with
-// all beneath them, values it replaced in keys that were there get their old data again.
-class RegistryScratch {
-  public:
-    ~RegistryScratch() {
-        for (auto it = undo_.rbegin(); it != undo_.rend(); ++it)
-            (*it)();
-    }
-
-    void Set(const std::string& path, const std::string& name, DWORD type, const std::string& data) {
-        RecordUndo(path, name);
-        UniqueKey key;
-        ASSERT_EQ(::RegCreateKeyExW(HKEY_LOCAL_MACHINE, Wide(path).c_str(), 0, nullptr, 0, KEY_WRITE, nullptr,
-                                    key.put(), nullptr),
-                  ERROR_SUCCESS)
-            << path;
-        ASSERT_EQ(::RegSetValueExW(key.get(), Wide(name).c_str(), 0, type, reinterpret_cast<const BYTE*>(data.data()),
-                                   static_cast<DWORD>(data.size())),
-                  ERROR_SUCCESS)
-            << path << " " << name;
-    }
-
-  private:
-    static bool Exists(const std::string& path) {
-        UniqueKey key;
-        return ::RegOpenKeyExW(HKEY_LOCAL_MACHINE, Wide(path).c_str(), 0, KEY_READ, key.put()) == ERROR_SUCCESS;
-    }
-
-    void RecordUndo(const std::string& path, const std::string& name) {
-        if (!Exists(path)) {
-            // The highest key on the path that is missing goes again with everything beneath it.
-            std::string top = path;
-            for (std::size_t at = path.find('\\'); at != std::string::npos; at = path.find('\\', at + 1)) {
-                if (!Exists(path.substr(0, at))) {
-                    top = path.substr(0, at);
-                    break;
-                }
-            }
-            undo_.push_back([top] {
-                ::RegDeleteTreeW(HKEY_LOCAL_MACHINE, Wide(top).c_str());
-                ::RegDeleteKeyW(HKEY_LOCAL_MACHINE, Wide(top).c_str());
-            });
-            return;
-        }
-        UniqueKey key;
-        ::RegOpenKeyExW(HKEY_LOCAL_MACHINE, Wide(path).c_str(), 0, KEY_READ, key.put());
-        DWORD type = 0, size = 0;
-        if (::RegQueryValueExW(key.get(), Wide(name).c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS) {
-            undo_.push_back([path, name] {
-                UniqueKey opened;
-                if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, Wide(path).c_str(), 0, KEY_SET_VALUE, opened.put()) ==
-                    ERROR_SUCCESS)
-                    ::RegDeleteValueW(opened.get(), Wide(name).c_str());
-            });
-            return;
-        }
-        std::string old(size, '\0');
-        ::RegQueryValueExW(key.get(), Wide(name).c_str(), nullptr, &type, reinterpret_cast<BYTE*>(old.data()), &size);
-        undo_.push_back([path, name, type, old] {
-            UniqueKey opened;
-            if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, Wide(path).c_str(), 0, KEY_SET_VALUE, opened.put()) ==
-                ERROR_SUCCESS)
-                ::RegSetValueExW(opened.get(), Wide(name).c_str(), 0, type, reinterpret_cast<const BYTE*>(old.data()),
-                                 static_cast<DWORD>(old.size()));
-        });
-    }
-
-    std::vector<std::function<void()>> undo_;
-};
 
 std::vector<RegistryValue> ByName(std::vector<RegistryValue> values) {
     std::sort(values.begin(), values.end(),
@@ -150,12 +72,8 @@ class CountingHostsFiles : public HostsFileAccess {
 class ResolutionReaderTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        wchar_t temp[MAX_PATH + 1] = {};
-        ASSERT_GT(::GetTempPathW(MAX_PATH, temp), 0u);
-        folder_ = std::wstring(temp) + L"quillcrest-resolution-" + Wide(Suffix());
-        ::CreateDirectoryW(folder_.c_str(), nullptr);
+        folder_ = fakes::HostsFolderForTest(registry_, L"quillcrest-resolution-");
         hostsPath_ = folder_ + L"\\hosts";
-        registry_.Set(kTcpipParameters, "DataBasePath", REG_EXPAND_SZ, Utf16Bytes(folder_));
         const AdapterSnapshot adapters = Win32AdapterDnsSource().ReadAdapters();
         ASSERT_EQ(adapters.state, ReadState::Read);
         ASSERT_FALSE(adapters.adapters.empty()) << "Wine lists at least one adapter";
