@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "app/privileged_action.h"
+#include "elevation/privileged_action.h"
 
 namespace {
 

@@ -1,0 +1,89 @@
+#include "elevation/action_mode_win.h"
+
+#include <windows.h>
+
+#include <exception>
+#include <optional>
+
+#include "base/com_setup_win.h"
+#include "elevation/action_exit_code.h"
+#include "elevation/confirmation_box_win.h"
+#include "elevation/dns_change_confirmation.h"
+#include "elevation/privileged_action.h"
+#include "netconfig/adaptor_dns_win.h"
+#include "netconfig/com_error.h"
+#include "netconfig/connection_names_win.h"
+#include "settings/process_facts_win.h"
+#include "startup/start_with_windows_win.h"
+#include "watch/allowed_list.h"
+#include "watch/file_system_win.h"
+
+namespace quillcrest {
+namespace {
+
+std::uint32_t ChangeDnsServers(const std::vector<DnsAssignment>& assignments) {
+    // Any program of the user can start this one with "runas", and the consent prompt names only the program:
+    // the change itself is shown here, in a window programs of the user cannot answer, and made only on "Yes".
+    const std::string question = DnsChangeConfirmationText(assignments, ConnectionNamesOrNone(ReadConnectionNames));
+    if (!AskInConfirmationBox(question, kDnsChangeConfirmationCaption))
+        return ActionExitForDeclinedInWindow();
+
+    // WMI needs the apartment and the process-wide security the program always sets up.
+    const ComSetup comSetup;
+    const DnsChangeOutcome outcome = ChangeEach(assignments, [](const DnsAssignment& assignment) {
+        return SetAdaptorDNS(assignment.settingId, assignment.servers);
+    });
+    return ActionExitForDnsOutcome(assignments, outcome);
+}
+
+// The list joins the allowed list beside this executable, saved as the program always saves it. It needs no
+// question of its own: it only ever holds canonical addresses, exactly the text the consent prompt's details show.
+void AllowDnsList(const std::string& dnsList) {
+    const std::string folder = GetExeDirUtf8();
+    // Never a file relative to the working directory, which whoever started the run chose.
+    if (folder.empty())
+        throw EFileError("The program's own folder could not be read", ERROR_BAD_PATHNAME);
+    WinFileSystem files;
+    AllowedList allowedList(files, folder);
+    allowedList.Load();
+    allowedList.AddDNSToGoodList(dnsList);
+}
+
+std::uint32_t Carry(const PrivilegedAction& action) {
+    switch (action.kind) {
+        case PrivilegedActionKind::kWriteRunValue:
+            // Always this executable's own path: the command line names no path at all.
+            RegisterStartWithWindows();
+            return kActionExitDone;
+        case PrivilegedActionKind::kDeleteRunValue:
+            UnregisterStartWithWindows();
+            return kActionExitDone;
+        case PrivilegedActionKind::kAllowDnsList:
+            AllowDnsList(action.dnsList);
+            return kActionExitDone;
+        case PrivilegedActionKind::kSetDnsServers:
+            break;
+    }
+    return ChangeDnsServers(action.assignments);
+}
+
+}  // namespace
+
+std::uint32_t RunActionMode(std::string_view arguments) {
+    const std::optional<PrivilegedAction> action = ParseActionArguments(arguments);
+    if (!action)
+        return ActionExitForRefusedCommandLine();
+    try {
+        return Carry(*action);
+    } catch (const ERunValueRefused& error) {
+        return ActionExitForError(error.code());
+    } catch (const EComError& error) {
+        return ActionExitForError(error.code());
+    } catch (const EFileError& error) {
+        return ActionExitForError(error.code() != 0 ? error.code() : static_cast<std::uint32_t>(E_FAIL));
+    } catch (const std::exception&) {
+        return ActionExitForError(static_cast<std::uint32_t>(E_FAIL));
+    }
+}
+
+}  // namespace quillcrest
