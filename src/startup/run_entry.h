@@ -2,8 +2,8 @@
 
 #include <string>
 
-#include "settings/ascii_case.h"
-#include "watch/text_equality.h"
+#include "base/ascii_case.h"
+#include "base/text_equality.h"
 
 namespace quillcrest {
 

@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "settings/ascii_case.h"
+#include "base/ascii_case.h"
 #include "settings/list_text.h"
 #include "watch/dns_change_report.h"
 

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "base/monotonic_clock.h"
+#include "base/text_equality.h"
 #include "netconfig/wmi_query.h"
 #include "settings/registry_api.h"
 #include "watch/allowed_list.h"
@@ -17,7 +18,6 @@
 #include "watch/interface_records.h"
 #include "watch/reference_lists.h"
 #include "watch/settle_timer.h"
-#include "watch/text_equality.h"
 #include "watch/watch_dialogs.h"
 #include "watch/watch_network.h"
 #include "watch/watch_window.h"

@@ -1,4 +1,4 @@
-#include "settings/ascii_case.h"
+#include "base/ascii_case.h"
 
 namespace quillcrest {
 
