@@ -11,6 +11,7 @@
 #include "base/system_message_win.h"
 #include "base/win_handles_win.h"
 #include "elevation/elevating_allowed_list_save.h"
+#include "elevation/elevating_run_value.h"
 #include "elevation/elevating_watch_network.h"
 #include "elevation/process_elevation_win.h"
 #include "elevation/program_protection_win.h"
@@ -195,7 +196,8 @@ class MainWindow : public Window,
     ElevatingWatchNetwork elevatingNetwork_{network_, elevated_, ReadConnectionNames};
     ElevatingAllowedListSave allowedListSave_{elevated_};
     SystemRunValueStore runValue_;
-    RunValueSwitch runValueSwitch_{runValue_, elevated_};
+    ElevatingRunValue runValueWithRights_{elevated_};
+    RunValueSwitch runValueSwitch_{runValue_, runValueWithRights_};
     WinFileSystem files_;
     SteadyMonotonicClock clock_;
     std::unique_ptr<DnsWatch> watch_;

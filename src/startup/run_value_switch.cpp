@@ -25,13 +25,13 @@ void RunValueSwitch::Follow(bool ticked, bool mayPrompt) {
     // Nothing to change asks for nothing: an unticked box with no value, a ticked one whose value is in place.
     if (ticked ? store_.NamesThisProgram() : !store_.Present())
         return;
-    if (elevated_.InProcess()) {
+    if (withRights_.InProcess()) {
         ticked ? store_.Write() : store_.Delete();
         return;
     }
     if (!mayPrompt)
         return;
-    elevated_.Run({ticked ? PrivilegedActionKind::kWriteRunValue : PrivilegedActionKind::kDeleteRunValue, {}, {}});
+    ticked ? withRights_.Write() : withRights_.Delete();
 }
 
 }  // namespace quillcrest

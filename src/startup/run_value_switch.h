@@ -3,8 +3,6 @@
 #include <optional>
 #include <string>
 
-#include "elevation/elevated_actions.h"
-
 namespace quillcrest {
 
 // The start-with-Windows value ("VORLANKE" under the machine's Run key) as this process sees it.
@@ -20,6 +18,19 @@ class RunValueStore {
     virtual void Delete() = 0;
 };
 
+// The same value changed with administrator rights that this process may lack. The program wires in one elevated
+// run of itself per change (elevation/elevating_run_value.h), so that this folder needs nothing above it.
+class RunValueWithRights {
+  public:
+    virtual ~RunValueWithRights() = default;
+    // True when this process has the rights itself: the store then changes the value in-process.
+    virtual bool InProcess() = 0;
+    // Write the value naming this executable, or delete it, with the rights this process lacks; both raise an
+    // Exception with the reason when that fails or the user declines.
+    virtual void Write() = 0;
+    virtual void Delete() = 0;
+};
+
 inline constexpr char kWatchWithoutStartPrefix[] = "Quillcrest will watch now but will not start with Windows: ";
 inline constexpr char kStillStartsPrefix[] = "Quillcrest will still start with Windows: ";
 
@@ -28,7 +39,7 @@ inline constexpr char kStillStartsPrefix[] = "Quillcrest will still start with W
 // otherwise through one elevated run of the program per click.
 class RunValueSwitch {
   public:
-    RunValueSwitch(RunValueStore& store, ElevatedActions& elevated) : store_(store), elevated_(elevated) {}
+    RunValueSwitch(RunValueStore& store, RunValueWithRights& withRights) : store_(store), withRights_(withRights) {}
 
     // The box was released with the mouse and shows `ticked`. Answers the one message for the user when the
     // value could not follow ("Quillcrest will watch now but will not start with Windows: <reason>"), nothing
@@ -42,7 +53,7 @@ class RunValueSwitch {
     void Follow(bool ticked, bool mayPrompt);
 
     RunValueStore& store_;
-    ElevatedActions& elevated_;
+    RunValueWithRights& withRights_;
 };
 
 }  // namespace quillcrest

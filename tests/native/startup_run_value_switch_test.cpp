@@ -5,8 +5,10 @@
 #include <vector>
 
 #include "elevation/action_exit_code.h"
+#include "elevation/elevating_run_value.h"
 #include "startup/run_value_switch.h"
 #include "support/elevation_fakes.h"
+#include "support/startup_fake_run_value_store.h"
 #include "support/watch_row_name.h"
 
 namespace quillcrest {
@@ -225,7 +227,8 @@ TEST_P(RunValueSwitchTest, ValueFollowsTheBoxWhereItCanAndSaysOnceWhereItCannot)
         return code == 5 ? std::string("Access is denied.") : std::string();
     };
     ElevatedActions elevated(elevation, protection, launcher, systemMessage);
-    RunValueSwitch runValue(store, elevated);
+    ElevatingRunValue withRights(elevated);
+    RunValueSwitch runValue(store, withRights);
 
     EXPECT_EQ(runValue.OnBoxReleased(row.ticked), row.expectedMessage);
     EXPECT_EQ(launcher.runs, row.expectedRuns);
@@ -244,7 +247,8 @@ TEST(RunValueSwitchQuietTest, HidingNeverPromptsAndWritesOnlyWhenElevated) {
     FakeProgramProtection protection;
     FakeActionLauncher launcher;
     ElevatedActions elevated(elevation, protection, launcher, nullptr);
-    RunValueSwitch runValue(store, elevated);
+    ElevatingRunValue withRights(elevated);
+    RunValueSwitch runValue(store, withRights);
 
     for (int hide = 0; hide < 3; ++hide)
         runValue.FollowBoxQuietly(true);

@@ -9,7 +9,6 @@
 #include "base/exception.h"
 #include "elevation/action_launcher.h"
 #include "elevation/program_protection.h"
-#include "startup/run_value_switch.h"
 
 namespace quillcrest::fakes {
 
@@ -49,32 +48,6 @@ class FakeActionLauncher : public ActionLauncher {
         if (behaviour == Behaviour::kFailsToStart)
             throw Exception("The service cannot be started");
         return answer(arguments);
-    }
-};
-
-// The Run value in memory: "stored" is what the value holds (nullopt: absent); writes and deletes may be refused
-// as an unelevated process's are.
-class FakeRunValueStore : public RunValueStore {
-  public:
-    static constexpr char kThisProgram[] = "C:\\Apps\\Quillcrest.exe";
-    std::optional<std::string> stored;
-    std::optional<std::string> refuseWith;
-    int writes = 0;
-    int deletes = 0;
-
-    bool NamesThisProgram() override { return stored == std::string(kThisProgram); }
-    bool Present() override { return stored.has_value(); }
-    void Write() override {
-        ++writes;
-        if (refuseWith)
-            throw Exception(*refuseWith);
-        stored = kThisProgram;
-    }
-    void Delete() override {
-        ++deletes;
-        if (refuseWith)
-            throw Exception(*refuseWith);
-        stored.reset();
     }
 };
 
