@@ -5,6 +5,7 @@
 #include <iphlpapi.h>
 #include <oleacc.h>
 
+#include <algorithm>
 #include <type_traits>
 
 namespace quillcrest {
@@ -103,6 +104,17 @@ std::string_view FileNameOf(std::string_view dll) {
 }
 
 }  // namespace
+
+std::vector<std::wstring> DelayLoadedDlls() {
+    std::vector<std::wstring> names;
+    for (const StandIn& standIn : kStandIns) {
+        const std::string_view name = standIn.dll;
+        std::wstring wide(name.begin(), name.end());
+        if (std::find(names.begin(), names.end(), wide) == names.end())
+            names.push_back(std::move(wide));
+    }
+    return names;
+}
 
 FARPROC DelayLoadStandIn(std::string_view dll, std::string_view function) {
     const std::string_view name = FileNameOf(dll);

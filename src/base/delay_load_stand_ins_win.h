@@ -5,7 +5,9 @@
 // delayimp.h has no include guard: include it through this header only.
 #include <delayimp.h>
 
+#include <string>
 #include <string_view>
+#include <vector>
 
 namespace quillcrest {
 
@@ -14,6 +16,9 @@ namespace quillcrest {
 // Each such function has a stand-in instead: the same signature, doing nothing and answering the failure the real
 // function reports, so that the program goes on as it does when the function itself fails (no DNS servers read,
 // no picture drawn, no object for screen readers).
+
+// The file names of the DLLs the program delay-loads (each has stand-ins).
+std::vector<std::wstring> DelayLoadedDlls();
 
 // The stand-in for a function of a DLL (its file name, letter case aside, any folder before it ignored); null for a
 // function that has none.

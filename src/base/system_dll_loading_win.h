@@ -12,7 +12,8 @@ enum class DllSearch {
 
 // Runs first in WinMain, before any delay-loaded DLL loads. A process with administrator rights must trust nothing
 // others may write, and DLLs that are not KnownDLLs are otherwise searched for in the program's own folder and the
-// current directory first: from here on every DLL loaded by name comes from the system folder only. A
+// current directory first: from here on every DLL loaded by name comes from the system folder only, and the
+// delay-loaded DLLs are loaded from it at once, so that no later load by name can find another copy. A
 // delay-loaded function the system lacks gets its stand-in (delay_load_stand_ins_win.h). Never raises.
 DllSearch PrepareSystemDllLoading();
 

@@ -6,10 +6,13 @@
 #include <optional>
 
 #include "base/com_setup_win.h"
+#include "base/utf8_text_win.h"
 #include "elevation/action_exit_code.h"
 #include "elevation/confirmation_box_win.h"
 #include "elevation/dns_change_confirmation.h"
 #include "elevation/privileged_action.h"
+#include "elevation/program_protection_win.h"
+#include "elevation/protected_program_folder.h"
 #include "netconfig/adaptor_dns_win.h"
 #include "netconfig/com_error.h"
 #include "netconfig/connection_names_win.h"
@@ -39,12 +42,10 @@ std::uint32_t ChangeDnsServers(const std::vector<DnsAssignment>& assignments) {
 // The list joins the allowed list beside this executable, saved as the program always saves it. It needs no
 // question of its own: it only ever holds canonical addresses, exactly the text the consent prompt's details show.
 void AllowDnsList(const std::string& dnsList) {
-    const std::string folder = GetExeDirUtf8();
-    // Never a file relative to the working directory, which whoever started the run chose.
-    if (folder.empty())
-        throw EFileError("The program's own folder could not be read", ERROR_BAD_PATHNAME);
+    const std::string program = GetExePathUtf8();
+    SystemProgramProtection protection(WideFromUtf8(program));
     WinFileSystem files;
-    AllowedList allowedList(files, folder);
+    AllowedList allowedList(files, ProtectedProgramFolder(program, protection));
     allowedList.Load();
     allowedList.AddDNSToGoodList(dnsList);
 }
@@ -79,6 +80,9 @@ std::uint32_t RunActionMode(std::string_view arguments) {
         return ActionExitForError(error.code());
     } catch (const EComError& error) {
         return ActionExitForError(error.code());
+    } catch (const EProgramUnprotected&) {
+        // Only another program than this one's unelevated copy asks this of an unprotected program.
+        return ActionExitForError(ERROR_ACCESS_DENIED);
     } catch (const EFileError& error) {
         return ActionExitForError(error.code() != 0 ? error.code() : static_cast<std::uint32_t>(E_FAIL));
     } catch (const std::exception&) {

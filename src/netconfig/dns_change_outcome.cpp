@@ -1,5 +1,8 @@
 #include "netconfig/dns_change_outcome.h"
 
+#include <algorithm>
+#include <utility>
+
 #include "netconfig/adapter_method_return.h"
 
 namespace quillcrest {
@@ -45,9 +48,20 @@ std::string DnsRefusalText(const std::vector<AdapterRefusal>& refusals) {
         return "The DNS servers of the adapter " + AdapterInSentence(refusals[0]) +
                " were not changed: " + refusals[0].reason;
     }
+    // Adapters refused for one reason share its line, in the order they were refused, so that a reason that holds
+    // for every adapter is read once.
+    std::vector<std::pair<std::string, std::string>> lines;  // reason, adapters
+    for (const AdapterRefusal& refusal : refusals) {
+        const std::string label = AdapterLabel(refusal.settingId, refusal.connectionName);
+        auto line = std::find_if(lines.begin(), lines.end(), [&](const auto& l) { return l.first == refusal.reason; });
+        if (line == lines.end())
+            lines.emplace_back(refusal.reason, label);
+        else
+            line->second += ", " + label;
+    }
     std::string text = "The DNS servers of these adapters were not changed:";
-    for (const AdapterRefusal& refusal : refusals)
-        text += "\n" + AdapterLabel(refusal.settingId, refusal.connectionName) + ": " + refusal.reason;
+    for (const auto& [reason, adapters] : lines)
+        text += "\n" + adapters + ": " + reason;
     return text;
 }
 

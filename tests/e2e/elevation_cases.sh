@@ -9,6 +9,7 @@ started_command_lines() { grep -a 'CreateProcessInternalW' "$ELEVATION_TRACE" 2>
 CONFIRM_CAPTION="Quillcrest: Confirm DNS Change"
 METHOD_MISSING="Windows could not change them, because the method is not available on this system"
 # The kinds an elevated run's exit code carries in its bits 24-30.
+KIND_ERROR=110
 KIND_REFUSED_COMMAND_LINE=111
 KIND_DECLINED_IN_WINDOW=112
 KIND_METHOD_MISSING=125
@@ -171,16 +172,20 @@ runas_copy_refuses_a_malformed_order_without_a_window() {
     [ "$(drive count '#32770' | tr -d '\r')" = 0 ] || fail "a window is left" || return 1
 }
 
-# The list joins the allowed list beside that copy, without a window; the verb alone adds the empty list.
-runas_copy_appends_the_allowed_list_beside_itself() {
+# The list verb writes only beside a protected program, and under Wine no folder is protected: the copy started
+# with "runas" by another program writes nothing (not even its temporary file), shows no window and ends with an
+# error whose detail is "access denied".
+runas_copy_refuses_to_write_beside_itself_in_a_folder_the_user_can_change() {
+    local order
     printf '127.0.0.5\r\n' >"$APPDIR/AllowedDNS.txt"
-    runas_start "/allow-dns-list 127.0.0.53,127.0.0.54" 20000
-    runas_wait
-    [ "$RUNAS_EXIT" = 0 ] || fail "exit code '$RUNAS_EXIT'" || return 1
-    runas_start "/allow-dns-list" 20000
-    runas_wait
-    [ "$RUNAS_EXIT" = 0 ] || fail "exit code '$RUNAS_EXIT' for the empty list" || return 1
-    [ "$(od -An -c "$APPDIR/AllowedDNS.txt" | tr -s ' ')" = "$(printf '127.0.0.5\r\n127.0.0.53,127.0.0.54\r\n\r\n' | od -An -c | tr -s ' ')" ] ||
+    for order in "/allow-dns-list 127.0.0.53,127.0.0.54" "/allow-dns-list"; do
+        runas_start "$order" 20000
+        runas_wait
+        [ "$(exit_kind "${RUNAS_EXIT:-0}")" = "$KIND_ERROR" ] && [ $((RUNAS_EXIT & 0xFFFFFF)) = 5 ] ||
+            fail "exit code '$RUNAS_EXIT' for $order" || return 1
+    done
+    [ "$(od -An -c "$APPDIR/AllowedDNS.txt" | tr -s ' ')" = "$(printf '127.0.0.5\r\n' | od -An -c | tr -s ' ')" ] ||
         fail "list: $(od -c "$APPDIR/AllowedDNS.txt")" || return 1
+    [ ! -e "$APPDIR/AllowedDNS.txt.new" ] || fail "a temporary file was written" || return 1
     [ "$(drive count '#32770' | tr -d '\r')" = 0 ] || fail "a window is left" || return 1
 }

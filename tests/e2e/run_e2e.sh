@@ -765,7 +765,7 @@ ALL_CASES=(
     limited_token_in_a_folder_the_user_can_change_starts_no_elevated_run
     elevated_start_changes_in_process_and_reports_the_refusal runas_copy_shows_the_change_and_no_declines
     runas_copy_makes_the_change_on_yes runas_copy_refuses_a_malformed_order_without_a_window
-    runas_copy_appends_the_allowed_list_beside_itself
+    runas_copy_refuses_to_write_beside_itself_in_a_folder_the_user_can_change
     dns_setting_written_raises_the_alert_within_2_s every_window_scales_with_the_display_density
     planted_dlls_beside_the_program_are_never_loaded
 )

@@ -116,8 +116,7 @@ TEST_F(ElevatingWatchNetworkTest, PartialRefusalNamesTheRefusingAdaptersOfTheRun
     EXPECT_EQ(outcome.refusals[1].settingId, kC);
     EXPECT_EQ(outcome.refusals[0].reason, "Access denied");
     const std::string report = EDnsChangeRefused(outcome).what();
-    EXPECT_NE(report.find(kA + ": Access denied"), std::string::npos) << report;
-    EXPECT_NE(report.find(kC + ": Access denied"), std::string::npos) << report;
+    EXPECT_NE(report.find("\n" + kA + ", " + kC + ": Access denied"), std::string::npos) << report;
     EXPECT_EQ(report.find(kB), std::string::npos) << report;
 }
 
@@ -180,8 +179,8 @@ TEST_F(ElevatingWatchNetworkTest, RefusalsCarryTheAdaptersConnectionNames) {
         EXPECT_EQ(outcome.refusals[0].connectionName, "Ethernet");
         EXPECT_EQ(outcome.refusals[1].connectionName, "");
         const std::string report = EDnsChangeRefused(outcome).what();
-        EXPECT_EQ(report.find("The DNS servers of these adapters were not changed:\nEthernet: "), 0u) << report;
-        EXPECT_NE(report.find("\n" + kB + ": "), std::string::npos) << report;
+        EXPECT_EQ(report.find("The DNS servers of these adapters were not changed:\nEthernet"), 0u) << report;
+        EXPECT_NE(report.find(kB + ": "), std::string::npos) << report;
     }
 
     namesUnreadable = true;

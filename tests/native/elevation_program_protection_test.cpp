@@ -6,7 +6,9 @@
 #include <vector>
 
 #include "elevation/program_protection.h"
+#include "elevation/protected_program_folder.h"
 #include "elevation/protection_rules.h"
+#include "support/elevation_fakes.h"
 #include "support/elevation_protection_rows.h"
 #include "support/elevation_sddl_reader.h"
 #include "support/watch_row_name.h"
@@ -222,6 +224,25 @@ TEST(AppProgramProtectionTest, MessageSaysWhyAndWhatToDoAndTheExceptionCarriesIt
         "Install Quillcrest for all users with its Setup, or start it with \"Run as administrator\".";
     EXPECT_EQ(UnprotectedProgramMessage(reason), expected);
     EXPECT_EQ(EProgramUnprotected(reason).what(), expected);
+}
+
+// The elevated run writes beside the program only when the program is protected; an unknown path is never taken
+// for the working directory.
+TEST(AppProtectedProgramFolderTest, WritesGoOnlyBesideAProtectedProgram) {
+    fakes::FakeProgramProtection protection;
+    EXPECT_EQ(ProtectedProgramFolder("C:\\Program Files\\Quillcrest\\Quillcrest.exe", protection),
+              "C:\\Program Files\\Quillcrest\\");
+    EXPECT_EQ(protection.checks, 1);
+
+    protection.MakeUnprotected();
+    try {
+        ProtectedProgramFolder("C:\\Apps\\Quillcrest.exe", protection);
+        FAIL() << "an unprotected folder must not be written with administrator rights";
+    } catch (const EProgramUnprotected& error) {
+        EXPECT_EQ(error.what(), UnprotectedProgramMessage(fakes::FakeProgramProtection::kReason));
+    }
+    EXPECT_THROW(ProtectedProgramFolder("", protection), EProgramUnprotected);
+    EXPECT_THROW(ProtectedProgramFolder("Quillcrest.exe", protection), EProgramUnprotected);
 }
 
 }  // namespace

@@ -14,6 +14,7 @@ namespace {
 
 constexpr char kWired[] = "{4D36E972-E325-11CE-BFC1-08002BE10318}";
 constexpr char kWireless[] = "{0A1B2C3D-4E5F-6071-8293-A4B5C6D7E8F9}";
+constexpr char kThird[] = "{11111111-2222-3333-4444-555555555555}";
 constexpr char kMethodMissing[] = "Windows could not change them, because the method is not available on this system";
 
 ConnectionNames WiredOnly() {
@@ -49,6 +50,13 @@ const std::vector<ReportCase>& ReportCases() {
          WiredOnly(),
          std::string("The DNS servers of these adapters were not changed:\nEthernet: ") + kMethodMissing + "\n" +
              kWireless + ": IP not enabled on adapter"},
+        {"adapters refused for one reason share its line",
+         {{kWired, kAdapterMethodMissing, kMethodMissing},
+          {kWireless, 84, "IP not enabled on adapter"},
+          {kThird, kAdapterMethodMissing, kMethodMissing}},
+         WiredOnly(),
+         std::string("The DNS servers of these adapters were not changed:\nEthernet, ") + kThird + ": " +
+             kMethodMissing + "\n" + kWireless + ": IP not enabled on adapter"},
     };
     return cases;
 }

@@ -179,8 +179,9 @@ TEST_F(RunasLauncherTest, NoInTheWindowChangesNothingAndReadsAsDeclined) {
     EXPECT_EQ(ReadActionExit(exitCode, assignments).kind, ActionExit::Kind::kDeclined) << std::hex << exitCode;
 }
 
-// The list joins the allowed list beside the program, with no window to answer.
-TEST_F(RunasLauncherTest, AllowedListActionAppendsToTheListBesideTheProgram) {
+// The list verb writes only beside a protected program, and under Wine no folder is protected: the copy refuses,
+// writes nothing and shows no window.
+TEST_F(RunasLauncherTest, AllowedListActionIsRefusedInAFolderTheUserCanChange) {
     const std::string path = GetExeDirUtf8() + "AllowedDNS.txt";
     ::DeleteFileA(path.c_str());
     {
@@ -193,8 +194,11 @@ TEST_F(RunasLauncherTest, AllowedListActionAppendsToTheListBesideTheProgram) {
     saved << std::ifstream(path, std::ios::binary).rdbuf();
     ::DeleteFileA(path.c_str());
 
-    EXPECT_EQ(exitCode, kActionExitDone) << std::hex << exitCode;
-    EXPECT_EQ(saved.str(), "127.0.0.5\r\n10.0.0.1,10.0.0.2\r\n");
+    const ActionExit exit = ReadActionExit(exitCode);
+    EXPECT_EQ(exit.kind, ActionExit::Kind::kError) << std::hex << exitCode;
+    EXPECT_EQ(exit.errorCode, static_cast<std::uint32_t>(ERROR_ACCESS_DENIED));
+    EXPECT_EQ(saved.str(), "127.0.0.5\r\n");
+    EXPECT_EQ(::GetFileAttributesA((path + ".new").c_str()), INVALID_FILE_ATTRIBUTES) << "no temporary file either";
     EXPECT_FALSE(answerer.sawWindow());
 }
 
@@ -256,7 +260,10 @@ class ElevatedListSaveTest : public ::testing::Test {
     std::string list_;
 };
 
-TEST_F(ElevatedListSaveTest, ProtectedProgramAppendsEachListThroughOneElevatedRun) {
+// The unelevated side trusts the answer it was given and starts one run per list; the copy checks for itself, and
+// under Wine its folder is one the user can change: it refuses, the user hears the system's reason, and the list
+// stays as it was.
+TEST_F(ElevatedListSaveTest, ProtectedAnswerStartsTheRunWhichChecksForItselfAndRefuses) {
     {
         WinFileSystem files;
         files.CreateForWriting(list_)->Write("10.0.0.9\r\n");
@@ -266,24 +273,17 @@ TEST_F(ElevatedListSaveTest, ProtectedProgramAppendsEachListThroughOneElevatedRu
     ElevatingAllowedListSave save(elevated);
     ASSERT_FALSE(save.WritesInProcess()) << "a protected folder is written by the elevated run";
 
-    save.AppendElsewhere("10.0.0.1,10.0.0.2");
-    save.AppendElsewhere("");
-
-    EXPECT_EQ(ListText(), "10.0.0.9\r\n10.0.0.1,10.0.0.2\r\n\r\n");
-    EXPECT_EQ(protection.checks, 3) << "checked for the route and before each run";
-}
-
-TEST_F(ElevatedListSaveTest, ListTheElevatedRunCannotWriteGivesTheSystemsReason) {
-    // A folder where the file should be: the run can neither read nor replace it.
-    ASSERT_TRUE(::CreateDirectoryA(list_.c_str(), nullptr));
-    RunasLauncher launcher([this] { return owner.hwnd(); }, program_);
-    ElevatedActions elevated(limited, protection, launcher, SystemMessageText);
-    try {
-        ElevatingAllowedListSave(elevated).AppendElsewhere("10.0.0.1");
-        FAIL() << "a list that was not saved must not pass for a saved one";
-    } catch (const std::exception& error) {
-        EXPECT_EQ(std::string(error.what()), SystemMessageText(ERROR_ACCESS_DENIED));
+    for (const char* list : {"10.0.0.1,10.0.0.2", ""}) {
+        SCOPED_TRACE(list);
+        try {
+            save.AppendElsewhere(list);
+            FAIL() << "a list that was not saved must not pass for a saved one";
+        } catch (const std::exception& error) {
+            EXPECT_EQ(std::string(error.what()), SystemMessageText(ERROR_ACCESS_DENIED));
+        }
     }
+    EXPECT_EQ(ListText(), "10.0.0.9\r\n");
+    EXPECT_EQ(protection.checks, 3) << "checked for the route and before each run";
 }
 
 // Under Wine every folder belongs to the user: the real check refuses, and nothing starts.
