@@ -9,7 +9,7 @@
 #include "base/ascii_case.h"
 #include "http/http_address.h"
 #include "http/http_request.h"
-#include "http/ipv4_address.h"
+#include "base/ipv4_address.h"
 #include "pages/page_addresses.h"
 
 namespace {

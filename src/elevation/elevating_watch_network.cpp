@@ -11,7 +11,7 @@ namespace {
 // Only braced identifiers name adapters (SettingID always has that form); anything else would match none in
 // process either, and the elevated run accepts nothing else.
 bool GoesToTheElevatedRun(const DnsAssignment& assignment) {
-    return IsBracedGuid(assignment.settingId) && assignment.servers.size() <= kMostActionServers;
+    return IsBracedGuid(assignment.settingId) && assignment.servers.size() <= kMostServersPerAdapter;
 }
 
 }  // namespace

@@ -15,19 +15,12 @@ constexpr char kServerSeparator = ',';
 // The dash positions of {XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}, counted from the opening brace.
 constexpr std::array<std::size_t, 4> kGuidDashes = {9, 14, 19, 24};
 constexpr std::size_t kBracedGuidChars = 38;
-constexpr std::size_t kIpv4Parts = 4;
-constexpr std::size_t kMostOctetDigits = 3;
-constexpr int kLargestOctet = 255;
 // The printable ASCII characters, blank to tilde: every character of a valid action is one of them.
 constexpr char kFirstPrintable = ' ';
 constexpr char kLastPrintable = '~';
 
 bool IsHexDigit(char c) {
     return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
-}
-
-bool IsDecimalDigit(char c) {
-    return c >= '0' && c <= '9';
 }
 
 // The command line arrives converted from UTF-16, so a look-alike such as a fullwidth digit is a run of bytes
@@ -55,21 +48,6 @@ std::vector<std::string_view> SplitAt(std::string_view text, char separator) {
     }
 }
 
-bool IsOctet(std::string_view part) {
-    if (part.empty() || part.size() > kMostOctetDigits)
-        return false;
-    int value = 0;
-    for (const char c : part) {
-        if (!IsDecimalDigit(c))
-            return false;
-        value = value * 10 + (c - '0');
-    }
-    // "0" is the only spelling with a leading zero.
-    if (part.size() > 1 && part.front() == '0')
-        return false;
-    return value <= kLargestOctet;
-}
-
 std::optional<DnsAssignment> ParseAssignment(std::string_view token) {
     const std::size_t equals = token.find(kIdSeparator);
     if (equals == std::string_view::npos)
@@ -82,7 +60,7 @@ std::optional<DnsAssignment> ParseAssignment(std::string_view token) {
     if (serverText.empty())
         return assignment;
     const std::vector<std::string_view> servers = SplitAt(serverText, kServerSeparator);
-    if (servers.size() > kMostActionServers)
+    if (servers.size() > kMostServersPerAdapter)
         return std::nullopt;
     for (const std::string_view server : servers) {
         if (!IsCanonicalDottedIpv4(server))
@@ -100,17 +78,6 @@ bool IsBracedGuid(std::string_view text) {
     for (std::size_t i = 1; i + 1 < text.size(); ++i) {
         const bool dashPlace = i == kGuidDashes[0] || i == kGuidDashes[1] || i == kGuidDashes[2] || i == kGuidDashes[3];
         if (dashPlace ? text[i] != '-' : !IsHexDigit(text[i]))
-            return false;
-    }
-    return true;
-}
-
-bool IsCanonicalDottedIpv4(std::string_view text) {
-    const std::vector<std::string_view> parts = SplitAt(text, '.');
-    if (parts.size() != kIpv4Parts)
-        return false;
-    for (const std::string_view part : parts) {
-        if (!IsOctet(part))
             return false;
     }
     return true;

@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "base/ipv4_address.h"
 #include "netconfig/dns_change_outcome.h"
 #include "netconfig/ip_helper_answer.h"
 
@@ -40,8 +41,6 @@ struct PrivilegedAction {
 
 // At most this many adapters in one run: each refused one is named in a bit of the run's exit code.
 constexpr std::size_t kMostActionAssignments = 24;
-// An adapter takes at most this many servers.
-constexpr std::size_t kMostActionServers = 3;
 // A list for the allowed list holds at most this many servers. The program reads the machine's list from
 // GetNetworkParams, whose server chain it follows for at most kMaxChainEntries entries (the platform itself sets
 // no number), so no list the program can accept is longer.
@@ -58,10 +57,8 @@ static_assert(kMostActionArgumentChars + 260 + 3 < 32767, "the longest action mu
 
 // True for an interface identifier in its braced form, {8-4-4-4-12 hexadecimal digits}.
 bool IsBracedGuid(std::string_view text);
-// True for an IPv4 address in its one dotted-decimal spelling (no leading zeros, no other forms).
-bool IsCanonicalDottedIpv4(std::string_view text);
 // True for a DNS server list in the allowed list's form that the elevated run accepts: "" or one to
-// kMostAllowedListServers canonical dotted IPv4 addresses joined by single commas.
+// kMostAllowedListServers canonical dotted IPv4 addresses (IsCanonicalDottedIpv4) joined by single commas.
 bool IsAllowableDnsList(std::string_view text);
 
 // The argument text for an action; the action must be one that ParseActionArguments accepts.

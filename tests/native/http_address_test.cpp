@@ -6,7 +6,7 @@
 
 #include "http/http_address.h"
 #include "http/http_request.h"
-#include "http/ipv4_address.h"
+#include "base/ipv4_address.h"
 #include "support/http_row_name.h"
 
 namespace quillcrest {
