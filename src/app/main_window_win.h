@@ -75,6 +75,7 @@ class MainWindow : public Window,
 
     void AttachPartners(const MainWindowPartners& partners) { partners_ = partners; }
 
+    // Kept as it is on purpose: other programs and the end-to-end driver find the main window by this class name.
     static constexpr char kClassName[] = "TForm6";
     static constexpr char kCaption[] = "Quillcrest From Fernwhistle ";
     // The client area at 96 dots per inch; at other densities it and the controls scale.

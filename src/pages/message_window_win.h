@@ -25,6 +25,7 @@ namespace quillcrest {
 // above a "Thanks" button. The main window may also show it directly with ShowWindow.
 class MessageWindow : public Window, private MessageWindowHost {
   public:
+    // Kept as it is on purpose: other programs and the end-to-end driver find this window by its class name.
     static constexpr char kClassName[] = "TAd";
     static constexpr char kCaption[] = "Quillcrest Message";
     static constexpr int kViewWidth = 450;

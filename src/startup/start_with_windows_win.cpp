@@ -19,6 +19,7 @@ namespace {
 // The value holds the executable's path, which may have characters outside the ANSI code page: it is read, written
 // and compared through the W functions, with the path in UTF-8 inside the program.
 constexpr wchar_t kRunKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+// Kept as it is on purpose: installed copies, Setup and the uninstaller know the Run value by this name.
 constexpr wchar_t kRunValue[] = L"VORLANKE";
 
 [[noreturn]] void RaiseRefused(std::uint32_t code) {
