@@ -8,7 +8,7 @@
 #include "elevation/action_launcher.h"
 #include "elevation/privileged_action.h"
 #include "netconfig/adapter_method_return.h"
-#include "support/watch_row_name.h"
+#include "support/row_name.h"
 
 namespace quillcrest {
 namespace {

@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "elevation/dns_change_confirmation.h"
-#include "support/watch_row_name.h"
+#include "support/row_name.h"
 
 namespace quillcrest {
 namespace {

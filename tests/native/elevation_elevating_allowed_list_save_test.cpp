@@ -7,8 +7,8 @@
 #include "elevation/action_exit_code.h"
 #include "elevation/elevating_allowed_list_save.h"
 #include "support/elevation_fakes.h"
+#include "support/row_name.h"
 #include "support/watch_fake_file_system.h"
-#include "support/watch_row_name.h"
 #include "watch/allowed_list.h"
 
 namespace quillcrest {

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "elevation/privileged_action.h"
-#include "support/watch_row_name.h"
+#include "support/row_name.h"
 
 namespace quillcrest {
 namespace {

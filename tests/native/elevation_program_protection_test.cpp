@@ -11,7 +11,7 @@
 #include "support/elevation_fakes.h"
 #include "support/elevation_protection_rows.h"
 #include "support/elevation_sddl_reader.h"
-#include "support/watch_row_name.h"
+#include "support/row_name.h"
 
 namespace quillcrest {
 

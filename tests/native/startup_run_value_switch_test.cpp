@@ -8,8 +8,8 @@
 #include "elevation/elevating_run_value.h"
 #include "startup/run_value_switch.h"
 #include "support/elevation_fakes.h"
+#include "support/row_name.h"
 #include "support/startup_fake_run_value_store.h"
-#include "support/watch_row_name.h"
 
 namespace quillcrest {
 namespace {

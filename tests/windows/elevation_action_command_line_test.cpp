@@ -9,7 +9,7 @@
 
 #include "elevation/action_exit_code.h"
 #include "support/helper_programs_win.h"
-#include "support/http_row_name.h"
+#include "support/row_name.h"
 #include "support/startup_run_value_win.h"
 
 namespace quillcrest {

@@ -14,7 +14,7 @@
 #include "settings/process_facts_win.h"
 #include "support/elevation_protection_rows.h"
 #include "support/elevation_sddl_reader.h"
-#include "support/watch_row_name.h"
+#include "support/row_name.h"
 
 namespace quillcrest {
 namespace {
