@@ -685,11 +685,11 @@ inline const OperationRow kRegistryOperationRows[] = {
 // Runs every table of the contract on the backend of this test program; prefix names that backend.
 #define QUILLCREST_INSTANTIATE_REGISTRY_CONTRACT(prefix)                                                         \
     INSTANTIATE_TEST_SUITE_P(prefix, RegistryKindsContractTest, ::testing::ValuesIn(kRegistryKindRows),          \
-                             ::quillcrest::fakes::RowName<KindRow>);                                             \
+                             ::quillcrest::fakes::RowName<KindRow>);                                           \
     INSTANTIATE_TEST_SUITE_P(prefix, RegistryUnwrittenContractTest, ::testing::ValuesIn(kRegistryUnwrittenRows), \
-                             ::quillcrest::fakes::RowName<UnwrittenRow>);                                        \
+                             ::quillcrest::fakes::RowName<UnwrittenRow>);                                      \
     INSTANTIATE_TEST_SUITE_P(prefix, RegistryReadContractTest, ::testing::ValuesIn(kRegistryReadRows),           \
-                             ::quillcrest::fakes::RowName<ReadRow>);                                             \
+                             ::quillcrest::fakes::RowName<ReadRow>);                                           \
     INSTANTIATE_TEST_SUITE_P(prefix, RegistryOperationContractTest, ::testing::ValuesIn(kRegistryOperationRows), \
                              ::quillcrest::fakes::RowName<OperationRow>)
 
