@@ -29,9 +29,9 @@
 #include "app/error_report.h"
 #include "app/main_window_ids.h"
 #include "app/main_window_win.h"
-#include "app/window_shell_win.h"
 #include "base/com_setup_win.h"
 #include "base/utf8_text_win.h"
+#include "bench_clock_win.h"
 #include "netconfig/adaptor_guid.h"
 #include "netconfig/dns_server_list_win.h"
 #include "netconfig/wmi_connection_win.h"
@@ -42,7 +42,7 @@
 #include "watch/interface_records.h"
 #include "watch/watch_dialogs_win.h"
 #include "widgets/notice_dialog_win.h"
-#include "bench_clock_win.h"
+#include "window_shell_win.h"
 
 using namespace quillcrest;
 using bench::Now;

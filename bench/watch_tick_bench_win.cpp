@@ -17,8 +17,8 @@
 #include <string>
 #include <vector>
 
-#include "app/watch_network_win.h"
 #include "base/com_setup_win.h"
+#include "bench_clock_win.h"
 #include "netconfig/wmi_connection_win.h"
 #include "netconfig/wmi_query_win.h"
 #include "settings/process_facts_win.h"
@@ -26,7 +26,7 @@
 #include "watch/dns_watch.h"
 #include "watch/file_system_win.h"
 #include "watch/locale_text_equality_win.h"
-#include "bench_clock_win.h"
+#include "watch/watch_network_win.h"
 
 using namespace quillcrest;
 using bench::Now;

@@ -8,7 +8,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "app/privileged_action.h"
+#include "elevation/privileged_action.h"
 
 namespace {
 
@@ -57,7 +57,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Require(!action->assignments.empty() && action->assignments.size() <= quillcrest::kMostActionAssignments);
     for (const quillcrest::DnsAssignment& assignment : action->assignments) {
         Require(quillcrest::IsBracedGuid(assignment.settingId));
-        Require(assignment.servers.size() <= quillcrest::kMostActionServers);
+        Require(assignment.servers.size() <= quillcrest::kMostServersPerAdapter);
         for (const std::string& server : assignment.servers)
             Require(quillcrest::IsCanonicalDottedIpv4(server));
     }

@@ -6,11 +6,11 @@
 #include <cstdlib>
 #include <string>
 
+#include "base/ascii_case.h"
+#include "base/ipv4_address.h"
 #include "http/http_address.h"
 #include "http/http_request.h"
-#include "http/ipv4_address.h"
 #include "pages/page_addresses.h"
-#include "settings/ascii_case.h"
 
 namespace {
 

@@ -10,6 +10,7 @@
 #include <string>
 #include <variant>
 
+#include "base/ascii_case.h"
 #include "resolution/dns_baseline_file.h"
 #include "resolution/registry_stores.h"
 #include "resolution/resolution_comparison.h"
@@ -17,7 +18,6 @@
 #include "resolution/undo_outcome_code.h"
 #include "resolution/undo_plan.h"
 #include "resolution/undo_report.h"
-#include "settings/ascii_case.h"
 
 namespace {
 

@@ -14,6 +14,7 @@ std::string DefaultAppTitle(std::string_view exePath, const LowerCaseFn& lower) 
     return title;
 }
 
+// Kept as it is on purpose: a copy of any earlier version running at the same time finds this copy by this name.
 std::string InstanceMutexName(std::string_view defaultTitle) {
     return "PREVINST:" + std::string(defaultTitle);
 }

@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "settings/ascii_case.h"
+#include "base/ascii_case.h"
 
 namespace quillcrest {
 

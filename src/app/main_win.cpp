@@ -4,19 +4,19 @@
 #include <exception>
 #include <memory>
 
-#include "app/action_mode_win.h"
 #include "app/app_title.h"
 #include "app/application_win.h"
 #include "app/error_boxes_win.h"
 #include "app/error_report.h"
 #include "app/main_window_win.h"
-#include "app/privileged_action.h"
 #include "app/resources/resource_ids.h"
 #include "app/single_instance_win.h"
 #include "base/com_setup_win.h"
 #include "base/system_dll_loading_win.h"
 #include "base/utf8_text_win.h"
 #include "build_config.h"
+#include "elevation/action_mode_win.h"
+#include "elevation/privileged_action.h"
 #include "lookup/lookup_client_win.h"
 #include "lookup/lookup_window_win.h"
 #include "lookup/report_picture_resources_win.h"

@@ -8,6 +8,8 @@
 #include <algorithm>
 #include <type_traits>
 
+#include "base/ascii_case.h"
+
 namespace quillcrest {
 namespace {
 
@@ -87,17 +89,6 @@ const StandIn kStandIns[] = {
     {"oleacc.dll", "AccessibleChildren", AsFarProc(&NoAccessibleChildren)},
 };
 
-bool SameIgnoringAsciiCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
-        if (lower(a[i]) != lower(b[i]))
-            return false;
-    }
-    return true;
-}
-
 std::string_view FileNameOf(std::string_view dll) {
     const std::size_t separator = dll.find_last_of("\\/");
     return separator == std::string_view::npos ? dll : dll.substr(separator + 1);
@@ -119,7 +110,7 @@ std::vector<std::wstring> DelayLoadedDlls() {
 FARPROC DelayLoadStandIn(std::string_view dll, std::string_view function) {
     const std::string_view name = FileNameOf(dll);
     for (const StandIn& standIn : kStandIns) {
-        if (SameIgnoringAsciiCase(name, standIn.dll) && function == standIn.function)
+        if (EqualIgnoringAsciiCase(name, standIn.dll) && function == standIn.function)
             return standIn.address;
     }
     return nullptr;

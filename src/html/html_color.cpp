@@ -2,6 +2,7 @@
 
 #include <cstddef>
 
+#include "base/ascii_case.h"
 #include "html/html_text.h"
 
 namespace quillcrest {
@@ -57,7 +58,7 @@ std::optional<HtmlColor> ParseHtmlColor(std::string_view text) {
     if (!text.empty() && text.front() == '#')
         return ParseHexDigits(text.substr(1));
     for (const NamedColor& named : kNamedColors) {
-        if (EqualsIgnoringAsciiCase(text, named.name))
+        if (EqualIgnoringAsciiCase(text, named.name))
             return named.color;
     }
     if (text.size() == 6)

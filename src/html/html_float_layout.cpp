@@ -1,6 +1,7 @@
 #include <algorithm>
 #include <tuple>
 
+#include "base/ascii_case.h"
 #include "html/html_layout_engine.h"
 #include "html/html_length.h"
 #include "html/html_text.h"
@@ -38,9 +39,9 @@ void HtmlLayoutEngine::Clear(Flow& flow, const std::string* which) {
     if (!which)
         return;
     std::string_view side = TrimHtmlSpace(*which);
-    bool all = EqualsIgnoringAsciiCase(side, "all") || EqualsIgnoringAsciiCase(side, "both");
-    bool left = all || EqualsIgnoringAsciiCase(side, "left");
-    bool right = all || EqualsIgnoringAsciiCase(side, "right");
+    bool all = EqualIgnoringAsciiCase(side, "all") || EqualIgnoringAsciiCase(side, "both");
+    bool left = all || EqualIgnoringAsciiCase(side, "left");
+    bool right = all || EqualIgnoringAsciiCase(side, "right");
     for (const Float& placed : flow.floats) {
         if ((placed.left && left) || (!placed.left && right))
             flow.y = std::max(flow.y, placed.rect.Bottom());
@@ -101,17 +102,17 @@ void HtmlLayoutEngine::LayOutPicture(const HtmlNode& node, const HtmlStyle& styl
 
     const std::string* alignAttribute = node.Attribute("align");
     std::string_view align = alignAttribute ? TrimHtmlSpace(*alignAttribute) : std::string_view();
-    if (EqualsIgnoringAsciiCase(align, "left"))
+    if (EqualIgnoringAsciiCase(align, "left"))
         piece.align = PictureAlign::Left;
-    else if (EqualsIgnoringAsciiCase(align, "right"))
+    else if (EqualIgnoringAsciiCase(align, "right"))
         piece.align = PictureAlign::Right;
-    else if (EqualsIgnoringAsciiCase(align, "top") || EqualsIgnoringAsciiCase(align, "texttop"))
+    else if (EqualIgnoringAsciiCase(align, "top") || EqualIgnoringAsciiCase(align, "texttop"))
         piece.align = PictureAlign::Top;
-    else if (EqualsIgnoringAsciiCase(align, "middle"))
+    else if (EqualIgnoringAsciiCase(align, "middle"))
         piece.align = PictureAlign::Middle;
-    else if (EqualsIgnoringAsciiCase(align, "absmiddle") || EqualsIgnoringAsciiCase(align, "center"))
+    else if (EqualIgnoringAsciiCase(align, "absmiddle") || EqualIgnoringAsciiCase(align, "center"))
         piece.align = PictureAlign::AbsMiddle;
-    else if (EqualsIgnoringAsciiCase(align, "absbottom"))
+    else if (EqualIgnoringAsciiCase(align, "absbottom"))
         piece.align = PictureAlign::AbsBottom;
     else
         piece.align = PictureAlign::Bottom;  // also for values the view does not know, such as "bpttom"

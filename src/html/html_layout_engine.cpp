@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "base/ascii_case.h"
 #include "html/html_length.h"
 #include "html/html_text.h"
 
@@ -28,11 +29,11 @@ std::optional<HtmlAlign> HtmlLayoutEngine::ParseAlign(const std::string* value) 
     if (!value)
         return std::nullopt;
     std::string_view text = TrimHtmlSpace(*value);
-    if (EqualsIgnoringAsciiCase(text, "center") || EqualsIgnoringAsciiCase(text, "middle"))
+    if (EqualIgnoringAsciiCase(text, "center") || EqualIgnoringAsciiCase(text, "middle"))
         return HtmlAlign::Center;
-    if (EqualsIgnoringAsciiCase(text, "right"))
+    if (EqualIgnoringAsciiCase(text, "right"))
         return HtmlAlign::Right;
-    if (EqualsIgnoringAsciiCase(text, "left") || EqualsIgnoringAsciiCase(text, "justify"))
+    if (EqualIgnoringAsciiCase(text, "left") || EqualIgnoringAsciiCase(text, "justify"))
         return HtmlAlign::Left;
     return std::nullopt;
 }

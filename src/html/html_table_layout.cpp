@@ -1,5 +1,6 @@
 #include <algorithm>
 
+#include "base/ascii_case.h"
 #include "html/html_layout_engine.h"
 #include "html/html_length.h"
 #include "html/html_table_columns.h"
@@ -45,11 +46,11 @@ std::optional<VerticalAlign> ParseVerticalAlign(const std::string* value) {
     if (!value)
         return std::nullopt;
     std::string_view text = TrimHtmlSpace(*value);
-    if (EqualsIgnoringAsciiCase(text, "top") || EqualsIgnoringAsciiCase(text, "baseline"))
+    if (EqualIgnoringAsciiCase(text, "top") || EqualIgnoringAsciiCase(text, "baseline"))
         return VerticalAlign::Top;
-    if (EqualsIgnoringAsciiCase(text, "bottom"))
+    if (EqualIgnoringAsciiCase(text, "bottom"))
         return VerticalAlign::Bottom;
-    if (EqualsIgnoringAsciiCase(text, "middle") || EqualsIgnoringAsciiCase(text, "center"))
+    if (EqualIgnoringAsciiCase(text, "middle") || EqualIgnoringAsciiCase(text, "center"))
         return VerticalAlign::Middle;
     return std::nullopt;
 }
@@ -58,11 +59,11 @@ std::optional<HtmlAlign> ParseHorizontalAlign(const std::string* value) {
     if (!value)
         return std::nullopt;
     std::string_view text = TrimHtmlSpace(*value);
-    if (EqualsIgnoringAsciiCase(text, "center") || EqualsIgnoringAsciiCase(text, "middle"))
+    if (EqualIgnoringAsciiCase(text, "center") || EqualIgnoringAsciiCase(text, "middle"))
         return HtmlAlign::Center;
-    if (EqualsIgnoringAsciiCase(text, "right"))
+    if (EqualIgnoringAsciiCase(text, "right"))
         return HtmlAlign::Right;
-    if (EqualsIgnoringAsciiCase(text, "left"))
+    if (EqualIgnoringAsciiCase(text, "left"))
         return HtmlAlign::Left;
     return std::nullopt;
 }

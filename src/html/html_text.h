@@ -20,12 +20,6 @@ inline bool IsAsciiDigit(char c) {
     return c >= '0' && c <= '9';
 }
 
-inline char ToLowerAscii(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-std::string ToLowerAscii(std::string_view text);
-bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b);
 std::string_view TrimHtmlSpace(std::string_view text);
 
 }  // namespace quillcrest

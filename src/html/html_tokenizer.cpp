@@ -1,5 +1,6 @@
 #include "html/html_tokenizer.h"
 
+#include "base/ascii_case.h"
 #include "html/html_entities.h"
 #include "html/html_text.h"
 
@@ -86,7 +87,7 @@ bool HtmlTokenizer::ReadTag(HtmlToken& token, bool endTag) {
     while (pos_ < input_.size() && !EndsName(input_[pos_]))
         ++pos_;
     token.kind = endTag ? HtmlToken::Kind::EndTag : HtmlToken::Kind::StartTag;
-    token.name = ToLowerAscii(input_.substr(start, std::min(pos_ - start, kMaxTagNameLength)));
+    token.name = AsciiLowerCase(std::string(input_.substr(start, std::min(pos_ - start, kMaxTagNameLength))));
     ReadAttributes(token);
     if (pos_ >= input_.size()) {
         // Cut off by the end of the input: no tag.
@@ -118,7 +119,8 @@ void HtmlTokenizer::ReadAttributes(HtmlToken& token) {
         ++pos_;
         while (pos_ < input_.size() && !EndsName(input_[pos_]) && input_[pos_] != '=')
             ++pos_;
-        std::string name = ToLowerAscii(input_.substr(nameStart, std::min(pos_ - nameStart, kMaxAttributeNameLength)));
+        std::string name =
+            AsciiLowerCase(std::string(input_.substr(nameStart, std::min(pos_ - nameStart, kMaxAttributeNameLength))));
         while (pos_ < input_.size() && IsHtmlSpace(input_[pos_]))
             ++pos_;
         std::string value;
@@ -180,7 +182,7 @@ bool HtmlTokenizer::ReadRawText(HtmlToken& token) {
         if (open == std::string_view::npos)
             break;
         std::size_t after = open + 2 + rawTextElement_.size();
-        if (EqualsIgnoringAsciiCase(input_.substr(open + 2, rawTextElement_.size()), rawTextElement_) &&
+        if (EqualIgnoringAsciiCase(input_.substr(open + 2, rawTextElement_.size()), rawTextElement_) &&
             (after >= input_.size() || EndsName(input_[after]))) {
             end = open;
             break;

@@ -1,7 +1,7 @@
 #include "http/http_address.h"
 
+#include "base/ascii_case.h"
 #include "settings/decimal_text.h"
-#include "settings/ascii_case.h"
 
 namespace quillcrest {
 namespace {

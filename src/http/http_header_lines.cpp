@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <climits>
 
+#include "base/ascii_case.h"
 #include "settings/decimal_text.h"
-#include "settings/ascii_case.h"
 
 namespace quillcrest {
 namespace {

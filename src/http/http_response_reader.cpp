@@ -5,9 +5,9 @@
 #include <optional>
 #include <utility>
 
+#include "base/ascii_case.h"
 #include "http/http_header_lines.h"
 #include "http/socket_error.h"
-#include "settings/ascii_case.h"
 #include "settings/decimal_text.h"
 
 namespace quillcrest {

@@ -7,7 +7,7 @@
 #include <optional>
 #include <string>
 
-#include "http/ipv4_address.h"
+#include "base/ipv4_address.h"
 
 namespace quillcrest {
 

@@ -3,8 +3,6 @@
 #include <optional>
 #include <utility>
 
-#include "lookup/lookup_reply.h"
-
 namespace quillcrest {
 
 LookupClient::LookupClient(HostResolver& resolver, SocketOpener openSocket, LookupClientSettings settings)
@@ -16,7 +14,7 @@ LookupQueryReply LookupClient::QueryLookupService(const std::string& serverAddre
     if (host_.empty())
         return {};
     try {
-        return {true, TrimReply(Exchange(serverAddress))};
+        return {true, Exchange(serverAddress)};
     } catch (...) {
         // A failed exchange is an outcome for the report, not an error for the user.
         return {};

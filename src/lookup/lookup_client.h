@@ -23,7 +23,7 @@ struct LookupClientSettings {
 };
 
 // What one exchange gave: `reached` is false only when the service could not be reached; a timeout is reached
-// with an empty reply.
+// with an empty reply. The reply is as the service sent it; ParseLookupReply trims it.
 struct LookupQueryReply {
     bool reached = false;
     std::string reply;

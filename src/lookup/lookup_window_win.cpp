@@ -14,6 +14,7 @@ namespace ids = lookup_window_ids;
 
 namespace {
 
+// Kept as it is on purpose: other programs and the end-to-end driver find the lookup window by this class name.
 constexpr char kClassName[] = "TDNSCheck";
 constexpr char kCaption[] = "Quillcrest Lookup Tool";
 constexpr char kExplanation[] =

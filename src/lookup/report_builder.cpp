@@ -2,8 +2,8 @@
 
 #include <cstddef>
 
+#include "base/ascii_case.h"
 #include "lookup/report_pictures.h"
-#include "settings/ascii_case.h"
 #include "settings/text_search.h"
 
 namespace quillcrest {

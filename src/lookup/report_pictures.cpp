@@ -1,6 +1,6 @@
 #include "lookup/report_pictures.h"
 
-#include "settings/ascii_case.h"
+#include "base/ascii_case.h"
 
 namespace quillcrest {
 

@@ -2,7 +2,7 @@
 
 #include <exception>
 
-#include "settings/ascii_case.h"
+#include "base/ascii_case.h"
 
 namespace quillcrest {
 namespace {

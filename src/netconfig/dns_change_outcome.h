@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -10,6 +11,10 @@
 #include "netconfig/connection_names.h"
 
 namespace quillcrest {
+
+// An adapter takes at most this many DNS servers: the most an assignment gives it, whether it comes from a recorded
+// list, a reference list or the elevated run's command line.
+constexpr std::size_t kMostServersPerAdapter = 3;
 
 // One adapter's new DNS servers, primary first; none hands the adapter back to DHCP.
 struct DnsAssignment {

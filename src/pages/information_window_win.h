@@ -6,10 +6,10 @@
 #include <string>
 
 #include "base/win_handles_win.h"
+#include "html/html_view_win.h"
 #include "http/http_client.h"
 #include "http/winsock_network_win.h"
 #include "pages/page_fetcher.h"
-#include "html/html_view_win.h"
 #include "widgets/modal_window_win.h"
 #include "widgets/scaled_controls_win.h"
 #include "widgets/ui_font_win.h"
@@ -21,6 +21,7 @@ namespace quillcrest {
 // its page as it was. The page's pictures are not fetched; its links open in the browser.
 class InformationWindow : public ModalWindow {
   public:
+    // Kept as it is on purpose: other programs and the end-to-end driver find this window by its class name.
     static constexpr char kClassName[] = "TAbout";
     static constexpr char kCaption[] = "Information";
     // The outer size at 96 dots per inch; the client area in it scales with the display's density.

@@ -5,21 +5,12 @@
 #include <optional>
 #include <vector>
 
-#include "settings/decimal_text.h"
+#include "base/ascii_case.h"
 #include "pages/day_count.h"
+#include "settings/decimal_text.h"
 
 namespace quillcrest {
 namespace {
-
-bool EqualIgnoringCase(const std::string& a, const char* b) {
-    std::size_t i = 0;
-    for (; i < a.size() && b[i] != '\0'; ++i) {
-        const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
-        if (lower(a[i]) != lower(b[i]))
-            return false;
-    }
-    return i == a.size() && b[i] == '\0';
-}
 
 std::optional<int> ParseInt32(const std::string& text) {
     const std::optional<long long> value = ParseDecimal(text);
@@ -87,16 +78,16 @@ void ApplyMessageMetaTag(const std::string& name,
                          const std::string& content,
                          MessageLimits& limits,
                          std::string& identifier) {
-    if (EqualIgnoringCase(name, "ValidTo")) {
+    if (EqualIgnoringAsciiCase(name, "ValidTo")) {
         limits.validTo = ReadValidTo(content);
-    } else if (EqualIgnoringCase(name, "adID")) {
+    } else if (EqualIgnoringAsciiCase(name, "adID")) {
         if (identifier.empty())
             identifier = content.empty() ? kDefaultMessageIdentifier : content;
-    } else if (EqualIgnoringCase(name, "TimesToShow")) {
+    } else if (EqualIgnoringAsciiCase(name, "TimesToShow")) {
         limits.timesToShow = ParseInt32(content).value_or(kDefaultTimesToShow);
-    } else if (EqualIgnoringCase(name, "TimesPerDay")) {
+    } else if (EqualIgnoringAsciiCase(name, "TimesPerDay")) {
         limits.timesPerDay = ParseInt32(content).value_or(kDefaultTimesPerDay);
-    } else if (EqualIgnoringCase(name, "EveryHours")) {
+    } else if (EqualIgnoringAsciiCase(name, "EveryHours")) {
         limits.everyHours = ParseInt32(content).value_or(kDefaultEveryHours);
     }
 }

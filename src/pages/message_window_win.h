@@ -7,16 +7,16 @@
 #include <string>
 
 #include "base/win_handles_win.h"
+#include "html/html_view_win.h"
 #include "http/http_client.h"
 #include "http/winsock_network_win.h"
 #include "pages/local_clock_win.h"
 #include "pages/message_schedule.h"
 #include "pages/page_fetcher.h"
 #include "settings/registry_api_win.h"
-#include "html/html_view_win.h"
-#include "widgets/window_win.h"
 #include "widgets/scaled_controls_win.h"
 #include "widgets/ui_font_win.h"
+#include "widgets/window_win.h"
 
 namespace quillcrest {
 
@@ -25,6 +25,7 @@ namespace quillcrest {
 // above a "Thanks" button. The main window may also show it directly with ShowWindow.
 class MessageWindow : public Window, private MessageWindowHost {
   public:
+    // Kept as it is on purpose: other programs and the end-to-end driver find this window by its class name.
     static constexpr char kClassName[] = "TAd";
     static constexpr char kCaption[] = "Quillcrest Message";
     static constexpr int kViewWidth = 450;

@@ -4,8 +4,8 @@
 #include <optional>
 #include <string_view>
 
+#include "base/ascii_case.h"
 #include "http/http_address.h"
-#include "settings/ascii_case.h"
 
 namespace quillcrest {
 namespace {

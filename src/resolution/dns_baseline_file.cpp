@@ -6,11 +6,11 @@
 #include <utility>
 #include <vector>
 
+#include "base/ascii_case.h"
 #include "resolution/ip_address_text.h"
 #include "resolution/number_text.h"
 #include "resolution/registry_value_text.h"
 #include "resolution/sha256.h"
-#include "settings/ascii_case.h"
 #include "settings/registry_api.h"
 
 namespace quillcrest {

@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <unordered_set>
 
+#include "base/ascii_case.h"
 #include "resolution/ip_address_text.h"
 #include "resolution/unicode_text.h"
-#include "settings/ascii_case.h"
 
 namespace quillcrest {
 namespace {

@@ -2,14 +2,13 @@
 
 #include <cstddef>
 
+#include "base/ipv4_address.h"
 #include "resolution/number_text.h"
 
 namespace quillcrest {
 namespace {
 
 constexpr std::size_t kIpv4Parts = 4;
-constexpr std::size_t kLongestIpv4Part = 3;
-constexpr unsigned kLargestIpv4Part = 255;
 constexpr std::size_t kIpv6Groups = 8;
 constexpr std::size_t kLongestIpv6Group = 4;
 constexpr std::size_t kLongestZone = 10;
@@ -63,28 +62,7 @@ bool IsIpv6Groups(std::string_view text) {
 }  // namespace
 
 bool IsStrictIpv4Address(std::string_view text) {
-    std::size_t parts = 0;
-    std::size_t start = 0;
-    for (;;) {
-        const std::size_t end = text.find('.', start);
-        const std::string_view part = text.substr(start, end == std::string_view::npos ? text.npos : end - start);
-        if (part.empty() || part.size() > kLongestIpv4Part)
-            return false;
-        unsigned value = 0;
-        for (char c : part) {
-            if (!IsDigit(c))
-                return false;
-            value = value * 10 + static_cast<unsigned>(c - '0');
-        }
-        if (value > kLargestIpv4Part)
-            return false;
-        ++parts;
-        if (end == std::string_view::npos)
-            return parts == kIpv4Parts;
-        if (parts == kIpv4Parts)
-            return false;
-        start = end + 1;
-    }
+    return ParseDottedIpv4(text).has_value();
 }
 
 bool IsIpv6Address(std::string_view text) {

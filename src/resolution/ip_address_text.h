@@ -6,9 +6,9 @@
 
 namespace quillcrest {
 
-// An IPv4 address in the strict form: four decimal parts of one to three digits, each at most 255, joined by
-// points ("127.0.0.1", also "010.000.000.001"). The short and octal or hexadecimal forms of the classic
-// converter ("127.1", "0x7f.0.0.1") are not taken.
+// An IPv4 address in the strict form that ParseDottedIpv4 reads: four decimal parts of one to three digits, each
+// at most 255, joined by points ("127.0.0.1", also "010.000.000.001"). The short and octal or hexadecimal forms of
+// the classic converter ("127.1", "0x7f.0.0.1") are not taken.
 bool IsStrictIpv4Address(std::string_view text);
 
 // An IPv6 address in its text forms: eight groups of one to four hexadecimal digits, one "::" standing for one

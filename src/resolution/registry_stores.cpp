@@ -1,6 +1,6 @@
 #include "resolution/registry_stores.h"
 
-#include "settings/ascii_case.h"
+#include "base/ascii_case.h"
 
 namespace quillcrest {
 namespace {

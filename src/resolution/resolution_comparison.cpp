@@ -4,8 +4,8 @@
 #include <set>
 #include <utility>
 
+#include "base/ascii_case.h"
 #include "resolution/registry_value_text.h"
-#include "settings/ascii_case.h"
 
 namespace quillcrest {
 namespace {

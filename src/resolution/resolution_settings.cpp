@@ -2,8 +2,8 @@
 
 #include <utility>
 
+#include "base/ascii_case.h"
 #include "resolution/sha256.h"
-#include "settings/ascii_case.h"
 
 namespace quillcrest {
 

@@ -2,8 +2,8 @@
 
 #include <type_traits>
 
+#include "base/ascii_case.h"
 #include "resolution/registry_stores.h"
-#include "settings/ascii_case.h"
 
 namespace quillcrest {
 namespace {

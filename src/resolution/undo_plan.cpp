@@ -2,9 +2,9 @@
 
 #include <utility>
 
+#include "base/ascii_case.h"
 #include "resolution/registry_stores.h"
 #include "resolution/registry_value_text.h"
-#include "settings/ascii_case.h"
 
 namespace quillcrest {
 namespace {

@@ -11,8 +11,6 @@ namespace quillcrest {
 namespace {
 
 constexpr char kIpEnabledAdaptersQuery[] = "Select * FROM Win32_NetworkAdapterConfiguration WHERE IPEnabled=TRUE";
-// An adapter takes at most this many servers from a recorded list.
-constexpr std::size_t kMostRecordedServers = 3;
 
 // The identifiers of the IP-enabled adapters, read to the end before any of them is changed; the query is
 // closed on every path.
@@ -49,7 +47,7 @@ DnsChangeOutcome RestoreRecordedServers(WatchNetwork& network, InterfaceRecords&
             continue;
         }
         std::vector<std::string> servers = SplitList(recorded);
-        if (!servers.empty() && servers.size() <= kMostRecordedServers)
+        if (!servers.empty() && servers.size() <= kMostServersPerAdapter)
             assignments.push_back({id, std::move(servers)});
     }
     return ChangeAndFlush(network, assignments);

@@ -3,10 +3,10 @@
 #include <string>
 #include <vector>
 
-#include "settings/ascii_case.h"
+#include "base/ascii_case.h"
+#include "base/text_equality.h"
 #include "watch/allowed_list_save_route.h"
 #include "watch/file_system.h"
-#include "watch/text_equality.h"
 
 namespace quillcrest {
 

@@ -2,17 +2,12 @@
 
 #include <vector>
 
-#include "settings/ascii_case.h"
+#include "base/ascii_case.h"
+#include "netconfig/dns_change_outcome.h"
 #include "settings/list_text.h"
 #include "watch/dns_change_report.h"
 
 namespace quillcrest {
-namespace {
-
-// A reference list gives the adapter at most this many servers.
-constexpr std::size_t kMostRevertedServers = 3;
-
-}  // namespace
 
 ChangeCheck::ChangeCheck(ReferenceLists& references,
                          AllowedList& allowedList,
@@ -91,7 +86,7 @@ std::optional<DnsAssignment> ChangeCheck::RevertAssignment(const std::string& re
     if (records_.ReadDhcpEnabled(adapter))
         return DnsAssignment{adapter, {}};
     const std::vector<std::string> servers = SplitList(reference);
-    if (!servers.empty() && servers.size() <= kMostRevertedServers)
+    if (!servers.empty() && servers.size() <= kMostServersPerAdapter)
         return DnsAssignment{adapter, servers};
     return std::nullopt;
 }

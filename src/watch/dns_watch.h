@@ -4,6 +4,7 @@
 #include <string>
 
 #include "base/monotonic_clock.h"
+#include "base/text_equality.h"
 #include "netconfig/wmi_query.h"
 #include "settings/registry_api.h"
 #include "watch/allowed_list.h"
@@ -24,7 +25,6 @@
 #include "watch/resolution_check.h"
 #include "watch/resolution_source.h"
 #include "watch/settle_timer.h"
-#include "watch/text_equality.h"
 #include "watch/watch_dialogs.h"
 #include "watch/watch_network.h"
 #include "watch/watch_window.h"

@@ -8,8 +8,10 @@
 
 namespace quillcrest {
 
-// The machine's network configuration as the DNS watch reads and changes it. The main window implements it on
-// IP Helper, WMI, the registry and the shell; tests implement it in memory.
+// The machine's network configuration as the DNS watch reads and changes it. SystemWatchNetwork
+// (watch/watch_network_win.h) implements it on IP Helper, WMI, the registry and the shell; ElevatingWatchNetwork
+// (elevation/) sends its changes through the elevated run when the program lacks the rights; tests implement it in
+// memory.
 class WatchNetwork {
   public:
     virtual ~WatchNetwork() = default;

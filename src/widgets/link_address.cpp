@@ -1,21 +1,11 @@
 #include "widgets/link_address.h"
 
-#include <cctype>
+#include "base/ascii_case.h"
 
 namespace quillcrest {
 namespace {
 
 constexpr const char* kWebSchemes[] = {"http://", "https://"};
-
-bool StartsWithIgnoringCase(const std::string& text, const std::string& prefix) {
-    if (text.size() < prefix.size())
-        return false;
-    for (std::string::size_type i = 0; i < prefix.size(); ++i) {
-        if (std::tolower(static_cast<unsigned char>(text[i])) != prefix[i])
-            return false;
-    }
-    return true;
-}
 
 bool IsUnsafeCharacter(char c) {
     const auto byte = static_cast<unsigned char>(c);
@@ -26,7 +16,7 @@ bool IsUnsafeCharacter(char c) {
 
 bool IsOpenableLink(const std::string& address) {
     for (const std::string scheme : kWebSchemes) {
-        if (!StartsWithIgnoringCase(address, scheme))
+        if (!StartsWithIgnoringAsciiCase(address, scheme))
             continue;
         const std::string rest = address.substr(scheme.size());
         // The host is whatever comes before the first "/", "?" or "#"; an address without one is no web address.

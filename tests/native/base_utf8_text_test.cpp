@@ -3,7 +3,7 @@
 #include <string>
 
 #include "base/utf8_text.h"
-#include "support/http_row_name.h"
+#include "support/row_name.h"
 
 namespace quillcrest {
 namespace {

@@ -7,7 +7,7 @@
 #include "html/html_accessible_tree.h"
 #include "html/html_document.h"
 #include "support/html_fake_container.h"
-#include "support/http_row_name.h"
+#include "support/row_name.h"
 
 namespace quillcrest {
 namespace {

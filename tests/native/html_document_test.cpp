@@ -3,9 +3,9 @@
 #include <string>
 #include <vector>
 
-#include "support/http_row_name.h"
-#include "support/html_fake_container.h"
 #include "html/html_document.h"
+#include "support/html_fake_container.h"
+#include "support/row_name.h"
 
 namespace quillcrest {
 namespace {
@@ -120,10 +120,7 @@ const VisibleTextCase kVisibleTextCases[] = {
      "IP Address: 208.67.222.222\r\nHost Name: resolver1.opendns.com"},
 };
 
-INSTANTIATE_TEST_SUITE_P(Cases,
-                         HtmlVisibleTextTest,
-                         ::testing::ValuesIn(kVisibleTextCases),
-                         RowName<VisibleTextCase>);
+INSTANTIATE_TEST_SUITE_P(Cases, HtmlVisibleTextTest, ::testing::ValuesIn(kVisibleTextCases), RowName<VisibleTextCase>);
 
 struct HostileCase {
     const char* name;

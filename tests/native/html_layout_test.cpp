@@ -4,11 +4,11 @@
 #include <string>
 #include <vector>
 
-#include "support/http_row_name.h"
-#include "support/html_fake_container.h"
 #include "html/html_document.h"
 #include "html/html_layout_engine.h"
 #include "html/html_table_columns.h"
+#include "support/html_fake_container.h"
+#include "support/row_name.h"
 
 namespace quillcrest {
 namespace {

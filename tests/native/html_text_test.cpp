@@ -3,10 +3,10 @@
 #include <optional>
 #include <string>
 
-#include "support/http_row_name.h"
 #include "html/html_color.h"
 #include "html/html_entities.h"
 #include "html/html_length.h"
+#include "support/row_name.h"
 
 namespace quillcrest {
 namespace {

@@ -3,9 +3,9 @@
 #include <string>
 #include <vector>
 
-#include "support/http_row_name.h"
 #include "html/html_tokenizer.h"
 #include "html/html_tree.h"
+#include "support/row_name.h"
 
 namespace quillcrest {
 namespace {

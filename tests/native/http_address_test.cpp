@@ -4,10 +4,10 @@
 #include <optional>
 #include <string>
 
+#include "base/ipv4_address.h"
 #include "http/http_address.h"
 #include "http/http_request.h"
-#include "http/ipv4_address.h"
-#include "support/http_row_name.h"
+#include "support/row_name.h"
 
 namespace quillcrest {
 namespace {

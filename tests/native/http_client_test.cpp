@@ -18,8 +18,8 @@
 #include "support/base_fake_monotonic_clock.h"
 #include "support/http_posix_message_queue.h"
 #include "support/http_posix_tcp_network.h"
-#include "support/http_row_name.h"
 #include "support/http_scripted_server.h"
+#include "support/row_name.h"
 
 namespace quillcrest {
 namespace {

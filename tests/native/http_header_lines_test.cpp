@@ -5,7 +5,7 @@
 
 #include "http/http_header_lines.h"
 #include "http/socket_error.h"
-#include "support/http_row_name.h"
+#include "support/row_name.h"
 
 namespace quillcrest {
 namespace {

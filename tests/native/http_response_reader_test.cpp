@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "http/http_response_reader.h"
-#include "support/http_row_name.h"
+#include "support/row_name.h"
 
 namespace quillcrest {
 namespace {

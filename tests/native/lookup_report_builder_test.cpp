@@ -6,7 +6,7 @@
 
 #include "lookup/lookup_reply.h"
 #include "lookup/report_builder.h"
-#include "support/http_row_name.h"
+#include "support/row_name.h"
 
 namespace quillcrest {
 namespace {

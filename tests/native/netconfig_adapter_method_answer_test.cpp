@@ -4,7 +4,7 @@
 #include <string>
 
 #include "netconfig/adapter_method_return.h"
-#include "support/http_row_name.h"
+#include "support/row_name.h"
 
 namespace quillcrest {
 namespace {

@@ -7,7 +7,7 @@
 #include "netconfig/adapter_method_return.h"
 #include "netconfig/connection_names.h"
 #include "netconfig/dns_change_outcome.h"
-#include "support/watch_row_name.h"
+#include "support/row_name.h"
 
 namespace quillcrest {
 namespace {

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "pages/day_count.h"
-#include "support/http_row_name.h"
+#include "support/row_name.h"
 
 namespace quillcrest {
 namespace {

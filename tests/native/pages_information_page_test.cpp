@@ -5,14 +5,14 @@
 
 #include "pages/information_page.h"
 #include "pages/page_addresses.h"
-#include "support/http_row_name.h"
 #include "support/pages_fakes.h"
+#include "support/row_name.h"
 
 namespace quillcrest {
 namespace {
 
-using fakes::ScriptedPageFetcher;
 using fakes::RowName;
+using fakes::ScriptedPageFetcher;
 
 constexpr char kInfo[] = "http://127.0.0.1:8070/quillcrestinfo.html";
 

@@ -6,8 +6,8 @@
 #include "pages/day_count.h"
 #include "pages/message_counters.h"
 #include "settings/registry_values.h"
-#include "support/http_row_name.h"
 #include "support/pages_fakes.h"
+#include "support/row_name.h"
 #include "support/settings_fake_registry.h"
 
 namespace quillcrest {

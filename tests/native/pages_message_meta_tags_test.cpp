@@ -6,7 +6,7 @@
 
 #include "pages/day_count.h"
 #include "pages/message_meta_tags.h"
-#include "support/http_row_name.h"
+#include "support/row_name.h"
 
 namespace quillcrest {
 namespace {

@@ -8,8 +8,8 @@
 #include "pages/message_counters.h"
 #include "pages/message_schedule.h"
 #include "settings/registry_values.h"
-#include "support/http_row_name.h"
 #include "support/pages_fakes.h"
+#include "support/row_name.h"
 #include "support/settings_fake_registry.h"
 
 namespace quillcrest {

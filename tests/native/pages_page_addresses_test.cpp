@@ -3,7 +3,7 @@
 #include <string>
 
 #include "pages/page_addresses.h"
-#include "support/http_row_name.h"
+#include "support/row_name.h"
 
 namespace quillcrest {
 namespace {

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "resolution/ip_address_text.h"
-#include "support/watch_row_name.h"
+#include "support/row_name.h"
 
 namespace quillcrest {
 namespace {

@@ -4,11 +4,11 @@
 #include <string>
 #include <vector>
 
+#include "base/ascii_case.h"
 #include "resolution/resolution_comparison.h"
-#include "settings/ascii_case.h"
 #include "settings/registry_api.h"
 #include "support/resolution_settings_builder.h"
-#include "support/watch_row_name.h"
+#include "support/row_name.h"
 
 namespace quillcrest {
 namespace {

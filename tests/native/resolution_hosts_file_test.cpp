@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "resolution/hosts_file.h"
-#include "support/watch_row_name.h"
+#include "support/row_name.h"
 
 namespace quillcrest {
 namespace {

@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "resolution/registry_stores.h"
-#include "support/watch_row_name.h"
+#include "support/row_name.h"
 
 namespace quillcrest {
 namespace {

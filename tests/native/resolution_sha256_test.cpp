@@ -4,7 +4,7 @@
 #include <string>
 
 #include "resolution/sha256.h"
-#include "support/watch_row_name.h"
+#include "support/row_name.h"
 
 namespace quillcrest {
 namespace {

@@ -11,7 +11,7 @@
 #include "settings/registry_api.h"
 #include "support/resolution_fake_undo_actions.h"
 #include "support/resolution_settings_builder.h"
-#include "support/watch_row_name.h"
+#include "support/row_name.h"
 
 namespace quillcrest {
 namespace {

@@ -7,7 +7,7 @@
 
 #include "resolution/undo_outcome_code.h"
 #include "support/resolution_undo_scenario.h"
-#include "support/watch_row_name.h"
+#include "support/row_name.h"
 
 namespace quillcrest {
 namespace {

@@ -12,7 +12,7 @@
 #include "resolution/undo_plan.h"
 #include "settings/registry_api.h"
 #include "support/resolution_settings_builder.h"
-#include "support/watch_row_name.h"
+#include "support/row_name.h"
 
 namespace quillcrest {
 namespace {

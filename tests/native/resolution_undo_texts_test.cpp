@@ -8,7 +8,7 @@
 #include "resolution/undo_preparation.h"
 #include "resolution/undo_report.h"
 #include "support/resolution_undo_scenario.h"
-#include "support/watch_row_name.h"
+#include "support/row_name.h"
 
 namespace quillcrest {
 namespace {

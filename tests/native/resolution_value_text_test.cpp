@@ -9,11 +9,10 @@
 #include "resolution/unicode_text.h"
 #include "settings/registry_api.h"
 #include "support/resolution_settings_builder.h"
-#include "support/watch_row_name.h"
+#include "support/row_name.h"
 
 namespace quillcrest {
 namespace {
-
 
 template <std::size_t N>
 std::string Bytes(const char (&literal)[N]) {

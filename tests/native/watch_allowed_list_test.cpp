@@ -6,9 +6,9 @@
 #include <utility>
 #include <vector>
 
+#include "support/row_name.h"
 #include "support/watch_fake_allowed_list_save_route.h"
 #include "support/watch_fake_file_system.h"
-#include "support/watch_row_name.h"
 #include "watch/allowed_list.h"
 #include "watch/allowed_list_text.h"
 #include "watch/file_replacement.h"

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "support/named_fields_row.h"
-#include "support/watch_row_name.h"
+#include "support/row_name.h"
 #include "support/watch_test_rig.h"
 
 namespace quillcrest {

@@ -7,8 +7,8 @@
 
 #include "resolution/dns_baseline_file.h"
 #include "support/resolution_settings_builder.h"
+#include "support/row_name.h"
 #include "support/watch_fake_file_system.h"
-#include "support/watch_row_name.h"
 #include "watch/dns_baseline_storage.h"
 #include "watch/resolution_alert.h"
 

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "netconfig/adapter_method_return.h"
-#include "support/watch_row_name.h"
+#include "support/row_name.h"
 #include "support/watch_test_rig.h"
 #include "watch/dns_change_report.h"
 

@@ -7,9 +7,9 @@
 #include <vector>
 
 #include "support/netconfig_fake_wmi_query.h"
+#include "support/row_name.h"
 #include "support/settings_fake_registry.h"
 #include "support/watch_registry_records.h"
-#include "support/watch_row_name.h"
 #include "watch/interface_records.h"
 #include "watch/original_dns_capture.h"
 

@@ -7,7 +7,7 @@
 
 #include "resolution/dns_baseline_file.h"
 #include "support/resolution_settings_builder.h"
-#include "support/watch_row_name.h"
+#include "support/row_name.h"
 #include "support/watch_test_rig.h"
 
 namespace quillcrest {

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "support/watch_row_name.h"
+#include "support/row_name.h"
 #include "support/watch_test_rig.h"
 
 namespace quillcrest {

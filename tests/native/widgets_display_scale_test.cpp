@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "app/main_window_layout.h"
-#include "support/http_row_name.h"
+#include "support/row_name.h"
 #include "widgets/display_scale.h"
 
 namespace quillcrest {

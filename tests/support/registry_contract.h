@@ -16,8 +16,8 @@
 #include "settings/registry_api.h"
 #include "settings/registry_values.h"
 #include "settings/typed_value.h"
-#include "support/http_row_name.h"
 #include "support/named_fields_row.h"
+#include "support/row_name.h"
 
 namespace quillcrest::contract {
 

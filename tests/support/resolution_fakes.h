@@ -8,10 +8,10 @@
 #include <utility>
 #include <vector>
 
+#include "base/ascii_case.h"
 #include "resolution/adapter_dns_source.h"
 #include "resolution/hosts_file_access.h"
 #include "resolution/registry_tree.h"
-#include "settings/ascii_case.h"
 
 namespace quillcrest::fakes {
 

@@ -6,9 +6,9 @@
 
 #include "app/administrator_check_win.h"
 #include "app/platform_check_win.h"
-#include "settings/os_version_win.h"
 #include "app/single_instance_win.h"
-#include "support/http_row_name.h"
+#include "settings/os_version_win.h"
+#include "support/row_name.h"
 
 namespace quillcrest {
 namespace {

@@ -7,12 +7,12 @@
 #include <string>
 #include <vector>
 
-#include "app/action_exit_code.h"
-#include "app/runas_launcher_win.h"
 #include "base/utf8_text_win.h"
 #include "base/win_handles_win.h"
-#include "support/app_run_value_win.h"
+#include "elevation/action_exit_code.h"
+#include "elevation/runas_launcher_win.h"
 #include "support/helper_programs_win.h"
+#include "support/startup_run_value_win.h"
 #include "watch/allowed_list.h"
 
 namespace quillcrest {

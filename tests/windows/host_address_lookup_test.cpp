@@ -10,7 +10,7 @@
 #include <string>
 
 #include "base/host_address_lookup_win.h"
-#include "support/http_row_name.h"
+#include "support/row_name.h"
 
 namespace quillcrest {
 namespace {

@@ -11,7 +11,7 @@
 #include "netconfig/ip_config_snapshot_win.h"
 #include "netconfig/ip_helper_answer.h"
 #include "support/fake_ip_helper_win.h"
-#include "support/http_row_name.h"
+#include "support/row_name.h"
 
 namespace quillcrest {
 

@@ -9,9 +9,8 @@
 #include "netconfig/adaptor_dns_win.h"
 #include "netconfig/com_error.h"
 #include "netconfig/wmi_query_win.h"
-#include "support/http_row_name.h"
 #include "support/netconfig_fake_wbem_services_win.h"
-#include "support/watch_row_name.h"
+#include "support/row_name.h"
 
 namespace quillcrest {
 namespace {

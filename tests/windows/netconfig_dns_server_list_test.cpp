@@ -9,7 +9,7 @@
 #include "netconfig/dns_server_list_win.h"
 #include "netconfig/ip_config_snapshot_win.h"
 #include "support/fake_ip_helper_win.h"
-#include "support/http_row_name.h"
+#include "support/row_name.h"
 
 namespace quillcrest {
 namespace {
@@ -70,12 +70,7 @@ TEST_P(DnsServerListTest, ReadsServerChain) {
 
 const ListCase kListCases[] = {
     {"first call fails with another status", {"127.0.0.1"}, 0, {ERROR_NOT_SUPPORTED}, std::nullopt, {kFirstBuffer}},
-    {"retry fails",
-     {"127.0.0.1"},
-     0,
-     {kNormally, ERROR_INVALID_PARAMETER},
-     std::nullopt,
-     {kFirstBuffer, kFixedInfo}},
+    {"retry fails", {"127.0.0.1"}, 0, {kNormally, ERROR_INVALID_PARAMETER}, std::nullopt, {kFirstBuffer, kFixedInfo}},
     {"one server fitting the first buffer", {"127.0.0.1"}, kFirstBuffer, {}, "127.0.0.1", {kFirstBuffer}},
     {"one server after the retry", {"208.67.222.222"}, 0, {}, "208.67.222.222", {kFirstBuffer, kFixedInfo}},
     {"three servers in platform order",

@@ -11,7 +11,7 @@
 #include "netconfig/wmi_error.h"
 #include "netconfig/wmi_query_win.h"
 #include "netconfig/wmi_variant_win.h"
-#include "support/http_row_name.h"
+#include "support/row_name.h"
 
 namespace quillcrest {
 namespace {

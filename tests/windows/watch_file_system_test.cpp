@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "base/win_handles_win.h"
-#include "support/watch_row_name.h"
+#include "support/row_name.h"
 #include "watch/allowed_list.h"
 #include "watch/file_replacement.h"
 #include "watch/file_system_win.h"

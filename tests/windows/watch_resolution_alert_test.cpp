@@ -8,7 +8,7 @@
 #include <string>
 
 #include "base/utf8_text_win.h"
-#include "support/http_row_name.h"
+#include "support/row_name.h"
 #include "support/widgets_look_inside_modal_win.h"
 #include "watch/resolution_alert_win.h"
 #include "widgets/notice_dialog_win.h"

@@ -8,7 +8,7 @@
 #include "app/main_window_ids.h"
 #include "app/main_window_layout.h"
 #include "app/main_window_win.h"
-#include "support/http_row_name.h"
+#include "support/row_name.h"
 #include "watch/watch_dialogs_win.h"
 #include "widgets/display_scale.h"
 #include "widgets/dpi_win.h"

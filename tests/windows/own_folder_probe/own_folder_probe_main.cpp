@@ -10,8 +10,8 @@
 #include <exception>
 #include <string>
 
-#include "app/start_with_windows_win.h"
 #include "settings/process_facts_win.h"
+#include "startup/start_with_windows_win.h"
 #include "watch/allowed_list.h"
 #include "watch/file_system_win.h"
 
