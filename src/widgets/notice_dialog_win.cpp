@@ -155,9 +155,12 @@ int NoticeDialog::PlaceDetails(int x, int y, int width, int dpi) {
     const int lineHeight = LineHeight(details_, font_.get());
     const int padding = ScaleToDpi(kDetailsPadding, dpi);
     const int frame = 2 * SystemMetricForDpi(SM_CXEDGE, dpi);
+    // Some edit controls take a border's width off each side of the text's rectangle they are given (Wine's does):
+    // lines are measured as if they did, so that they never break later here than in the control.
+    const int border = ::GetSystemMetrics(SM_CXBORDER) + 1;
     // Lines break as the edit control breaks them: within its frame and padding.
     const int most = options_.details.mostLines * lineHeight;
-    int textHeight = WideTextHeight(details_, font_.get(), detailsText_, width - frame - 2 * padding);
+    int textHeight = WideTextHeight(details_, font_.get(), detailsText_, width - frame - 2 * padding - 2 * border);
     const bool scrolls = textHeight > most;
     // A scroll bar takes room from the lines, so they break again at the narrower width.
     if (scrolls)
@@ -167,9 +170,13 @@ int NoticeDialog::PlaceDetails(int x, int y, int width, int dpi) {
     ::SetWindowPos(details_, nullptr, x, y, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
     // The text's rectangle goes back to the whole client area at every resize, so it is set after the move.
     ::SendMessageW(details_, EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN, MAKELPARAM(0, 0));
+    // The rectangle runs to the box's bottom edge: taken a border's width off, it still holds the last line, and
+    // a list that fits shows no scroll bar.
     RECT format;
     ::GetClientRect(details_, &format);
-    ::InflateRect(&format, -padding, -padding);
+    format.left += padding;
+    format.top += padding;
+    format.right -= padding;
     ::SendMessageW(details_, EM_SETRECT, 0, reinterpret_cast<LPARAM>(&format));
     return height;
 }

@@ -141,7 +141,8 @@ INSTANTIATE_TEST_SUITE_P(Table,
                          ::testing::ValuesIn(kAnswerCases),
                          fakes::RowName<AnswerCase>);
 
-// A list longer than the box scrolls in it; a short one takes only the room it needs.
+// A list longer than the box scrolls in it; a short one takes only the room it needs, also when a long difference
+// wraps onto a second line.
 TEST(ResolutionAlertWindowTest, TheListGrowsWithItsLinesUpToItsMostAndScrollsBeyond) {
     auto listHeight = [](const std::string& differences, bool& scrolls) {
         ResolutionAlertWindow alert(nullptr);
@@ -167,6 +168,11 @@ TEST(ResolutionAlertWindowTest, TheListGrowsWithItsLinesUpToItsMostAndScrollsBey
     bool oneScrolls = true;
     bool twoScroll = true;
     bool manyScroll = false;
+    bool wrappedScrolls = true;
+    const int wrapped = listHeight(
+        "Name resolution rule \"{0E2E0E2E-0000-4000-8000-000000000023}\" (\"policy rules\"): was none, now servers "
+        "127.0.0.77",
+        wrappedScrolls);
     const int one = listHeight("Hosts file \"bank.example\": was none, now 127.0.0.9", oneScrolls);
     const int two = listHeight(kDifferences, twoScroll);
     const int most = listHeight(many, manyScroll);
@@ -175,6 +181,8 @@ TEST(ResolutionAlertWindowTest, TheListGrowsWithItsLinesUpToItsMostAndScrollsBey
     EXPECT_LT(two, most);
     EXPECT_FALSE(oneScrolls);
     EXPECT_FALSE(twoScroll);
+    EXPECT_LT(one, wrapped) << "the wrapped line takes two lines";
+    EXPECT_FALSE(wrappedScrolls) << "a wrapped line that fits shows no scroll bar";
     EXPECT_TRUE(manyScroll);
     EXPECT_EQ(most, listHeight(many + "\n" + many, manyScroll)) << "the box stops growing at its most lines";
 }
