@@ -1,7 +1,9 @@
 // Cost of one 30-second check tick that finds no change, against the cost of the platform calls the tick
 // cannot avoid: a GetNetworkParams pair (the first, too small buffer and the sized call that follows it).
 // The watch is the real one over the platform objects the main window gives it; only the dialogs, the
-// window's controls and the timer are stand-ins, and a tick that reaches any of them fails the run.
+// window's controls, the timer and the wider check's reach are stand-ins, and a tick that reaches any of them
+// fails the run. The wider check compares settings that equal its baseline on every tick; the cost of reading
+// them from the system is the resolution read benchmark's figure, measured against its own bare calls.
 //
 // Usage: watch_tick_bench.exe [ticks per round] [rounds]. Prints the median of the block ratios and one
 // result line "BENCH|watch tick|<figure>|<goal>|<ratio>|<verdict>" for the report script.
@@ -14,6 +16,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -90,6 +93,32 @@ class NoListSave : public AllowedListSaveRoute {
     void AppendElsewhere(const std::string&) override { Fail("the tick saved the allowed list"); }
 };
 
+// The wider check's settings: the same on every read, so each tick compares and finds nothing.
+class SteadyResolution : public ResolutionSource, public HostsFolderWatch {
+  public:
+    ResolutionSettings ReadAll() override { return {}; }
+    void Watch(const std::string&) override {}
+    void Stop() override {}
+};
+
+class NoResolutionAlert : public ResolutionAlert {
+  public:
+    ResolutionAlertAnswer Show(const std::string&) override { Fail("the tick raised the wider check's alert"); }
+    void ShowUndoReport(const std::string&) override { Fail("the tick undid a change"); }
+};
+
+// The first start records the baseline beside the benchmark, in its own process; a tick records none.
+class InProcessBaselineSave : public DnsBaselineSaveRoute {
+  public:
+    bool WritesInProcess() override { return true; }
+    void KeepElsewhere() override { Fail("the baseline was kept through another process"); }
+};
+
+class NoUndo : public DnsUndoRoute {
+  public:
+    std::optional<std::string> Undo(const ResolutionSettings&) override { Fail("the tick undid a change"); }
+};
+
 // The bare platform calls: the probe with the watch's first buffer size, then the call with the size asked for.
 class BarePair {
   public:
@@ -139,9 +168,14 @@ int main(int argc, char** argv) {
     NoSettleTimer settleTimer;
     SteadyMonotonicClock clock;
     NoListSave listSave;
-    DnsWatch watch(DnsWatch::Platform{query, registry, network, files, dialogs, window, timer, changeNotification,
-                                      settleTimer, clock, listSave},
-                   GetExeDirUtf8(), EqualIgnoringCaseByUserLocale);
+    SteadyResolution resolution;
+    NoResolutionAlert resolutionAlert;
+    InProcessBaselineSave baselineSave;
+    NoUndo undo;
+    DnsWatch watch(
+        DnsWatch::Platform{query, registry, network, files, dialogs, window, timer, changeNotification, settleTimer,
+                           clock, listSave, resolution, resolution, resolutionAlert, baselineSave, undo},
+        GetExeDirUtf8(), EqualIgnoringCaseByUserLocale);
     watch.Start();
     if (!watch.references().recentDnsList)
         Fail("the machine's DNS server list could not be read at start");
