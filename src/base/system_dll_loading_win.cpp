@@ -5,6 +5,7 @@
 #include <string>
 
 #include "base/delay_load_stand_ins_win.h"
+#include "base/module_function_win.h"
 
 namespace quillcrest {
 namespace {
@@ -16,8 +17,7 @@ using SetDllDirectoryFunction = BOOL(WINAPI*)(LPCWSTR);
 // systems lack SetDllDirectoryW too; a static import of either would keep the program from starting there.
 template <typename Function>
 Function Kernel32Function(const char* name) {
-    const HMODULE kernel32 = ::GetModuleHandleW(L"kernel32.dll");
-    return kernel32 ? reinterpret_cast<Function>(reinterpret_cast<void*>(::GetProcAddress(kernel32, name))) : nullptr;
+    return ModuleFunction<Function>(::GetModuleHandleW(L"kernel32.dll"), name);
 }
 
 // Loads each delay-loaded DLL from the system folder by its full path and keeps it for the life of the process.

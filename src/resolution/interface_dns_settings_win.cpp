@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <optional>
 
+#include "base/module_function_win.h"
 #include "resolution/wide_text_win.h"
 
 namespace quillcrest {
@@ -27,10 +28,7 @@ SetInterfaceDnsSettingsFunction FindSetInterfaceDnsSettings() {
     // rights. Windows that has the function also has LOAD_LIBRARY_SEARCH_SYSTEM32; one without it fails here,
     // and has no such function either.
     const HMODULE iphlpapi = ::LoadLibraryExW(L"iphlpapi.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
-    if (!iphlpapi)
-        return nullptr;
-    return reinterpret_cast<SetInterfaceDnsSettingsFunction>(
-        reinterpret_cast<void*>(::GetProcAddress(iphlpapi, "SetInterfaceDnsSettings")));
+    return ModuleFunction<SetInterfaceDnsSettingsFunction>(iphlpapi, "SetInterfaceDnsSettings");
 }
 
 UndoItemOutcome SetInterfaceIpv6DnsServers(SetInterfaceDnsSettingsFunction function,

@@ -1,5 +1,7 @@
 #include "widgets/coalescable_timer_win.h"
 
+#include "base/module_function_win.h"
+
 namespace quillcrest {
 namespace {
 
@@ -7,12 +9,8 @@ using SetCoalescableTimerFunction = UINT_PTR(WINAPI*)(HWND, UINT_PTR, UINT, TIME
 
 // Looked up at run time: the program also runs on Windows 7, whose user32 lacks the function.
 SetCoalescableTimerFunction CoalescableTimerFunction() {
-    static const auto function = [] {
-        const HMODULE user32 = ::GetModuleHandleA("user32.dll");
-        return user32 ? reinterpret_cast<SetCoalescableTimerFunction>(
-                            reinterpret_cast<void*>(::GetProcAddress(user32, "SetCoalescableTimer")))
-                      : nullptr;
-    }();
+    static const auto function =
+        ModuleFunction<SetCoalescableTimerFunction>(::GetModuleHandleA("user32.dll"), "SetCoalescableTimer");
     return function;
 }
 

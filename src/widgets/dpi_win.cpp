@@ -1,5 +1,6 @@
 #include "widgets/dpi_win.h"
 
+#include "base/module_function_win.h"
 #include "widgets/display_scale.h"
 
 namespace quillcrest {
@@ -7,8 +8,7 @@ namespace {
 
 template <typename Function>
 Function User32Function(const char* name) {
-    const HMODULE user32 = ::GetModuleHandleA("user32.dll");
-    return user32 ? reinterpret_cast<Function>(::GetProcAddress(user32, name)) : nullptr;
+    return ModuleFunction<Function>(::GetModuleHandleA("user32.dll"), name);
 }
 
 int ScreenDpi() {

@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "base/exception.h"
+#include "base/module_function_win.h"
 #include "base/system_message_win.h"
 #include "base/utf8_text_win.h"
 #include "widgets/dpi_win.h"
@@ -72,10 +73,8 @@ int TextHeight(HWND window, HFONT font, const std::string& text, int width) {
 // so belongs to version 6 of the common controls, which the import library does not know.
 UniqueIcon SystemPicture(LPCSTR systemPicture, int size) {
     using LoadScaledDownFunction = HRESULT(WINAPI*)(HINSTANCE, PCWSTR, int, int, HICON*);
-    const HMODULE controls = ::GetModuleHandleA("comctl32.dll");
     const auto loadScaledDown =
-        controls ? reinterpret_cast<LoadScaledDownFunction>(::GetProcAddress(controls, "LoadIconWithScaleDown"))
-                 : nullptr;
+        ModuleFunction<LoadScaledDownFunction>(::GetModuleHandleA("comctl32.dll"), "LoadIconWithScaleDown");
     HICON icon = nullptr;
     if (loadScaledDown &&
         SUCCEEDED(loadScaledDown(nullptr, reinterpret_cast<PCWSTR>(systemPicture), size, size, &icon)))

@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "base/exception.h"
+#include "base/module_function_win.h"
 
 namespace quillcrest {
 namespace {
@@ -20,9 +21,8 @@ constexpr std::size_t kMaxTooltipChars = 127;
 // XP filters nothing.
 void LetShellMessageThrough(HWND window, UINT message) {
     using ChangeFilterEx = BOOL(WINAPI*)(HWND, UINT, DWORD, PCHANGEFILTERSTRUCT);
-    const HMODULE user32 = ::GetModuleHandleA("user32.dll");
     const auto changeFilter =
-        user32 ? reinterpret_cast<ChangeFilterEx>(::GetProcAddress(user32, "ChangeWindowMessageFilterEx")) : nullptr;
+        ModuleFunction<ChangeFilterEx>(::GetModuleHandleA("user32.dll"), "ChangeWindowMessageFilterEx");
     if (changeFilter && message != 0)
         changeFilter(window, message, MSGFLT_ALLOW, nullptr);
 }
