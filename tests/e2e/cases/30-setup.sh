@@ -220,7 +220,8 @@ user_records_kept() { [ "$(reg_value "$INTERFACES_KEY\\$TEST_INTERFACE" "Default
 
 # Checks a process trace of Setup's run (WINEDEBUG=+process) for the way the program was started: Setup started
 # explorer.exe with the program's path, and the one process of the program was started by that explorer.exe.
-# Prints what it found wrong.
+# Setup's own run of the program that takes the DNS baseline (/keep-dns-baseline, which shows no window and
+# ends) is not the program's start. Prints what it found wrong.
 program_started_through_the_shell() {  # trace program-windows-path
     python3 - "$1" "$2" <<'EOF'
 import re, sys
@@ -240,7 +241,7 @@ for line in trace:
         command = pending.pop(m.group(1))
         if "explorer.exe" in command and program in command:
             shell_threads.add(m.group(3))
-        elif program in command:
+        elif program in command and "/keep-dns-baseline" not in command:
             program_starters.append(m.group(1))
 if not shell_threads:
     sys.exit("Setup started no explorer.exe with the program's path")
