@@ -46,10 +46,15 @@ NoticeDialog::Design LookupOkDialogDesign() {
             {{"OK", kModalResultOk}}};
 }
 
-LookupWindow::LookupWindow(HWND owner, LookupClient& client, std::string lookupHost, PictureContainer pictures)
+LookupWindow::LookupWindow(HWND owner,
+                           LookupClient& client,
+                           std::string lookupHost,
+                           PictureContainer pictures,
+                           IpHelperApi& ipHelper)
     : client_(client),
       lookupHost_(std::move(lookupHost)),
       pictures_(std::move(pictures)),
+      snapshot_(ipHelper),
       controls_({0, 0, kClientWidth, kClientHeight}) {
     Create(kClassName, kCaption, kStyle, kExStyle, 0, 0, kClientWidth, kClientHeight, owner);
     HWND self = hwnd();
@@ -121,8 +126,9 @@ void LookupWindow::OnBeforeShow() {
 }
 
 void LookupWindow::RunLookup() {
-    // A failed refresh ends the run before anything changes; the error goes to the general error report.
-    snapshot_.Refresh();
+    // A failed refresh ends the run before anything changes; the error goes to the general error report. The run
+    // asks only about the DNS servers, so an adapter list the platform cannot give does not stop it.
+    snapshot_.RefreshNetworkParams();
 
     reportView_->Clear();
     reportHtml_.clear();
