@@ -10,7 +10,8 @@
 
 namespace quillcrest {
 
-// A refresh of the IP configuration snapshot failed in one of the platform queries.
+// A refresh of the IP configuration snapshot failed in one of the platform queries. Kept as it is on purpose: the
+// system's own name for this failure, E plus the name of the configuration unit, conIPConfig.
 class EconIPConfigError : public Exception {
   public:
     explicit EconIPConfigError(const std::string& message) : Exception(message) {}
