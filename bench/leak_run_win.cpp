@@ -32,7 +32,7 @@
 #include "base/com_setup_win.h"
 #include "base/utf8_text_win.h"
 #include "bench_clock_win.h"
-#include "netconfig/adaptor_guid.h"
+#include "netconfig/adapter_guid.h"
 #include "netconfig/dns_server_list_win.h"
 #include "netconfig/wmi_connection_win.h"
 #include "netconfig/wmi_query_win.h"

@@ -52,7 +52,7 @@ class WindowMessagePump {
 
 }  // namespace
 
-MessageWaitError::MessageWaitError(DWORD code)
+EMessageWaitError::EMessageWaitError(DWORD code)
     : Exception("Waiting for the network failed (error " + std::to_string(code) + ")"), code_(code) {}
 
 WaitEnd WaitEndDispatchingMessages(HANDLE event, std::chrono::milliseconds timeout, QuitDuringWait onQuit) {
@@ -69,7 +69,7 @@ WaitEnd WaitEndDispatchingMessages(HANDLE event, std::chrono::milliseconds timeo
         if (woke == WAIT_TIMEOUT)
             return WaitEnd::TimedOut;
         if (woke != WAIT_OBJECT_0 + 1)
-            throw MessageWaitError(::GetLastError());
+            throw EMessageWaitError(::GetLastError());
         pump.DispatchPending(deadline);
         if (pump.QuitHeld() && onQuit == QuitDuringWait::EndTheWait)
             return WaitEnd::QuitRequested;

@@ -32,9 +32,9 @@ enum class WaitEnd {
 };
 
 // MsgWaitForMultipleObjects itself failed; code is GetLastError's.
-class MessageWaitError : public Exception {
+class EMessageWaitError : public Exception {
   public:
-    explicit MessageWaitError(DWORD code);
+    explicit EMessageWaitError(DWORD code);
     DWORD code() const { return code_; }
 
   private:
@@ -44,7 +44,7 @@ class MessageWaitError : public Exception {
 // The wait of the user-interface thread: sleeps in MsgWaitForMultipleObjectsEx on the event and the thread's
 // message queue together, without polling, and dispatches every window message that arrives meanwhile, so
 // windows repaint and timers tick while a socket waits. A steady stream of messages does not stretch the wait
-// beyond its timeout. Throws MessageWaitError when the system cannot wait.
+// beyond its timeout. Throws EMessageWaitError when the system cannot wait.
 WaitEnd WaitEndDispatchingMessages(HANDLE event, std::chrono::milliseconds timeout, QuitDuringWait onQuit);
 // The same, true when the event was signalled.
 bool WaitDispatchingMessages(HANDLE event, std::chrono::milliseconds timeout, QuitDuringWait onQuit);

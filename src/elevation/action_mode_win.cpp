@@ -14,7 +14,7 @@
 #include "elevation/privileged_action.h"
 #include "elevation/program_protection_win.h"
 #include "elevation/protected_program_folder.h"
-#include "netconfig/adaptor_dns_win.h"
+#include "netconfig/adapter_dns_win.h"
 #include "netconfig/com_error.h"
 #include "netconfig/connection_names_win.h"
 #include "resolution/dns_baseline_file.h"

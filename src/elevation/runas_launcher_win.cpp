@@ -8,27 +8,10 @@
 #include "base/utf8_text_win.h"
 #include "base/win_handles_win.h"
 #include "settings/process_facts_win.h"
+#include "widgets/disabled_window_win.h"
 
 namespace quillcrest {
 namespace {
-
-// Keeps a window from taking input while it lives, and gives it back on every path.
-class DisabledWindow {
-  public:
-    explicit DisabledWindow(HWND window) : window_(window && ::IsWindowEnabled(window) ? window : nullptr) {
-        if (window_)
-            ::EnableWindow(window_, FALSE);
-    }
-    ~DisabledWindow() {
-        if (window_)
-            ::EnableWindow(window_, TRUE);
-    }
-    DisabledWindow(const DisabledWindow&) = delete;
-    DisabledWindow& operator=(const DisabledWindow&) = delete;
-
-  private:
-    HWND window_;
-};
 
 [[noreturn]] void RaiseSystemError(DWORD code) {
     const std::string text = SystemMessageText(code);

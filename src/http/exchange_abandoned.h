@@ -6,9 +6,9 @@ namespace quillcrest {
 
 // A page exchange given up because the program was asked to quit while it waited: no failure of the page or the
 // network, and nothing to report to a user who is closing the program.
-class ExchangeAbandoned : public Exception {
+class EExchangeAbandoned : public Exception {
   public:
-    ExchangeAbandoned() : Exception("The page request was given up because the program is closing") {}
+    EExchangeAbandoned() : Exception("The page request was given up because the program is closing") {}
 };
 
 }  // namespace quillcrest

@@ -77,7 +77,7 @@ Ipv4Address ServerAddress(TcpNetwork& network, const std::string& host, const In
     if (const auto dotted = ParseDottedIpv4(host))
         return *dotted;
     if (!IsPlausibleHostName(host))
-        throw SocketError(kHostNotFoundCode);
+        throw ESocketError(kHostNotFoundCode);
     const std::optional<Ipv4Address> resolved = network.ResolveHost(host, WaitLeft(countdown));
     if (!resolved)
         throw Exception(kTimedOutMessage);

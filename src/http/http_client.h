@@ -45,8 +45,8 @@ class HttpClient {
     void SetTimeOut(int seconds) { timeOutSeconds_ = seconds; }
 
     // Performs one exchange and returns the status code (-1 when the status line holds none). The body is read
-    // whatever the status. Every failure is thrown as quillcrest::Exception (SocketError for socket and name
-    // lookup errors); a quit request during a wait ends the exchange with ExchangeAbandoned, which is no failure. A
+    // whatever the status. Every failure is thrown as quillcrest::Exception (ESocketError for socket and name
+    // lookup errors); a quit request during a wait ends the exchange with EExchangeAbandoned, which is no failure. A
     // call made while an exchange of this client is still waiting is refused with an exception and leaves the running
     // exchange alone.
     int Get();

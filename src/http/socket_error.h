@@ -12,9 +12,9 @@ std::string SocketErrorMessage(int code);
 
 // A failed socket operation or name lookup; every socket implementation reports its failures with the Windows
 // Sockets code, so the message is the same on every platform.
-class SocketError : public Exception {
+class ESocketError : public Exception {
   public:
-    explicit SocketError(int code) : Exception(SocketErrorMessage(code)), code_(code) {}
+    explicit ESocketError(int code) : Exception(SocketErrorMessage(code)), code_(code) {}
     int code() const { return code_; }
 
   private:

@@ -13,8 +13,8 @@ namespace quillcrest {
 
 // One IPv4 TCP socket. Every wait runs on the calling thread and, while nothing is ready, keeps the caller's
 // user interface alive (the platform's implementation dispatches pending window messages). Failures are thrown
-// as SocketError with the Windows Sockets code; a wait that the program's quit request ended throws
-// ExchangeAbandoned. Destroying the object closes the socket.
+// as ESocketError with the Windows Sockets code; a wait that the program's quit request ended throws
+// EExchangeAbandoned. Destroying the object closes the socket.
 class TcpConnection {
   public:
     virtual ~TcpConnection() = default;
@@ -40,7 +40,7 @@ class TcpNetwork {
 
     virtual std::unique_ptr<TcpConnection> OpenConnection() = 0;
     // The first IPv4 address of a host name, waiting at most maxWait for the name lookup; nothing when the time ran
-    // out. Throws SocketError (for example 11001) when there is no address.
+    // out. Throws ESocketError (for example 11001) when there is no address.
     virtual std::optional<Ipv4Address> ResolveHost(const std::string& host, std::chrono::milliseconds maxWait) = 0;
 };
 

@@ -28,13 +28,13 @@ class WinsockConnection : public TcpConnection {
     explicit WinsockConnection(EventWait wait) : wait_(std::move(wait)) {
         socket_.reset(::socket(AF_INET, SOCK_STREAM, IPPROTO_TCP));
         if (!socket_)
-            throw SocketError(::WSAGetLastError());
+            throw ESocketError(::WSAGetLastError());
         readiness_.reset(::CreateEventA(nullptr, TRUE, FALSE, nullptr));
         if (!readiness_)
-            throw SocketError(static_cast<int>(::GetLastError()));
+            throw ESocketError(static_cast<int>(::GetLastError()));
         if (::WSAEventSelect(socket_.get(), readiness_.get(), FD_CONNECT | FD_READ | FD_WRITE | FD_CLOSE) ==
             SOCKET_ERROR)
-            throw SocketError(::WSAGetLastError());
+            throw ESocketError(::WSAGetLastError());
     }
 
     bool Connect(const Ipv4Address& address, std::uint16_t port, std::chrono::milliseconds maxWait) override {
@@ -46,7 +46,7 @@ class WinsockConnection : public TcpConnection {
             return true;
         const int started = ::WSAGetLastError();
         if (started != WSAEWOULDBLOCK)
-            throw SocketError(started);
+            throw ESocketError(started);
         const auto deadline = Clock::now() + maxWait;
         for (;;) {
             if (!wait_(readiness_.get(), TimeLeft(deadline)))
@@ -54,7 +54,7 @@ class WinsockConnection : public TcpConnection {
             const WSANETWORKEVENTS events = TakeNetworkEvents();
             if (events.lNetworkEvents & FD_CONNECT) {
                 if (events.iErrorCode[FD_CONNECT_BIT] != 0)
-                    throw SocketError(events.iErrorCode[FD_CONNECT_BIT]);
+                    throw ESocketError(events.iErrorCode[FD_CONNECT_BIT]);
                 return true;
             }
         }
@@ -88,7 +88,7 @@ class WinsockConnection : public TcpConnection {
                 return static_cast<std::size_t>(moved);
             const int error = ::WSAGetLastError();
             if (error != WSAEWOULDBLOCK)
-                throw SocketError(error);
+                throw ESocketError(error);
             if (!wait_(readiness_.get(), TimeLeft(deadline)))
                 return std::nullopt;
             TakeNetworkEvents();
@@ -99,7 +99,7 @@ class WinsockConnection : public TcpConnection {
     WSANETWORKEVENTS TakeNetworkEvents() {
         WSANETWORKEVENTS events{};
         if (::WSAEnumNetworkEvents(socket_.get(), readiness_.get(), &events) == SOCKET_ERROR)
-            throw SocketError(::WSAGetLastError());
+            throw ESocketError(::WSAGetLastError());
         return events;
     }
 
@@ -120,7 +120,7 @@ bool WaitForPageDispatchingMessages(HANDLE event, std::chrono::milliseconds time
         case WaitEnd::QuitRequested:
             break;
     }
-    throw ExchangeAbandoned();
+    throw EExchangeAbandoned();
 }
 
 std::unique_ptr<TcpConnection> WinsockNetwork::OpenConnection() {
@@ -133,9 +133,9 @@ std::optional<Ipv4Address> WinsockNetwork::ResolveHost(const std::string& host, 
         return std::nullopt;
     // getaddrinfo answers with the Windows Sockets codes themselves (11001 for an unknown host).
     if (answer->code != 0)
-        throw SocketError(answer->code);
+        throw ESocketError(answer->code);
     if (!answer->address)
-        throw SocketError(WSANO_DATA);
+        throw ESocketError(WSANO_DATA);
     Ipv4Address result;
     std::memcpy(result.octets.data(), &*answer->address, result.octets.size());
     return result;

@@ -16,7 +16,7 @@
 namespace quillcrest {
 
 // The wait of a page fetch on the user-interface thread: window messages are dispatched meanwhile, so windows
-// repaint and timers tick. A quit request ends the wait at once with ExchangeAbandoned and is posted again for the
+// repaint and timers tick. A quit request ends the wait at once with EExchangeAbandoned and is posted again for the
 // program's own message loop: a page is not worth keeping a closing program (and its frozen windows) for up to the
 // exchange's deadline.
 bool WaitForPageDispatchingMessages(HANDLE event, std::chrono::milliseconds timeout);

@@ -17,20 +17,20 @@ struct Ipv4Endpoint {
 };
 
 // Resolving, sending or receiving failed; the lookup client turns it into LookupOutcome::Unreachable.
-class LookupTransportError : public Exception {
+class ELookupTransportError : public Exception {
   public:
-    explicit LookupTransportError(const std::string& message) : Exception(message) {}
+    explicit ELookupTransportError(const std::string& message) : Exception(message) {}
 };
 
 // Turns the lookup host's name into an IPv4 address through the computer's ordinary name resolution.
 class HostResolver {
   public:
     virtual ~HostResolver() = default;
-    // Throws LookupTransportError when the name does not resolve to an IPv4 address.
+    // Throws ELookupTransportError when the name does not resolve to an IPv4 address.
     virtual std::uint32_t Resolve(const std::string& host) = 0;
 };
 
-// One UDP socket on an ephemeral local port. Every operation throws LookupTransportError on failure.
+// One UDP socket on an ephemeral local port. Every operation throws ELookupTransportError on failure.
 class DatagramSocket {
   public:
     virtual ~DatagramSocket() = default;

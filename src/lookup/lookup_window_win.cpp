@@ -4,6 +4,7 @@
 #include "lookup/lookup_run.h"
 #include "lookup/lookup_window_ids.h"
 #include "lookup/report_builder.h"
+#include "widgets/disabled_window_win.h"
 #include "widgets/dpi_win.h"
 #include "widgets/link_opener_win.h"
 #include "widgets/message_box_win.h"
@@ -46,10 +47,15 @@ NoticeDialog::Design LookupOkDialogDesign() {
             {{"OK", kModalResultOk}}};
 }
 
-LookupWindow::LookupWindow(HWND owner, LookupClient& client, std::string lookupHost, PictureContainer pictures)
+LookupWindow::LookupWindow(HWND owner,
+                           LookupClient& client,
+                           std::string lookupHost,
+                           PictureContainer pictures,
+                           IpHelperApi& ipHelper)
     : client_(client),
       lookupHost_(std::move(lookupHost)),
       pictures_(std::move(pictures)),
+      snapshot_(ipHelper),
       controls_({0, 0, kClientWidth, kClientHeight}) {
     Create(kClassName, kCaption, kStyle, kExStyle, 0, 0, kClientWidth, kClientHeight, owner);
     HWND self = hwnd();
@@ -121,8 +127,9 @@ void LookupWindow::OnBeforeShow() {
 }
 
 void LookupWindow::RunLookup() {
-    // A failed refresh ends the run before anything changes; the error goes to the general error report.
-    snapshot_.Refresh();
+    // A failed refresh ends the run before anything changes; the error goes to the general error report. The run
+    // asks only about the DNS servers, so an adapter list the platform cannot give does not stop it.
+    snapshot_.RefreshNetworkParams();
 
     reportView_->Clear();
     reportHtml_.clear();
@@ -151,15 +158,13 @@ LookupReport LookupWindow::ExchangeWhileBusy(const std::vector<std::string>& ser
     class BusyState {
       public:
         explicit BusyState(LookupWindow& window)
-            : window_(window), cursor_(::SetCursor(::LoadCursorA(nullptr, IDC_WAIT))) {
+            : window_(window), cursor_(::SetCursor(::LoadCursorA(nullptr, IDC_WAIT))), disabled_(window.hwnd()) {
             window_.running_ = true;
-            ::EnableWindow(window_.hwnd(), FALSE);
             ::ShowWindow(window_.busyNotice_, SW_SHOW);
             ::UpdateWindow(window_.hwnd());
         }
         ~BusyState() {
             window_.running_ = false;
-            ::EnableWindow(window_.hwnd(), TRUE);
             ::ShowWindow(window_.busyNotice_, SW_HIDE);
             ::SetCursor(cursor_);
         }
@@ -169,6 +174,7 @@ LookupReport LookupWindow::ExchangeWhileBusy(const std::vector<std::string>& ser
       private:
         LookupWindow& window_;
         HCURSOR cursor_;
+        const DisabledWindow disabled_;
     };
     const BusyState busy(*this);
     return BuildLookupReport(LookupEachServer(client_, servers), defaultDnsList_);

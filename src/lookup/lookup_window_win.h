@@ -6,11 +6,11 @@
 #include <string>
 
 #include "base/win_handles_win.h"
+#include "html/html_view_win.h"
 #include "lookup/lookup_client.h"
 #include "lookup/report_builder.h"
 #include "lookup/report_pictures.h"
 #include "netconfig/ip_config_snapshot_win.h"
-#include "html/html_view_win.h"
 #include "widgets/modal_window_win.h"
 #include "widgets/notice_dialog_win.h"
 #include "widgets/scaled_controls_win.h"
@@ -23,7 +23,12 @@ namespace quillcrest {
 // to store as the new default list.
 class LookupWindow : public ModalWindow {
   public:
-    LookupWindow(HWND owner, LookupClient& client, std::string lookupHost, PictureContainer pictures);
+    // `ipHelper`, which must outlive the window, is where a run reads the computer's DNS servers.
+    LookupWindow(HWND owner,
+                 LookupClient& client,
+                 std::string lookupHost,
+                 PictureContainer pictures,
+                 IpHelperApi& ipHelper = SystemIpHelper());
 
     // The default list the run compares the reported servers with; set before each showing.
     void SetDefaultDnsList(std::string defaultDnsList) { defaultDnsList_ = std::move(defaultDnsList); }

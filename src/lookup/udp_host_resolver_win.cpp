@@ -14,9 +14,9 @@ UdpHostResolver::UdpHostResolver(EventWait wait) : wait_(std::move(wait)) {}
 std::uint32_t UdpHostResolver::Resolve(const std::string& host) {
     const std::optional<HostAddressAnswer> answer = LookUpHostAddress(host, SOCK_DGRAM, wait_, kLookupHostResolveLimit);
     if (!answer)
-        throw LookupTransportError("the name lookup of the lookup host was abandoned");
+        throw ELookupTransportError("the name lookup of the lookup host was abandoned");
     if (answer->code != 0 || !answer->address)
-        throw LookupTransportError("cannot resolve the lookup host (error " + std::to_string(answer->code) + ")");
+        throw ELookupTransportError("cannot resolve the lookup host (error " + std::to_string(answer->code) + ")");
     return ntohl(*answer->address);
 }
 

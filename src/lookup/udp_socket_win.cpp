@@ -7,8 +7,8 @@
 namespace quillcrest {
 namespace {
 
-LookupTransportError SocketFailure(const char* operation, int code) {
-    return LookupTransportError(std::string(operation) + " failed with Windows Sockets error " + std::to_string(code));
+ELookupTransportError SocketFailure(const char* operation, int code) {
+    return ELookupTransportError(std::string(operation) + " failed with Windows Sockets error " + std::to_string(code));
 }
 
 sockaddr_in ToSockaddr(const Ipv4Endpoint& endpoint) {
@@ -24,8 +24,8 @@ sockaddr_in ToSockaddr(const Ipv4Endpoint& endpoint) {
 bool WaitForDatagramDispatchingMessages(HANDLE event, std::chrono::milliseconds timeout) {
     try {
         return WaitDispatchingMessages(event, timeout, QuitDuringWait::EndTheWait);
-    } catch (const MessageWaitError&) {
-        throw LookupTransportError("waiting for the lookup reply failed");
+    } catch (const EMessageWaitError&) {
+        throw ELookupTransportError("waiting for the lookup reply failed");
     }
 }
 
@@ -65,7 +65,7 @@ void UdpSocket::DiscardPending() {
 
 void UdpSocket::Send(const std::string& datagram) {
     if (datagram.size() > INT_MAX)
-        throw LookupTransportError("datagram too long");
+        throw ELookupTransportError("datagram too long");
     if (::send(socket_.get(), datagram.data(), static_cast<int>(datagram.size()), 0) == SOCKET_ERROR)
         throw SocketFailure("send", ::WSAGetLastError());
 }

@@ -16,7 +16,7 @@ namespace quillcrest {
 
 // The wait of a lookup exchange on the user-interface thread: window messages are dispatched meanwhile, and a quit
 // request ends the wait at once, as if the time had run out, so the program is not held up by a silent service.
-// Throws LookupTransportError when the system cannot wait.
+// Throws ELookupTransportError when the system cannot wait.
 bool WaitForDatagramDispatchingMessages(HANDLE event, std::chrono::milliseconds timeout);
 
 // The lookup client's datagram socket over Winsock. The socket reports readiness through an event

@@ -3,9 +3,9 @@
 #include <utility>
 
 #include "netconfig/adapter_info_win.h"
-#include "netconfig/ip_config_address_list_win.h"
-#include "netconfig/ip_helper_answer.h"
 #include "netconfig/ip_config_text.h"
+#include "netconfig/ip_helper_answer.h"
+#include "netconfig/network_params_reading_win.h"
 
 namespace quillcrest {
 
@@ -21,36 +21,36 @@ IpConfigSnapshot::IpConfigSnapshot() : IpConfigSnapshot(SystemIpHelper()) {}
 IpConfigSnapshot::IpConfigSnapshot(IpHelperApi& api) : api_(api) {}
 
 void IpConfigSnapshot::Refresh() {
-    DWORD result = ReadNetworkParams();
-    if (result != ERROR_SUCCESS)
-        throw EconIPConfigError(kHostInfoProblem + api_.SystemMessage(result));
-    result = ReadAdapters();
+    RefreshNetworkParams();
+    const DWORD result = ReadAdapters();
     if (result != ERROR_SUCCESS)
         throw EconIPConfigError(kAdaptersInfoProblem + api_.SystemMessage(result));
 }
 
-DWORD IpConfigSnapshot::ReadNetworkParams() {
-    ULONG size = 0;
-    DWORD result = api_.GetNetworkParams(nullptr, &size);
-    if (result != ERROR_BUFFER_OVERFLOW)
-        return result;
-
-    if (size > kMaxAnswerSize)
-        return ERROR_NOT_ENOUGH_MEMORY;
-    IpHelperAnswer answer(size, sizeof(FIXED_INFO));
-    result = api_.GetNetworkParams(answer.as<FIXED_INFO>(), &size);
+void IpConfigSnapshot::RefreshNetworkParams() {
+    const DWORD result = ReadNetworkFields();
     if (result != ERROR_SUCCESS)
-        return result;
+        throw EconIPConfigError(kHostInfoProblem + api_.SystemMessage(result));
+}
 
-    const FIXED_INFO& info = *answer.as<FIXED_INFO>();
-    HostName = TrimText(FixedFieldText(info.HostName, sizeof info.HostName));
-    DomainName = TrimText(FixedFieldText(info.DomainName, sizeof info.DomainName));
-    ScopeID = TrimText(FixedFieldText(info.ScopeId, sizeof info.ScopeId));
-    NodeType = NodeTypeName(info.NodeType);
-    EnableRouting = info.EnableRouting != 0;
-    EnableProxy = info.EnableProxy != 0;
-    EnableDNS = info.EnableDns != 0;
-    DNSServers = IpAddressTexts(answer, info.DnsServerList);
+DWORD IpConfigSnapshot::ReadNetworkFields() {
+    // No buffer at first: the platform names the size it needs.
+    const NetworkParamsReading reading = ReadNetworkParams(api_, 0);
+    if (reading.status() != ERROR_SUCCESS)
+        return reading.status();
+    const FIXED_INFO* info = reading.info();
+    // The size query itself answered success: there was nothing to read.
+    if (!info)
+        return ERROR_SUCCESS;
+
+    HostName = TrimText(FixedFieldText(info->HostName, sizeof info->HostName));
+    DomainName = TrimText(FixedFieldText(info->DomainName, sizeof info->DomainName));
+    ScopeID = TrimText(FixedFieldText(info->ScopeId, sizeof info->ScopeId));
+    NodeType = NodeTypeName(info->NodeType);
+    EnableRouting = info->EnableRouting != 0;
+    EnableProxy = info->EnableProxy != 0;
+    EnableDNS = info->EnableDns != 0;
+    DNSServers = reading.DnsServerEntries();
     return ERROR_SUCCESS;
 }
 

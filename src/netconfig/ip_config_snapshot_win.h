@@ -10,7 +10,8 @@
 
 namespace quillcrest {
 
-// A refresh of the IP configuration snapshot failed in one of the platform queries.
+// A refresh of the IP configuration snapshot failed in one of the platform queries. Kept as it is on purpose: the
+// system's own name for this failure, E plus the name of the configuration unit, conIPConfig.
 class EconIPConfigError : public Exception {
   public:
     explicit EconIPConfigError(const std::string& message) : Exception(message) {}
@@ -33,6 +34,9 @@ class IpConfigSnapshot {
     // with the new network parameters already in place and the previous adapters kept. A node type above the
     // named ones raises Exception("Range check error") after HostName, DomainName and ScopeID were updated.
     void Refresh();
+    // The network parameters only, with the same failure as Refresh; the adapters are neither asked for nor
+    // touched. What the lookup tool needs: its run depends on the DNS servers alone.
+    void RefreshNetworkParams();
 
     std::string HostName;
     std::string DomainName;
@@ -46,7 +50,7 @@ class IpConfigSnapshot {
 
   private:
     // Both return the platform's result code; 0 means the fields were read (or there was nothing to read).
-    DWORD ReadNetworkParams();
+    DWORD ReadNetworkFields();
     DWORD ReadAdapters();
 
     IpHelperApi& api_;

@@ -27,6 +27,11 @@ class IpHelperAnswer {
         static_assert(alignof(Head) <= alignof(Slot), "answer structures must fit the buffer's alignment");
         return reinterpret_cast<Head*>(storage_.data());
     }
+    template <typename Head>
+    const Head* as() const {
+        static_assert(alignof(Head) <= alignof(Slot), "answer structures must fit the buffer's alignment");
+        return reinterpret_cast<const Head*>(storage_.data());
+    }
     std::size_t size() const { return storage_.size() * sizeof(Slot); }
 
     // True when the whole object of `bytes` bytes at `address` lies inside the answer. Every pointer the platform

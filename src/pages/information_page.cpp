@@ -10,7 +10,7 @@ void RefreshInformationPage(PageFetcher& fetcher, const std::string& address, co
     PageFetcher::Answer answer;
     try {
         answer = fetcher.Fetch(address);
-    } catch (const ExchangeAbandoned&) {
+    } catch (const EExchangeAbandoned&) {
         // The program is closing: the window is not going to open.
         return;
     } catch (const std::exception& error) {

@@ -54,7 +54,7 @@ void MessageSchedule::OnFetchTick() {
                 host_.LoadPage(answer.body);
                 host_.StopFetchTimer();
             }
-        } catch (const ExchangeAbandoned&) {
+        } catch (const EExchangeAbandoned&) {
             // The program is closing; a report would only hold it up.
             return;
         } catch (const std::exception& error) {

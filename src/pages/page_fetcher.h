@@ -8,7 +8,7 @@ namespace quillcrest {
 
 // One GET of a page or picture: the status code and the body. Failures are thrown with the web page client's
 // messages ("Operation timed out", "[11001] Host not found", ...); a fetch that the program's quit request ended
-// throws ExchangeAbandoned, which callers do not report.
+// throws EExchangeAbandoned, which callers do not report.
 class PageFetcher {
   public:
     struct Answer {

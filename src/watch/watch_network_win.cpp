@@ -1,6 +1,6 @@
 #include "watch/watch_network_win.h"
 
-#include "netconfig/adaptor_dns_win.h"
+#include "netconfig/adapter_dns_win.h"
 #include "netconfig/dns_cache_flush_win.h"
 #include "netconfig/dns_server_list_win.h"
 #include "netconfig/tcpip_interfaces_win.h"

@@ -2,7 +2,7 @@
 
 #include <exception>
 
-#include "netconfig/adaptor_guid.h"
+#include "netconfig/adapter_guid.h"
 #include "watch/original_dns_capture.h"
 
 namespace quillcrest {

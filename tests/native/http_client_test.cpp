@@ -240,7 +240,7 @@ TEST_F(HttpClientFixture, ConnectionRefused) {
     try {
         client.Get();
         FAIL() << "Get succeeded";
-    } catch (const SocketError& error) {
+    } catch (const ESocketError& error) {
         EXPECT_EQ(error.code(), 10061);
         EXPECT_STREQ(error.what(), "[10061] Connection refused");
     }
@@ -264,7 +264,7 @@ TEST_F(HttpClientFixture, NameLookupOnlyForNamesThatCanBeHosts) {
         try {
             client.Get();
             ADD_FAILURE() << "Get succeeded";
-        } catch (const SocketError& error) {
+        } catch (const ESocketError& error) {
             EXPECT_STREQ(error.what(), "[11001] Host not found");
         }
         EXPECT_EQ(network.lookedUp, row.lookedUp);
@@ -473,7 +473,7 @@ TEST_F(HttpClientFixture, SecondGetDuringAWaitIsRefused) {
 
 TEST_F(HttpClientFixture, ClientIsFreeAgainAfterAFailure) {
     client.SetUrl("http://127.0.0.1:" + std::to_string(ClosedLoopbackPort()) + "/");
-    EXPECT_THROW(client.Get(), SocketError);
+    EXPECT_THROW(client.Get(), ESocketError);
     EXPECT_FALSE(client.ExchangeRunning());
     ScriptedTcpServer server({Send(kOk + "Content-Length: 2\r\n\r\nok")});
     client.SetUrl(LoopbackUrl(server, "/"));

@@ -91,8 +91,8 @@ TEST_P(HttpSocketErrorMessageTest, DescribesTheCode) {
     const SocketErrorCase& row = GetParam();
     SCOPED_TRACE(row.code);
     EXPECT_EQ(SocketErrorMessage(row.code), row.expected);
-    EXPECT_STREQ(SocketError(row.code).what(), row.expected.c_str());
-    EXPECT_EQ(SocketError(row.code).code(), row.code);
+    EXPECT_STREQ(ESocketError(row.code).what(), row.expected.c_str());
+    EXPECT_EQ(ESocketError(row.code).code(), row.code);
 }
 
 const SocketErrorCase kSocketErrorCases[] = {

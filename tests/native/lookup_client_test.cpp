@@ -16,11 +16,11 @@
 namespace quillcrest {
 namespace {
 
-using std::chrono::milliseconds;
 using fakes::PeerStep;
 using fakes::PosixHostResolver;
 using fakes::PosixUdpSocket;
 using fakes::ScriptedUdpPeer;
+using std::chrono::milliseconds;
 
 constexpr char kLoopback[] = "127.0.0.1";
 // Short enough to keep the silent cases quick, long enough for a loopback round trip on a busy machine.
@@ -32,7 +32,7 @@ class CountingResolver : public HostResolver {
     std::uint32_t Resolve(const std::string& host) override {
         ++calls;
         if (failing)
-            throw LookupTransportError("no such host");
+            throw ELookupTransportError("no such host");
         return real.Resolve(host);
     }
     int calls = 0;
@@ -288,7 +288,7 @@ TEST_F(LookupClientExchangeTest, AFailedSocketOpeningIsUnreachableAndTriedAgainN
         resolver,
         [&]() -> std::unique_ptr<DatagramSocket> {
             if (++attempts == 1)
-                throw LookupTransportError("no sockets left");
+                throw ELookupTransportError("no sockets left");
             return std::make_unique<PosixUdpSocket>();
         },
         LookupClientSettings{peer.port(), kTestTimeout, kLookupReceiveBufferBytes});

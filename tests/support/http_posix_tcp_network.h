@@ -79,7 +79,7 @@ class PosixTcpConnection : public TcpConnection {
     explicit PosixTcpConnection(PosixMessageQueue* queue) : queue_(queue) {
         fd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
         if (fd_ < 0)
-            throw SocketError(WinsockCodeOf(errno));
+            throw ESocketError(WinsockCodeOf(errno));
     }
     ~PosixTcpConnection() override { ::close(fd_); }
     PosixTcpConnection(const PosixTcpConnection&) = delete;
@@ -93,14 +93,14 @@ class PosixTcpConnection : public TcpConnection {
         if (::connect(fd_, reinterpret_cast<const sockaddr*>(&peer), sizeof(peer)) == 0)
             return true;
         if (errno != EINPROGRESS)
-            throw SocketError(WinsockCodeOf(errno));
+            throw ESocketError(WinsockCodeOf(errno));
         if (!WaitFor(POLLOUT, maxWait))
             return false;
         int error = 0;
         socklen_t length = sizeof(error);
         ::getsockopt(fd_, SOL_SOCKET, SO_ERROR, &error, &length);
         if (error != 0)
-            throw SocketError(WinsockCodeOf(error));
+            throw ESocketError(WinsockCodeOf(error));
         return true;
     }
 
@@ -110,7 +110,7 @@ class PosixTcpConnection : public TcpConnection {
             if (sent >= 0)
                 return static_cast<std::size_t>(sent);
             if (errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR)
-                throw SocketError(WinsockCodeOf(errno));
+                throw ESocketError(WinsockCodeOf(errno));
             if (!WaitFor(POLLOUT, maxWait))
                 return std::nullopt;
         }
@@ -122,7 +122,7 @@ class PosixTcpConnection : public TcpConnection {
             if (received >= 0)
                 return static_cast<std::size_t>(received);
             if (errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR)
-                throw SocketError(WinsockCodeOf(errno));
+                throw ESocketError(WinsockCodeOf(errno));
             if (!WaitFor(POLLIN, maxWait))
                 return std::nullopt;
         }
@@ -142,7 +142,7 @@ class PosixTcpConnection : public TcpConnection {
             const int timeout = static_cast<int>(std::max<long long>(left.count(), 0));
             const int ready = ::poll(fds, 2, timeout);
             if (ready < 0 && errno != EINTR)
-                throw SocketError(WinsockCodeOf(errno));
+                throw ESocketError(WinsockCodeOf(errno));
             if (ready > 0 && fds[0].revents != 0)
                 return true;
             if (ready > 0 && fds[1].revents != 0) {
@@ -178,7 +178,7 @@ class PosixTcpNetwork : public TcpNetwork {
             return std::nullopt;
         const auto found = knownHosts_.find(host);
         if (found == knownHosts_.end())
-            throw SocketError(kHostNotFoundCode);
+            throw ESocketError(kHostNotFoundCode);
         return found->second;
     }
 

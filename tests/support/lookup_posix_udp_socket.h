@@ -29,8 +29,8 @@ inline sockaddr_in ToSockaddr(const Ipv4Endpoint& endpoint) {
     return address;
 }
 
-inline LookupTransportError SocketError(const char* operation, int error) {
-    return LookupTransportError(std::string(operation) + " failed: " + std::strerror(error));
+inline ELookupTransportError ESocketError(const char* operation, int error) {
+    return ELookupTransportError(std::string(operation) + " failed: " + std::strerror(error));
 }
 
 // The lookup client's datagram socket over POSIX sockets, for native tests.
@@ -41,13 +41,13 @@ class PosixUdpSocket : public DatagramSocket {
 
     PosixUdpSocket() : fd_(::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0)) {
         if (!fd_)
-            throw SocketError("socket", errno);
+            throw ESocketError("socket", errno);
     }
 
     void Connect(const Ipv4Endpoint& peer) override {
         const sockaddr_in address = ToSockaddr(peer);
         if (::connect(fd_.get(), reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0)
-            throw SocketError("connect", errno);
+            throw ESocketError("connect", errno);
     }
 
     void DiscardPending() override {
@@ -64,7 +64,7 @@ class PosixUdpSocket : public DatagramSocket {
 
     void Send(const std::string& datagram) override {
         if (::send(fd_.get(), datagram.data(), datagram.size(), 0) < 0)
-            throw SocketError("send", errno);
+            throw ESocketError("send", errno);
     }
 
     std::optional<std::string> Receive(std::size_t maxBytes, std::chrono::milliseconds timeout) override {
@@ -77,13 +77,13 @@ class PosixUdpSocket : public DatagramSocket {
             if (ready < 0 && errno == EINTR)
                 continue;
             if (ready < 0)
-                throw SocketError("poll", errno);
+                throw ESocketError("poll", errno);
             if (ready == 0)
                 return std::nullopt;
             std::vector<char> buffer(maxBytes);
             const ssize_t got = ::recv(fd_.get(), buffer.data(), buffer.size(), 0);
             if (got < 0)
-                throw SocketError("recv", errno);
+                throw ESocketError("recv", errno);
             return std::string(buffer.data(), static_cast<std::size_t>(got));
         }
     }
@@ -101,7 +101,7 @@ class PosixHostResolver : public HostResolver {
         hints.ai_socktype = SOCK_DGRAM;
         addrinfo* found = nullptr;
         if (::getaddrinfo(host.c_str(), nullptr, &hints, &found) != 0 || found == nullptr)
-            throw LookupTransportError("cannot resolve " + host);
+            throw ELookupTransportError("cannot resolve " + host);
         const auto* address = reinterpret_cast<const sockaddr_in*>(found->ai_addr);
         const std::uint32_t result = ntohl(address->sin_addr.s_addr);
         ::freeaddrinfo(found);

@@ -79,7 +79,7 @@ class ScriptedUdpPeer {
         UniqueFd fd(::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0));
         const sockaddr_in address = ToSockaddr({INADDR_LOOPBACK, port});
         if (!fd || ::bind(fd.get(), reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0)
-            throw SocketError("bind", errno);
+            throw ESocketError("bind", errno);
         return fd;
     }
 

@@ -62,7 +62,7 @@ class ScriptedPageFetcher : public PageFetcher {
         if (script->second.size() > 1)
             script->second.pop_front();
         if (reply.abandoned)
-            throw ExchangeAbandoned();
+            throw EExchangeAbandoned();
         if (!reply.error.empty())
             throw std::runtime_error(reply.error);
         return {reply.status, reply.body};

@@ -256,7 +256,7 @@ TEST_F(HttpWinsockTest, QuitRequestEndsAFetchAtOnceAndIsKeptForTheMessageLoop) {
         else
             ASSERT_NE(::SetTimer(nullptr, 0, row.quitAfterMs, PostQuitAtTick), 0u);
         const auto started = std::chrono::steady_clock::now();
-        EXPECT_THROW(client.Get(), ExchangeAbandoned);
+        EXPECT_THROW(client.Get(), EExchangeAbandoned);
         EXPECT_LT(std::chrono::steady_clock::now() - started, 5s) << "the fetch went on after the quit request";
         EXPECT_FALSE(client.ExchangeRunning());
         MSG message;

@@ -180,7 +180,7 @@ TEST_F(LookupUdpSocketTest, APortThatIsNotListeningIsReportedAsAnError) {
         try {
             socket.Send("8.8.8.8");
             socket.Receive(8192, kShortTimeout);
-        } catch (const LookupTransportError& error) {
+        } catch (const ELookupTransportError& error) {
             ++refusals;
             lastRefused = true;
             const std::string message = error.what();

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "base/win_handles_win.h"
-#include "netconfig/adaptor_guid.h"
+#include "netconfig/adapter_guid.h"
 #include "netconfig/wmi_error.h"
 #include "netconfig/wmi_query_win.h"
 #include "netconfig/wmi_variant_win.h"

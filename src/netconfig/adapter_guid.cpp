@@ -1,4 +1,4 @@
-#include "netconfig/adaptor_guid.h"
+#include "netconfig/adapter_guid.h"
 
 #include <charconv>
 #include <cstdint>

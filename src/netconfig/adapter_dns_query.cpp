@@ -1,8 +1,8 @@
-#include "netconfig/adaptor_dns_query.h"
+#include "netconfig/adapter_dns_query.h"
 
 namespace quillcrest {
 
-std::string AdaptorDnsQuery(const std::string& settingId) {
+std::string AdapterDnsQuery(const std::string& settingId) {
     // Identifiers come from the registry as well as from WMI; a quote or backslash in one must stay inside
     // the WQL string literal instead of ending it or escaping the closing quote.
     std::string literal;

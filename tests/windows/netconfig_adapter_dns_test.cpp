@@ -4,9 +4,9 @@
 #include <vector>
 
 #include "base/exception.h"
+#include "netconfig/adapter_dns_query.h"
+#include "netconfig/adapter_dns_win.h"
 #include "netconfig/adapter_method_return.h"
-#include "netconfig/adaptor_dns_query.h"
-#include "netconfig/adaptor_dns_win.h"
 #include "netconfig/com_error.h"
 #include "netconfig/wmi_query_win.h"
 #include "support/netconfig_fake_wbem_services_win.h"
@@ -340,7 +340,7 @@ TEST(SetAdaptorDnsRealTest, RealPathReportsWinesMissingMethodAsARefusal) {
         GTEST_SKIP() << "no IP-enabled adapter";
     const std::string id = query.fieldByName("SettingID").asText();
     // The assignment's own query finds this adapter, so the method call is really attempted.
-    query.setWql(AdaptorDnsQuery(id));
+    query.setWql(AdapterDnsQuery(id));
     query.open();
     EXPECT_FALSE(query.eof());
     query.close();

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "netconfig/adaptor_guid.h"
+#include "netconfig/adapter_guid.h"
 #include "netconfig/wmi_error.h"
 #include "support/netconfig_fake_wmi_query.h"
 

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "netconfig/adaptor_dns_query.h"
+#include "netconfig/adapter_dns_query.h"
 
 namespace quillcrest {
 namespace {
@@ -13,12 +13,12 @@ struct QueryCase {
     std::string expectedLiteral;  // what stands between the quotes
 };
 
-class AdaptorDnsQueryTest : public ::testing::TestWithParam<QueryCase> {};
+class AdapterDnsQueryTest : public ::testing::TestWithParam<QueryCase> {};
 
-TEST_P(AdaptorDnsQueryTest, SelectsTheIpEnabledAdapterByIdentifier) {
+TEST_P(AdapterDnsQueryTest, SelectsTheIpEnabledAdapterByIdentifier) {
     const QueryCase& row = GetParam();
     SCOPED_TRACE(row.name);
-    EXPECT_EQ(AdaptorDnsQuery(row.settingId),
+    EXPECT_EQ(AdapterDnsQuery(row.settingId),
               "Select * from Win32_NetworkAdapterConfiguration where IPEnabled=TRUE AND SettingID='" +
                   row.expectedLiteral + "'");
 }
@@ -32,7 +32,7 @@ const QueryCase kQueryCases[] = {
     {"backslash cannot escape the closing quote", "{A}\\", "{A}\\\\"},
 };
 
-INSTANTIATE_TEST_SUITE_P(Table, AdaptorDnsQueryTest, ::testing::ValuesIn(kQueryCases));
+INSTANTIATE_TEST_SUITE_P(Table, AdapterDnsQueryTest, ::testing::ValuesIn(kQueryCases));
 
 }  // namespace
 }  // namespace quillcrest

@@ -5,6 +5,6 @@
 namespace quillcrest {
 
 // The WQL text that selects the IP-enabled adapter configuration with the given SettingID.
-std::string AdaptorDnsQuery(const std::string& settingId);
+std::string AdapterDnsQuery(const std::string& settingId);
 
 }  // namespace quillcrest

@@ -22,7 +22,7 @@ using WmiServicesConnector = std::function<Microsoft::WRL::ComPtr<IWbemServices>
 // Connecting, the query and its walk raise EComError on failure. The method's answer decides the rest: 0 is
 // done, 1 is done once Windows restarts, every other value is a refusal with its meaning, and so is a failure to
 // call the method at all (the method missing from the class among them); the walk goes on over every adapter
-// the query matched, and the outcome names the refusals.
+// the query matched, and the outcome names the refusals. "Adaptor" on purpose: the operation's own name.
 DnsChangeOutcome SetAdaptorDNS(const std::string& settingId, const std::vector<std::string>& servers);
 DnsChangeOutcome SetAdaptorDNS(const std::string& settingId,
                                const std::vector<std::string>& servers,

@@ -1,4 +1,4 @@
-#include "netconfig/adaptor_dns_win.h"
+#include "netconfig/adapter_dns_win.h"
 
 #include <climits>
 #include <exception>
@@ -6,8 +6,8 @@
 
 #include "base/ansi_text_win.h"
 #include "base/win_handles_win.h"
+#include "netconfig/adapter_dns_query.h"
 #include "netconfig/adapter_method_return.h"
-#include "netconfig/adaptor_dns_query.h"
 #include "netconfig/com_error.h"
 #include "netconfig/hresult_check_win.h"
 #include "netconfig/wmi_connection_win.h"
@@ -127,7 +127,7 @@ DnsChangeOutcome SetAdaptorDNS(const std::string& settingId,
         RaiseComError(E_POINTER);
 
     Microsoft::WRL::ComPtr<IEnumWbemClassObject> adapters;
-    CheckCom(services->ExecQuery(Bstr(kQueryLanguage).get(), BstrFromAnsi(AdaptorDnsQuery(settingId)).get(),
+    CheckCom(services->ExecQuery(Bstr(kQueryLanguage).get(), BstrFromAnsi(AdapterDnsQuery(settingId)).get(),
                                  kQueryFlags, nullptr, &adapters));
     if (!adapters)
         RaiseComError(E_POINTER);
