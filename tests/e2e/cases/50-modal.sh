@@ -31,8 +31,10 @@ tray_commands_under_the_alert_bring_it_to_the_front() {
     visible TAlertDlg || fail "\"Exit\" ended the alert" || return 1
     ! drive box Confirm 0 >/dev/null 2>&1 || fail "\"Exit\" answered the alert with \"Fix It\"" || return 1
     screenshot alert-after-tray-commands '^Quillcrest Alert$'
-    # The question after "Fix It" is modal in the same way.
-    drive click TAlertDlg $((NOTICE_FIRST_BUTTON + 1)) >/dev/null
+    # The question after "Fix It" is modal in the same way. The button's notice goes to the alert itself: the
+    # tray commands may have left the alert inactive, and a click posted to a button of an inactive dialog can
+    # be lost.
+    drive post TAlertDlg $WM_COMMAND $((NOTICE_FIRST_BUTTON + 1)) 0 >/dev/null
     drive box Confirm 10000 >/dev/null || fail "no confirmation after Fix It" || return 1
     open_tray_menu || fail "the right button opened no tray menu under the question" || return 1
     click_menu_item 0 || fail "no \"Open\" in the tray menu under the question" || return 1
