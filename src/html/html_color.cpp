@@ -3,6 +3,7 @@
 #include <cstddef>
 
 #include "base/ascii_case.h"
+#include "base/hex_digits.h"
 #include "html/html_text.h"
 
 namespace quillcrest {
@@ -24,16 +25,6 @@ constexpr NamedColor kNamedColors[] = {
     {"darkred", {0x8B, 0x00, 0x00}},   {"darkgreen", {0x00, 0x64, 0x00}}, {"lightgrey", {0xD3, 0xD3, 0xD3}},
     {"lightgray", {0xD3, 0xD3, 0xD3}},
 };
-
-int HexDigitValue(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
 
 std::optional<HtmlColor> ParseHexDigits(std::string_view digits) {
     for (char c : digits) {

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "base/ascii_case.h"
+#include "base/hex_digits.h"
 #include "resolution/ip_address_text.h"
 #include "resolution/number_text.h"
 #include "resolution/registry_value_text.h"

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 
+#include "base/hex_digits.h"
 #include "base/ipv4_address.h"
 #include "resolution/number_text.h"
 

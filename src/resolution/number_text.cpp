@@ -23,23 +23,4 @@ std::optional<std::uint64_t> StrictDecimal(std::string_view text, std::uint64_t 
     return number;
 }
 
-char HexDigit(unsigned value) {
-    return "0123456789abcdef"[value & 0x0F];
-}
-
-void AppendHexByte(std::string& out, std::uint8_t byte) {
-    out += HexDigit(byte >> 4);
-    out += HexDigit(byte);
-}
-
-int HexDigitValue(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
 }  // namespace quillcrest

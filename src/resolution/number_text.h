@@ -2,7 +2,6 @@
 
 #include <cstdint>
 #include <optional>
-#include <string>
 #include <string_view>
 
 namespace quillcrest {
@@ -11,12 +10,5 @@ namespace quillcrest {
 
 // A decimal number without sign, blanks or leading zeros ("0" itself excepted), at most largest.
 std::optional<std::uint64_t> StrictDecimal(std::string_view text, std::uint64_t largest);
-
-// The small hexadecimal digit of a value 0..15.
-char HexDigit(unsigned value);
-// Appends the byte as two small hexadecimal digits.
-void AppendHexByte(std::string& out, std::uint8_t byte);
-// The value of a hexadecimal digit of either case; -1 for any other character.
-int HexDigitValue(char c);
 
 }  // namespace quillcrest

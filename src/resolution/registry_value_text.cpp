@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "base/hex_digits.h"
 #include "resolution/number_text.h"
 #include "resolution/unicode_text.h"
 #include "settings/registry_api.h"

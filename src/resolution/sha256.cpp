@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "base/hex_digits.h"
 #include "resolution/number_text.h"
 
 namespace quillcrest {
